@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+// Everything that asks the user goes through one replaceable service: the Qt windows in the
+// programs, a scripted responder in tests, plain text in the command-line tool.
+
+enum class MsgKind { Warning, Error, Information, Confirmation };
+
+enum MsgButton : unsigned {
+  mbYes = 1u << 0,
+  mbNo = 1u << 1,
+  mbOK = 1u << 2,
+  mbCancel = 1u << 3,
+  mbAbort = 1u << 4,
+  mbRetry = 1u << 5,
+};
+using MsgButtons = unsigned;
+
+enum class MsgResult { None, Yes, No, OK, Cancel, Abort, Retry };
+
+// The caption each kind of message dialog carries.
+QString MsgKindTitle(MsgKind kind);
+// The button Enter presses: OK if present, else Yes, else Retry; None when there is none.
+MsgResult EnterAnswer(MsgButtons buttons);
+// The button Escape presses: Cancel if present, else No, else OK; None when there is none.
+MsgResult EscapeAnswer(MsgButtons buttons);
+// The buttons in the order they are shown: Yes, No, OK, Cancel, Abort, Retry.
+const std::array<MsgButton, 6>& ButtonOrder();
+QString ButtonCaption(MsgButton button);
+MsgResult ResultOf(MsgButton button);
+
+// A folder browser request: the dialog preselects `start`, shows `title`, shows the chosen
+// folder in its status line and enables OK only while `acceptable` says yes.
+struct BrowseRequest {
+  QString title;
+  QString start;
+  std::function<bool(const QString& folder)> acceptable;
+};
+
+class DialogService {
+ public:
+  virtual ~DialogService() = default;
+  // A modal message dialog; the answer is the button pressed (Cancel for the close box).
+  virtual MsgResult MessageDlg(MsgKind kind, const QString& text, MsgButtons buttons) = 0;
+  // A plain message box with the application's title and an OK button.
+  virtual void ShowMessage(const QString& text) = 0;
+  // The default error handling's box for an error nobody caught.
+  virtual void ShowException(const QString& text) = 0;
+  // The folder chosen, or nothing when the user cancelled.
+  virtual std::optional<QString> BrowseForFolder(const BrowseRequest& request) = 0;
+};
+
+// The service in use. Before any is installed, a console service answers (see ConsoleDialogs).
+DialogService& Dialogs();
+// Installs a service; gives the one it replaces. Null restores the console service.
+DialogService* SetDialogs(DialogService* service);
+
+inline MsgResult MessageDlg(MsgKind kind, const QString& text, MsgButtons buttons) {
+  return Dialogs().MessageDlg(kind, text, buttons);
+}
+inline void ShowMessage(const QString& text) {
+  Dialogs().ShowMessage(text);
+}
+
+// Writes every dialog to the standard streams and answers as Enter would: for programs
+// without windows. Errors and warnings go to stderr, the rest to stdout.
+class ConsoleDialogs : public DialogService {
+ public:
+  MsgResult MessageDlg(MsgKind kind, const QString& text, MsgButtons buttons) override;
+  void ShowMessage(const QString& text) override;
+  void ShowException(const QString& text) override;
+  std::optional<QString> BrowseForFolder(const BrowseRequest& request) override;
+};

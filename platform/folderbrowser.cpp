@@ -1,0 +1,73 @@
+#include "folderbrowser.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+FolderBrowser::FolderBrowser(const BrowseRequest& request, QWidget* parent)
+    : QDialog(parent), request_(request) {
+  setObjectName(QStringLiteral("FolderBrowser"));
+  setWindowTitle(QStringLiteral("Browse for Folder"));
+  resize(360, 420);
+
+  auto* layout = new QVBoxLayout(this);
+  auto* title = new QLabel(request.title, this);
+  title->setObjectName(QStringLiteral("Title"));
+  title->setWordWrap(true);
+  layout->addWidget(title);
+
+  status_ = new QLabel(this);
+  status_->setObjectName(QStringLiteral("Status"));
+  status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  layout->addWidget(status_);
+
+  model_ = new QFileSystemModel(this);
+  model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+  model_->setRootPath(QDir::rootPath());
+  tree_ = new QTreeView(this);
+  tree_->setObjectName(QStringLiteral("Folders"));
+  tree_->setModel(model_);
+  tree_->setHeaderHidden(true);
+  for (int column = 1; column < model_->columnCount(); ++column) tree_->hideColumn(column);
+  layout->addWidget(tree_, 1);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  ok_ = buttons->button(QDialogButtonBox::Ok);
+  ok_->setObjectName(QStringLiteral("OK"));
+  ok_->setEnabled(false);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  layout->addWidget(buttons);
+
+  connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          &FolderBrowser::SelectionChanged);
+
+  // Preselect the start folder without its trailing separator.
+  QString start = request.start;
+  if (start.endsWith(QDir::separator()) || start.endsWith(QChar(u'/'))) start.chop(1);
+  if (!start.isEmpty()) Select(start);
+}
+
+void FolderBrowser::Select(const QString& folder) {
+  const QModelIndex index = model_->index(folder);
+  if (!index.isValid()) return;
+  tree_->setCurrentIndex(index);
+  tree_->scrollTo(index);
+  SelectionChanged();
+}
+
+QString FolderBrowser::SelectedFolder() const {
+  const QModelIndex index = tree_->currentIndex();
+  return index.isValid() ? QDir::toNativeSeparators(model_->filePath(index)) : QString();
+}
+
+void FolderBrowser::SelectionChanged() {
+  const QString folder = SelectedFolder();
+  if (!folder.isEmpty()) status_->setText(folder);
+  ok_->setEnabled(!folder.isEmpty() && request_.acceptable && request_.acceptable(folder));
+}

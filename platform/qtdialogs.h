@@ -1,0 +1,19 @@
+#pragma once
+
+#include "dialogs.h"
+
+class QWidget;
+
+// The dialog service of the windowed programs: Qt message boxes with the kinds' titles and
+// icons, the buttons in their fixed order and the Enter/Escape/close-box rules, and the
+// folder browser.
+class QtDialogs : public DialogService {
+ public:
+  MsgResult MessageDlg(MsgKind kind, const QString& text, MsgButtons buttons) override;
+  void ShowMessage(const QString& text) override;
+  void ShowException(const QString& text) override;
+  std::optional<QString> BrowseForFolder(const BrowseRequest& request) override;
+};
+
+// Turns the program's message text ("\r" line breaks) into what a label shows.
+QString DialogText(const QString& text);

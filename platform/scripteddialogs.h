@@ -1,0 +1,59 @@
+#pragma once
+
+#include "dialogs.h"
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+// A dialog service for tests: it records every dialog shown (kind, exact text, buttons) and
+// answers questions from a script. Notices with only an OK button answer themselves; a question
+// that finds the script empty is counted in `unexpected` and answered as the close box would.
+// Installs itself on construction and restores the previous service on destruction.
+class ScriptedDialogs : public DialogService {
+ public:
+  enum class Type { Message, Plain, Exception, Browse };
+
+  struct Record {
+    Type type = Type::Message;
+    MsgKind kind = MsgKind::Information;
+    QString text;  // message text, or the browser's title
+    MsgButtons buttons = 0;
+    MsgResult answer = MsgResult::None;
+  };
+
+  // What a scripted folder browser does: it may look at the request (and test its
+  // `acceptable` rule) and gives the folder chosen or nothing for Cancel.
+  using BrowseScript = std::function<std::optional<QString>(const BrowseRequest&)>;
+
+  ScriptedDialogs();
+  ~ScriptedDialogs() override;
+  ScriptedDialogs(const ScriptedDialogs&) = delete;
+  ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
+
+  // Queues the answer to the next question.
+  ScriptedDialogs& Answer(MsgResult answer);
+  // Queues what the next folder browser does.
+  ScriptedDialogs& Browse(BrowseScript script);
+  ScriptedDialogs& BrowseChooses(const QString& folder);
+  ScriptedDialogs& BrowseCancels();
+  // Runs before every dialog answers, e.g. to look at windows while the dialog would be up.
+  std::function<void(const Record&)> onDialog;
+
+  MsgResult MessageDlg(MsgKind kind, const QString& text, MsgButtons buttons) override;
+  void ShowMessage(const QString& text) override;
+  void ShowException(const QString& text) override;
+  std::optional<QString> BrowseForFolder(const BrowseRequest& request) override;
+
+  // Texts of all dialogs so far, in order.
+  QStringList Texts() const;
+  void Clear();
+
+  std::vector<Record> log;
+  std::deque<MsgResult> answers;
+  std::deque<BrowseScript> browses;
+  int unexpected = 0;
+
+ private:
+  DialogService* previous_;
+};

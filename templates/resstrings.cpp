@@ -1,0 +1,77 @@
+#include "resstrings.h"
+
+#include <QHash>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QHash<int, QString>& Table() {
+  static const QHash<int, QString> table = {
+      {Str::InfantryName1 + 0, u"Light Infantry"_s},
+      {Str::InfantryName1 + 1, u"Troopers"_s},
+      {Str::InfantryName1 + 2, u"Fremen"_s},
+      {Str::InfantryName1 + 3, u"Sardaukar"_s},
+      {Str::InfantryName1 + 4, u"Engineer"_s},
+      {Str::InfantryName1 + 5, u"Thumper"_s},
+      {Str::InfantryName1 + 6, u"Saboteur"_s},
+
+      {Str::VehicleName1 + 0, u"Trike"_s},
+      {Str::VehicleName1 + 1, u"Raider"_s},
+      {Str::VehicleName1 + 2, u"Quad"_s},
+      {Str::VehicleName1 + 3, u"Harvester"_s},
+      {Str::VehicleName1 + 4, u"Atriedies Combat Tank"_s},
+      {Str::VehicleName1 + 5, u"Harkonnen Combat Tank"_s},
+      {Str::VehicleName1 + 6, u"Ordos Combat Tank"_s},
+      {Str::VehicleName1 + 7, u"Mobile Contruction Vehicle"_s},
+      {Str::VehicleName1 + 8, u"Missile Tank"_s},
+      {Str::VehicleName1 + 9, u"Ordos Deviator"_s},
+      {Str::VehicleName1 + 10, u"Siege Tank"_s},
+      {Str::VehicleName1 + 11, u"Sonic Tank"_s},
+      {Str::VehicleName1 + 12, u"Harkonnen Devastator"_s},
+      {Str::VehicleName1 + 13, u"CarryAll #1"_s},
+      {Str::VehicleName1 + 14, u"CarryAll #2"_s},
+      {Str::VehicleName1 + 15, u"Ornithopter"_s},
+      {Str::VehicleName1 + 16, u"Harkonnen Death Hand"_s},
+      {Str::VehicleName1 + 17, u"Unknown Unit #1"_s},
+      {Str::VehicleName1 + 18, u"Unknown Unit #2"_s},
+      {Str::VehicleName1 + 19, u"Unknown Unit #3"_s},
+      {Str::VehicleName1 + 20, u"Unknown Unit #4"_s},
+
+      {Str::HintText1,
+       u"The Unit Has Been Saved To Memory. The Settings In Dune2000 Will Not Change Until You "
+       "Click On The 'Apply Changes' Button On The Main Toolbar"_s},
+
+      {Str::Err2CouldntOpen, u"Error #2 : Couldn't Open TEMPLATES.BIN"_s},
+      {Str::Err3Reading, u"Error #3 : Error Reading Data From TEMPLATES.BIN"_s},
+      {Str::Err4Writing, u"Error #4 : Error Writing To TEMPLATES.BIN"_s},
+      {Str::Err5Saving, u"Error #5 : Error Saving To TEMPLATES.BIN"_s},
+      {Str::ChangesApplied, u"Changes Have Been Applied"_s},
+      {Str::SavedSuccessfully, u"%s Saved Successfully"_s},
+  };
+  return table;
+}
+
+template <int N>
+OneBased<QString, N> Names(int firstId) {
+  OneBased<QString, N> names;
+  for (int i = 1; i <= N; ++i) names[i] = LoadStr(firstId + i - 1);
+  return names;
+}
+
+}  // namespace
+
+QString LoadStr(int id) {
+  return Table().value(id);
+}
+
+const OneBased<QString, InfantryCount> InfantryNames = Names<InfantryCount>(Str::InfantryName1);
+const OneBased<QString, VehicleCount> VehicleNames = Names<VehicleCount>(Str::VehicleName1);
+const OneBased<QString, 1> HintTexts = Names<1>(Str::HintText1);
+
+const OneBased<QString, VehicleCount> VehiclePictures = {
+    u"A_TRIKE.BMP"_s, u"O_RAID.BMP"_s,  u"A_QUAD.BMP"_s, u"A_HARV.BMP"_s,  u"A_CTANK.BMP"_s,
+    u"H_CTANK.BMP"_s, u"O_CTANK.BMP"_s, u"A_MCV.BMP"_s,  u"H_MTANK.BMP"_s, u"O_DEVI.BMP"_s,
+    u"A_STANK.BMP"_s, u"A_SONIC.BMP"_s, u"H_DEV.BMP"_s,  u"A_CARRY.BMP"_s, u"H_CARRY.BMP"_s,
+    u"H_death.bmp"_s, QString(),        QString(),       QString(),        QString(),
+    QString()};

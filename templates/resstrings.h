@@ -1,0 +1,34 @@
+#pragma once
+
+#include "gendefs.h"
+
+#include <QString>
+
+// The editor's string table: every text the user sees that is not a control's caption, keyed
+// by its id. Texts are kept exactly as the program has always shown them, misspellings included.
+namespace Str {
+enum Id : int {
+  // Unit names and the hint after a save.
+  InfantryName1 = 1001,  // .. 1007
+  VehicleName1 = 1101,   // .. 1121
+  HintText1 = 1201,
+
+  // Template store.
+  Err2CouldntOpen = 2002,
+  Err3Reading = 2003,
+  Err4Writing = 2004,
+  Err5Saving = 2005,
+  ChangesApplied = 2010,
+  SavedSuccessfully = 2011,  // %s: the unit's name
+};
+}  // namespace Str
+
+// The text of a string-table entry; an unknown id gives an empty text.
+QString LoadStr(int id);
+
+// The unit name tables and the picture files in the game's data\ui_gfx folder, numbered as
+// the units are. An empty picture entry means that the vehicle has no picture.
+extern const OneBased<QString, InfantryCount> InfantryNames;
+extern const OneBased<QString, VehicleCount> VehicleNames;
+extern const OneBased<QString, VehicleCount> VehiclePictures;
+extern const OneBased<QString, 1> HintTexts;

@@ -1,0 +1,148 @@
+#include "sampledir.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome {
+  int status = -1;
+  QString out, err;
+};
+
+Outcome Units(const QStringList& args) {
+  QProcess process;
+  process.start(QStringLiteral(SMARCH_UNITS_EXE), args);
+  process.waitForFinished(60000);
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          QString::fromUtf8(process.readAllStandardOutput()),
+          QString::fromUtf8(process.readAllStandardError())};
+}
+
+class UnitsTool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(sample.ok());
+    original = sample.TemplatesBytes();
+  }
+  QString Game() const { return sample.Path(QString()); }
+  SampleDir sample;
+  QByteArray original;
+};
+
+TEST_F(UnitsTool, ShowListsAllUnitsWithNamesAndOffsets) {
+  const Outcome run = Units({QStringLiteral("show"), Game()});
+  ASSERT_EQ(run.status, 0) << run.err.toStdString();
+  for (const char* name :
+       {"Light Infantry", "Saboteur", "Trike", "Atriedies Combat Tank",
+        "Mobile Contruction Vehicle", "Harkonnen Death Hand", "Unknown Unit #4"}) {
+    EXPECT_TRUE(run.out.contains(QString::fromLatin1(name))) << name;
+  }
+  EXPECT_TRUE(run.out.contains(QStringLiteral("0x1A00")));
+  EXPECT_TRUE(run.out.contains(QStringLiteral("Health=110")));
+  EXPECT_EQ(run.out.count(QStringLiteral(" at 0x")), 28);
+}
+
+TEST_F(UnitsTool, ShowJsonHasEveryFieldOfEveryUnit) {
+  const Outcome run =
+      Units({QStringLiteral("show"), sample.TemplatesPath(), QStringLiteral("--json")});
+  ASSERT_EQ(run.status, 0) << run.err.toStdString();
+  const QJsonArray units = QJsonDocument::fromJson(run.out.toUtf8()).array();
+  ASSERT_EQ(units.size(), 28);
+  const QJsonObject first = units[0].toObject();
+  EXPECT_EQ(first[QStringLiteral("Kind")].toString(), QStringLiteral("infantry"));
+  EXPECT_EQ(first[QStringLiteral("Index")].toInt(), 1);
+  EXPECT_EQ(first[QStringLiteral("Name")].toString(), QStringLiteral("Light Infantry"));
+  EXPECT_EQ(first[QStringLiteral("Offset")].toInt(), 0);
+  EXPECT_EQ(first[QStringLiteral("Health")].toInt(), 110);
+  EXPECT_EQ(first[QStringLiteral("Owners")].toArray(),
+            QJsonArray({QStringLiteral("Atreides"), QStringLiteral("Ordos"),
+                        QStringLiteral("Harkonnen")}));
+  EXPECT_TRUE(first[QStringLiteral("Inaccurate")].isBool());
+  EXPECT_TRUE(first[QStringLiteral("Byte20Set")].isDouble() ||
+              first[QStringLiteral("Byte20Set")].isNull());
+  for (const char* key :
+       {"Health",    "Cost",       "BuildSpeed", "Byte40",  "Byte47",  "FireSpeed",
+        "Byte20Set", "Armor",      "RateOfTurn", "Byte12",  "Sight",   "Flag37",
+        "Byte45",    "Inaccurate", "SelfHeal",   "Long92",  "Long96",  "Long100",
+        "Long104",   "Long124",    "Long128",    "Long132", "Long136", "Owners"}) {
+    EXPECT_TRUE(first.contains(QString::fromLatin1(key))) << key;
+  }
+  const QJsonObject last = units[27].toObject();
+  EXPECT_EQ(last[QStringLiteral("Kind")].toString(), QStringLiteral("vehicle"));
+  EXPECT_EQ(last[QStringLiteral("Index")].toInt(), 21);
+  EXPECT_EQ(last[QStringLiteral("Offset")].toInt(), 0x1A00);
+}
+
+TEST_F(UnitsTool, SetChangesOnlyThatRecord) {
+  const Outcome run =
+      Units({QStringLiteral("set"), Game(), QStringLiteral("vehicle"), QStringLiteral("3"),
+             QStringLiteral("Armor=12"), QStringLiteral("Owners=Ordos,harkonnen"),
+             QStringLiteral("Cost=-5"), QStringLiteral("SelfHeal=true")});
+  ASSERT_EQ(run.status, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.out.contains(QStringLiteral("Quad Saved Successfully")));
+  EXPECT_TRUE(run.out.contains(QStringLiteral("Changes Have Been Applied")));
+  const QByteArray now = sample.TemplatesBytes();
+  ASSERT_EQ(now.size(), original.size());
+  QList<int> changed;
+  for (int at = 0; at < now.size(); ++at) {
+    if (now[at] != original[at]) changed << at;
+  }
+  for (int at : changed) {
+    EXPECT_TRUE(at >= 0x0700 && at < 0x0800) << "byte " << at << " outside the Quad's record";
+  }
+  EXPECT_EQ(quint8(now[0x0700 + 2]), 12);
+  EXPECT_EQ(quint8(now[0x0700 + 44]) & 0x16, 0x06);
+  EXPECT_EQ(quint8(now[0x0700 + 58]) & 0x80, 0x80);
+
+  const Outcome show = Units({QStringLiteral("show"), Game(), QStringLiteral("--json")});
+  const QJsonObject quad = QJsonDocument::fromJson(show.out.toUtf8()).array()[9].toObject();
+  EXPECT_EQ(quad[QStringLiteral("Name")].toString(), QStringLiteral("Quad"));
+  EXPECT_EQ(quad[QStringLiteral("Cost")].toInt(), -5);
+}
+
+TEST_F(UnitsTool, BadRequestsLeaveTheFileUntouched) {
+  const QString game = Game();
+  const QList<QStringList> bad = {
+      {QStringLiteral("set"), game, QStringLiteral("vehicle"), QStringLiteral("3"),
+       QStringLiteral("Speed=4")},
+      {QStringLiteral("set"), game, QStringLiteral("vehicle"), QStringLiteral("3"),
+       QStringLiteral("Armor=lots")},
+      {QStringLiteral("set"), game, QStringLiteral("vehicle"), QStringLiteral("3"),
+       QStringLiteral("Armor=256")},
+      {QStringLiteral("set"), game, QStringLiteral("infantry"), QStringLiteral("1"),
+       QStringLiteral("Owners=Fremen")},
+      {QStringLiteral("set"), game, QStringLiteral("infantry"), QStringLiteral("8"),
+       QStringLiteral("Armor=1")},
+      {QStringLiteral("set"), game, QStringLiteral("tank"), QStringLiteral("1"),
+       QStringLiteral("Armor=1")},
+      {QStringLiteral("set"), game, QStringLiteral("vehicle"), QStringLiteral("2"),
+       QStringLiteral("Health=2147483648")},
+      {QStringLiteral("set"), game + QStringLiteral("/nowhere"), QStringLiteral("vehicle"),
+       QStringLiteral("2"), QStringLiteral("Armor=1")},
+      {QStringLiteral("show"), game + QStringLiteral("/nowhere")},
+      {QStringLiteral("frobnicate"), game},
+  };
+  for (const QStringList& args : bad) {
+    const Outcome run = Units(args);
+    EXPECT_NE(run.status, 0) << args.join(QLatin1Char(' ')).toStdString();
+    EXPECT_FALSE(run.err.trimmed().isEmpty()) << args.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(sample.TemplatesBytes(), original) << args.join(QLatin1Char(' ')).toStdString();
+  }
+}
+
+TEST_F(UnitsTool, AMissingTemplatesFileIsReported) {
+  QFile::remove(sample.TemplatesPath());
+  const Outcome run = Units({QStringLiteral("set"), Game(), QStringLiteral("infantry"),
+                             QStringLiteral("1"), QStringLiteral("Armor=1")});
+  EXPECT_NE(run.status, 0);
+  EXPECT_TRUE(run.err.contains(QStringLiteral("Error #2 : Couldn't Open TEMPLATES.BIN")));
+  EXPECT_FALSE(QFile::exists(sample.TemplatesPath()));
+}
+
+}  // namespace

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "unittemplate.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+// The decoded fields of a unit record by name, for reading and changing them from the
+// command line with the same ranges the record can hold.
+namespace UnitFields {
+
+// Every field name, in record order.
+const QStringList& Names();
+
+// The record's fields as JSON values: numbers, booleans, null for an empty Byte20Set and an
+// array of house names for Owners.
+QJsonObject ToJson(const TUnitTemplate& unit);
+
+// The field's value as text, as `show` prints it.
+QString Text(const TUnitTemplate& unit, const QString& field);
+
+// Sets `field` from `value`. Gives an error message, or nothing on success; on error the
+// record is unchanged.
+std::optional<QString> Set(TUnitTemplate& unit, const QString& field, const QString& value);
+
+// House names as Owners lists them: "Atreides", "Ordos", "Harkonnen", "Emperor".
+QStringList HouseNames(std::uint8_t owners);
+
+}  // namespace UnitFields
