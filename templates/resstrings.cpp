@@ -8,6 +8,8 @@ namespace {
 
 const QHash<int, QString>& Table() {
   static const QHash<int, QString> table = {
+      {Str::AppTitle, u"Saltmarch 98 : Glass Horizon (\u00DF 1.2)"_s},
+
       {Str::InfantryName1 + 0, u"Light Infantry"_s},
       {Str::InfantryName1 + 1, u"Troopers"_s},
       {Str::InfantryName1 + 2, u"Fremen"_s},

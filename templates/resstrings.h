@@ -13,6 +13,9 @@ enum Id : int {
   VehicleName1 = 1101,   // .. 1121
   HintText1 = 1201,
 
+  // The application's title.
+  AppTitle = 100,
+
   // Template store.
   Err2CouldntOpen = 2002,
   Err3Reading = 2003,
