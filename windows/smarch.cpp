@@ -1,0 +1,40 @@
+// smarch: the Saltmarch 98 editor.
+
+#include "main.h"
+#include "qtdialogs.h"
+#include "registry.h"
+#include "smapplication.h"
+#include "splash.h"
+
+#ifdef SMARCH_WITH_FEEDBACK
+#include "betafb.h"
+#endif
+
+int main(int argc, char** argv) {
+  // The name tables are ready before anything runs; the registry accessor comes first.
+  RegAccessor();
+  int status = 0;
+  {
+    SmApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Saltmarch98"));
+    QtDialogs dialogs;
+    SetDialogs(&dialogs);
+#ifdef SMARCH_WITH_FEEDBACK
+    TF_Main::SetFeedbackFormOpener([](QWidget* owner) {
+      TF_FB form(owner);
+      form.exec();
+    });
+#endif
+    // The splash exists before the frame but shows only once the frame's start-up questions
+    // have been answered; it releases itself when its closing animation ends.
+    auto* splash = new TF_Splash();
+    QCoreApplication::processEvents();
+    TF_Main frame;
+    splash->exec();
+    frame.show();
+    status = app.exec();
+    SetDialogs(nullptr);
+  }
+  SetRegAccessor(nullptr);
+  return status;
+}
