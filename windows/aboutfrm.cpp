@@ -33,14 +33,11 @@ const char16_t kCredits[] =
     u"\u2022   thanks to every beta tester who sent us feedback   \u2022   Dune2000 is a game by "
     u"Westwood Studios";
 
+// Short enough to be read whole: the memo is disabled, and so is its scroll bar.
 const char16_t kLicence[] =
     u"Saltmarch 98 is freeware from Pellworth Software.\n"
-    u"\n"
-    u"You may use it free of charge and give away exact copies of it, as long as nobody is "
-    u"charged for them.\n"
-    u"\n"
-    u"It comes with no warranty of any kind: you use it at your own risk. Back up your game "
-    u"files before you apply changes.";
+    u"Use it and give copies away free of charge; never sell it.\n"
+    u"It comes with no warranty: you use it at your own risk. Back up your game files first.";
 
 // The window's icon: a desert planet with its moon, as in the program's animation.
 QIcon AboutIcon() {
@@ -86,8 +83,13 @@ QFrame* Bevel(QWidget* parent, const char* name, const QRect& bounds) {
   return bevel;
 }
 
-QLabel* PlainLabel(QWidget* parent, const QString& text, int left, int top) {
+QLabel* PlainLabel(QWidget* parent, const QString& text, int left, int top, bool bold = false) {
   auto* label = new QLabel(text, parent);
+  if (bold) {
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+  }
   label->move(left, top);
   label->adjustSize();
   return label;
@@ -189,15 +191,13 @@ TF_About::TF_About(QWidget* parent)
 
   tsSystemInfo = new QWidget;
   tsSystemInfo->setObjectName(QStringLiteral("tsSystemInfo"));
-  QFont boldFont = font();
-  boldFont.setBold(true);
-  PlainLabel(tsSystemInfo, QStringLiteral("CPU"), 8, 6)->setFont(boldFont);
+  PlainLabel(tsSystemInfo, QStringLiteral("CPU"), 8, 6, true);
   L_CPUType = new QLabel(tsSystemInfo);
   L_CPUType->setObjectName(QStringLiteral("L_CPUType"));
   L_CPUType->setWordWrap(true);
   L_CPUType->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  L_CPUType->setGeometry(40, 6, 228, 30);
-  PlainLabel(tsSystemInfo, QStringLiteral("Memory"), 8, 38)->setFont(boldFont);
+  L_CPUType->setGeometry(48, 6, 220, 30);
+  PlainLabel(tsSystemInfo, QStringLiteral("Memory"), 8, 38, true);
   L_TotalRam = ValueRow("Total System RAM", "L_TotalRam", 54);
   L_AvailRam = ValueRow("Available System RAM", "L_AvailRam", 68);
   L_MemLoad = ValueRow("Memory Load", "L_MemLoad", 82);

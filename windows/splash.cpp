@@ -96,7 +96,7 @@ TF_Splash::TF_Splash(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
   ProductName->setObjectName(QStringLiteral("ProductName"));
   QFont title = ProductName->font();
   title.setBold(true);
-  title.setPointSize(12);
+  title.setPointSize(10);
   ProductName->setFont(title);
   ProductName->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   ProductName->setGeometry(0, 32, kClientWidth, ProductName->fontMetrics().height() + 2);
@@ -158,8 +158,7 @@ void TF_Splash::FormCreate() {
   setMask(Ellipse(1, 1, width(), height()));
   ProductName->setText(QStringLiteral("Saltmarch 98 Glass Horizon"));
   Version->setText(QStringLiteral("Version : ") + FileVersionText());
-  Copyright->setText(
-      QStringLiteral("Copyright \u00A9 1998 Pellworth Software. Freeware, free to share."));
+  Copyright->setText(QStringLiteral("\u00A9 1998 Pellworth Software \u2022 Freeware"));
   // The animation is an ornament: whatever goes wrong with it must not stop the start-up.
   try {
     ShowProgramAnimation(Anim, L_AnimCaption, Bv_Anim);

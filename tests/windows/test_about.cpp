@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -185,6 +186,10 @@ TEST_F(AboutTest, PagesAndButtonsAreWhereTheProgramLooksForThem) {
   EXPECT_TRUE(about.Txt_Licence->isReadOnly());
   EXPECT_FALSE(about.Txt_Licence->isEnabled());
   EXPECT_GT(about.Txt_Licence->toPlainText().count(u'\n'), 1);
+  // The memo is disabled, its scroll bar with it: the whole licence must be in sight.
+  about.show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(about.Txt_Licence->verticalScrollBar()->maximum(), 0);
   EXPECT_EQ(about.HelpButton->toolTip(), QStringLiteral("Get help on this window"));
   for (const char* name :
        {"L_AnimCaption", "copyrite", "HelpButton", "OKButton", "L_AppText", "Bevel3", "Bv_Anim",
@@ -194,7 +199,6 @@ TEST_F(AboutTest, PagesAndButtonsAreWhereTheProgramLooksForThem) {
   EXPECT_EQ(about.findChild<QTimer*>(QStringLiteral("AnimTimer")), about.AnimTimer);
 
   // Help does nothing yet; it must not close the box.
-  about.show();
   QTest::mouseClick(about.HelpButton, Qt::LeftButton);
   EXPECT_TRUE(about.isVisible());
 }

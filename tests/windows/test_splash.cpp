@@ -102,6 +102,16 @@ TEST_F(SplashTest, CreationFillsTheRoundWindow) {
   for (const QPoint corner : {ok.topLeft(), ok.topRight(), ok.bottomLeft(), ok.bottomRight()})
     EXPECT_TRUE(shape.contains(corner)) << corner.x() << "," << corner.y();
 
+  // The texts near the top and the bottom fit inside the round border.
+  for (const QLabel* label : {splash->ProductName, splash->Version, splash->Copyright}) {
+    const int textWidth = label->fontMetrics().horizontalAdvance(label->text());
+    const int y = label->geometry().center().y();
+    EXPECT_TRUE(shape.contains(QPoint((345 - textWidth) / 2 - 3, y)))
+        << label->objectName().toStdString();
+    EXPECT_TRUE(shape.contains(QPoint((345 + textWidth) / 2 + 3, y)))
+        << label->objectName().toStdString();
+  }
+
   // The shrinking has not begun.
   EXPECT_FALSE(splash->T_ThatsAllFolks->isActive());
   EXPECT_EQ(splash->T_ThatsAllFolks->interval(), 1);
