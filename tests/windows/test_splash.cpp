@@ -119,14 +119,6 @@ TEST_F(SplashTest, CreationFillsTheRoundWindow) {
   delete splash;
 }
 
-TEST_F(SplashTest, VersionFailureTextFollowsTheLabel) {
-  const VersionBlock none{false, false, QString()};
-  SetProgramVersionBlockForTesting(&none);
-  TF_Splash* splash = new TF_Splash;
-  EXPECT_EQ(splash->Version->text(), QStringLiteral("Version : < No Data Available >"));
-  delete splash;
-}
-
 TEST_F(SplashTest, AnimationFromSmDatPlaysOnABlackBackdrop) {
   WriteSampleAnimation();
   TF_Splash* splash = new TF_Splash;
