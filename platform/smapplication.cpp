@@ -1,11 +1,18 @@
 #include "smapplication.h"
 
 #include "dialogs.h"
+
+#include <QFont>
 #include "rangeerror.h"
 
 #include <exception>
 
-SmApplication::SmApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+SmApplication::SmApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // The windows are laid out, pixel by pixel, for a small 8-point interface font.
+  QFont small = font();
+  small.setPointSize(8);
+  setFont(small);
+}
 
 bool SmApplication::notify(QObject* receiver, QEvent* event) {
   try {

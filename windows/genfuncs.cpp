@@ -5,7 +5,10 @@
 #include "shell.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
+#include <QWidget>
 
+#include <algorithm>
 #include <vector>
 
 #ifdef _WIN32
@@ -69,4 +72,12 @@ void OpenWebPage(const QString& address) {
 
 QString ApplicationTitle() {
   return LoadStr(Str::AppTitle);
+}
+
+void FitFontToWidth(QWidget* widget, const QString& text, int width) {
+  QFont font = widget->font();
+  const int needed = QFontMetrics(font).horizontalAdvance(text);
+  if (needed <= width || needed == 0) return;
+  font.setStretch(std::max(50, width * 100 / needed));
+  widget->setFont(font);
 }

@@ -32,3 +32,8 @@ QString ApplicationTitle();
 // controls itself, so the version is always recent enough.
 unsigned CommonControlsVersion();
 void SetCommonControlsVersionForTesting(unsigned version);  // 0: the real one again
+
+class QWidget;
+// Narrows the widget's font (never widens it) until `text` fits in `width` pixels, so captions
+// drawn for a narrow interface font stay whole with wider fonts.
+void FitFontToWidth(QWidget* widget, const QString& text, int width);

@@ -252,6 +252,7 @@ QToolButton* TF_Main::AddBigButton(const char* name, const QString& caption, QAc
   QFont bold = button->font();
   bold.setBold(true);
   button->setFont(bold);
+  FitFontToWidth(button, caption, 93 - 8);
   connect(button, &QToolButton::clicked, action, &QAction::trigger);
   TB_Main_->addWidget(button);
   return button;
@@ -396,11 +397,11 @@ void TF_Main::A_RunExecute() {
 }
 
 void TF_Main::A_InfantryExecute() {
-  new TF_Infs(this);
+  new TF_Infs(mdi_);
 }
 
 void TF_Main::A_VehicsExecute() {
-  new TF_Vehics(this);
+  new TF_Vehics(mdi_);
 }
 
 void TF_Main::A_PrefsExecute() {

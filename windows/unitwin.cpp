@@ -2,6 +2,7 @@
 
 #include "columnmenu.h"
 #include "dialogs.h"
+#include "genfuncs.h"
 #include "hedit.h"
 #include "resstrings.h"
 #include "spinedit.h"
@@ -22,6 +23,7 @@
 namespace {
 
 // Where the rows stand on the panel.
+constexpr int kStripRight = 80;
 constexpr int kCaptionX = 10, kSpinX = 88, kSliderX = 144, kRightLabelX = 304;
 constexpr int kSpinW = 57, kSpinH = 22, kSliderW = 150, kSliderH = 22, kBoxSize = 15;
 constexpr int kRowTops[] = {11, 36, 61, 87, 114, 143, 169};
@@ -56,10 +58,10 @@ TUnitSettingsWin::TUnitSettingsWin(QMdiArea* frame, const UnitWindowDesign& desi
   BuildToolbar();
   BuildPanel();
   setWidget(CtrlBar_Infs);
-  SetClientSize(design.clientWidth, design.controlBarHeight + design.panelHeight);
-
   qApp->installEventFilter(this);  // key preview: the window sees keys before its controls
   if (frame) frame->addSubWindow(this);
+  // Sized once it sits in the frame: only then does it have its frame and title bar.
+  SetClientSize(design.clientWidth, design.controlBarHeight + design.panelHeight);
 }
 
 TUnitSettingsWin::~TUnitSettingsWin() {
@@ -142,6 +144,7 @@ void TUnitSettingsWin::BuildPanel() {
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, palette.color(QPalette::HighlightedText));
     label->setPalette(palette);
+    FitFontToWidth(label, text, kStripRight - kCaptionX - 2);
     label->move(kCaptionX, top + 3);
     label->adjustSize();
     return label;
@@ -261,8 +264,10 @@ QSize TUnitSettingsWin::ClientSize() const {
 }
 
 void TUnitSettingsWin::SetClientSize(int width, int height) {
+  // The window's frame and title bar are what its size hint adds to its content's.
+  const QSize frame = sizeHint() - CtrlBar_Infs->sizeHint();
   CtrlBar_Infs->setFixedSize(width, height);
-  setFixedSize(sizeHint());
+  setFixedSize(QSize(width, height) + frame);
 }
 
 void TUnitSettingsWin::CtrlBar_InfsResize() {
