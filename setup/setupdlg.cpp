@@ -60,17 +60,20 @@ constexpr TemplateControl kSetupDlg[] = {
 
 constexpr int kTypingLimit = 200;
 
-// Typing stops at the limit, but a longer text that the program put in stays whole.
+// Typing stops at the limit, but a longer text that the program put in stays whole (and may
+// be shortened).
 class TypingLimit final : public QValidator {
  public:
-  TypingLimit(QLineEdit* edit, int limit) : QValidator(edit), edit_(edit), limit_(limit) {}
+  TypingLimit(QLineEdit* edit, int limit) : QValidator(edit), limit_(limit), last_(edit->text().size()) {
+    connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { last_ = text.size(); });
+  }
   State validate(QString& input, int&) const override {
-    return input.size() <= limit_ || input.size() <= edit_->text().size() ? Acceptable : Invalid;
+    return input.size() <= limit_ || input.size() <= last_ ? Acceptable : Invalid;
   }
 
  private:
-  QLineEdit* edit_;
-  int limit_;
+  qsizetype limit_;
+  qsizetype last_;
 };
 
 // Dialog units into pixels, from the font's average character width and height.
