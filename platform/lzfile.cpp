@@ -170,8 +170,7 @@ std::int64_t LzReader::Decode(unsigned char* out, std::int64_t count) {
       const unsigned high = in_[inPos_++];
       unsigned from = low | ((high & 0xF0u) << 4);
       const unsigned length = (high & 0x0Fu) + 3;
-      const unsigned now =
-          static_cast<unsigned>(std::min<std::int64_t>(length, want - done));
+      const unsigned now = static_cast<unsigned>(std::min<std::int64_t>(length, want - done));
       for (unsigned i = 0; i < now; ++i) {
         const unsigned char c = window[from++ & kWindowMask];
         window[pos++ & kWindowMask] = c;

@@ -107,8 +107,8 @@ int ExpandFile(const QString& source, const QString& destination, bool create,
 
   if (destination.isEmpty() || SameFile(source, destination)) return 28;
   QFile out(destination);
-  const QIODevice::OpenMode mode =
-      create ? QIODevice::WriteOnly | QIODevice::Truncate : QIODevice::WriteOnly | QIODevice::Append;
+  const QIODevice::OpenMode mode = create ? QIODevice::WriteOnly | QIODevice::Truncate
+                                          : QIODevice::WriteOnly | QIODevice::Append;
   if (!out.open(mode)) return 28;
   bool fromStart = out.size() == 0;
   bool runnable = false;
@@ -165,15 +165,16 @@ bool RemoveTree(const QString& folder) {
   return true;
 }
 
-bool CreateDesktopLink(const QString& linkFile, const QString& target,
-                       const QString& workingFolder, const QString& description) {
-  const QString entry = u"[Desktop Entry]\n"
-                        u"Type=Application\n"
-                        u"Version=1.0\n"
-                        u"Name="_s +
-                        EntryValue(description) + u"\nComment="_s + EntryValue(description) +
-                        u"\nExec="_s + EntryValue(ExecArgument(target)) + u"\nPath="_s +
-                        EntryValue(workingFolder) + u"\nTerminal=false\n"_s;
+bool CreateDesktopLink(const QString& linkFile, const QString& target, const QString& workingFolder,
+                       const QString& description) {
+  const QString entry =
+      u"[Desktop Entry]\n"
+      u"Type=Application\n"
+      u"Version=1.0\n"
+      u"Name="_s +
+      EntryValue(description) + u"\nComment="_s + EntryValue(description) + u"\nExec="_s +
+      EntryValue(ExecArgument(target)) + u"\nPath="_s + EntryValue(workingFolder) +
+      u"\nTerminal=false\n"_s;
   QFile file(linkFile);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
   const QByteArray bytes = entry.toUtf8();

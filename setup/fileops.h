@@ -27,8 +27,8 @@ bool RemoveTree(const QString& folder);
 
 // Puts a shortcut to `target` into `linkFile`: a desktop entry (a launcher) here. Gives false
 // when it could not be written; the installer does not report that.
-bool CreateDesktopLink(const QString& linkFile, const QString& target,
-                       const QString& workingFolder, const QString& description);
+bool CreateDesktopLink(const QString& linkFile, const QString& target, const QString& workingFolder,
+                       const QString& description);
 
 // The name a desktop link of `product` gets in the desktop folder.
 QString DesktopLinkName(const QString& product);

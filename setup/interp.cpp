@@ -66,7 +66,8 @@ class Interpreter {
       ui_.SetFileProgress(0);
       QString& entry = script_.commands[state_.position];
       const bool isNew = state_.mode == InstallMode::New;
-      if ((entry.startsWith(u'o') && isNew) || (entry.startsWith(u'u') && !isNew)) entry.remove(0, 1);
+      if ((entry.startsWith(u'o') && isNew) || (entry.startsWith(u'u') && !isNew))
+        entry.remove(0, 1);
 
       Step step = Step::Next;
       if (!entry.isEmpty() && IsCommandLetter(entry[0])) {
@@ -225,7 +226,8 @@ class Interpreter {
     const QString destination = NativeText(argument.mid(arrow + 1));
 
     for (quint32 piece = 1; piece <= count && piece != 0; ++piece) {
-      const QString name = pattern.left(pattern.size() - 3) + u"%1"_s.arg(static_cast<qulonglong>(piece), 3, 10, QChar(u'0'));
+      const QString name = pattern.left(pattern.size() - 3) +
+                           u"%1"_s.arg(static_cast<qulonglong>(piece), 3, 10, QChar(u'0'));
       QString found = FindOnMedium(name);
       if (found.isEmpty()) {
         const int next = state_.currentDisk + 1;
@@ -233,8 +235,7 @@ class Interpreter {
         if (!ui_.WaitForDisk(next)) return Step::Stop;
         found = FindOnMedium(name);
       }
-      const QString shown =
-          found.isEmpty() ? state_.sourceFolder + PathSeparator() + name : found;
+      const QString shown = found.isEmpty() ? state_.sourceFolder + PathSeparator() + name : found;
       ui_.SetStatus(SetupString(smCopying) + shown + u" -> "_s + destination);
       const int code = ExpandInto(shown, destination, piece == 1);
       if (code != 0) return Fatal(ExpansionFailureText(code));
@@ -267,8 +268,8 @@ class Interpreter {
     if (program.isEmpty() || line > kMaxPath) return Step::Next;
     const QString path = Existing(InFolder(state_.currentFolder, NativeText(program)));
     ProgramRunner& runner = state_.runner ? *state_.runner : ProcessRunner();
-    runner.Run(path, {arguments, state_.sourceFolder, state_.location, mode},
-               state_.currentFolder, [this] { ui_.Repaint(); });
+    runner.Run(path, {arguments, state_.sourceFolder, state_.location, mode}, state_.currentFolder,
+               [this] { ui_.Repaint(); });
     return Step::Next;
   }
 

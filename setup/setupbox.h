@@ -11,8 +11,7 @@ class SetupMessageBox {
   virtual ~SetupMessageBox() = default;
   // Shows a box over `owner` with the style's buttons and icon (style 0: OK with the
   // exclamation icon); gives the answer (idOk, idCancel, ...). Caption and text are final.
-  virtual int Show(QWidget* owner, unsigned style, const QString& caption,
-                   const QString& text) = 0;
+  virtual int Show(QWidget* owner, unsigned style, const QString& caption, const QString& text) = 0;
 };
 
 // Plain Qt message boxes. Escape and the close box answer only where the buttons offer a way

@@ -64,8 +64,10 @@ constexpr int kTypingLimit = 200;
 // be shortened).
 class TypingLimit final : public QValidator {
  public:
-  TypingLimit(QLineEdit* edit, int limit) : QValidator(edit), limit_(limit), last_(edit->text().size()) {
-    connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { last_ = text.size(); });
+  TypingLimit(QLineEdit* edit, int limit)
+      : QValidator(edit), limit_(limit), last_(edit->text().size()) {
+    connect(edit, &QLineEdit::textChanged, this,
+            [this](const QString& text) { last_ = text.size(); });
   }
   State validate(QString& input, int&) const override {
     return input.size() <= limit_ || input.size() <= last_ ? Acceptable : Invalid;
@@ -80,8 +82,8 @@ class TypingLimit final : public QValidator {
 struct DialogUnits {
   explicit DialogUnits(const QFont& font) {
     const QFontMetrics metrics(font);
-    const int alphabet = metrics.horizontalAdvance(
-        u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"_s);
+    const int alphabet =
+        metrics.horizontalAdvance(u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"_s);
     baseX = (alphabet / 26 + 1) / 2;
     baseY = metrics.height();
   }

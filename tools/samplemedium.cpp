@@ -43,10 +43,11 @@ class Maker {
       return u"cannot write the sample game"_s;
     }
 
-    Remark(u"Saltmarch 98 - install script of the sample medium.\n"
-           u"Only the text in double quotes counts; everything else, like this, is a remark.\n"
-           u"First the product, the proposed location, the space it needs (bytes) and the file\n"
-           u"that betrays an earlier installation; then one command per string."_s);
+    Remark(
+        u"Saltmarch 98 - install script of the sample medium.\n"
+        u"Only the text in double quotes counts; everything else, like this, is a remark.\n"
+        u"First the product, the proposed location, the space it needs (bytes) and the file\n"
+        u"that betrays an earlier installation; then one command per string."_s);
     const QString main = QFileInfo(options_.programs.value(0)).fileName();
     String(u"Saltmarch 98"_s);
     String(options_.defaultLocation);
@@ -54,8 +55,9 @@ class Maker {
     String(u"0"_s);
     String(main);
 
-    Remark(u"Folders: the program's own, its backup folder (new installations only) and the\n"
-           u"sample game beside it."_s);
+    Remark(
+        u"Folders: the program's own, its backup folder (new installations only) and the\n"
+        u"sample game beside it."_s);
     String(u"M:@I\\sample-game"_s);
     String(u"M:@I\\sample-game\\data"_s);
     String(u"M:@I\\sample-game\\data\\bin"_s);
@@ -87,8 +89,9 @@ class Maker {
         return error;
     }
 
-    Remark(u"Back in the program's folder: an update drops the old log first; then the\n"
-           u"desktop link, and the post-install step, which writes the new log."_s);
+    Remark(
+        u"Back in the program's folder: an update drops the old log first; then the\n"
+        u"desktop link, and the post-install step, which writes the new log."_s);
     String(u"C:@I"_s);
     String(u"uD:INSTALL.LOG"_s);
     if (QString error = Text(u"POSTINST.SH"_s, PostInstall()); !error.isEmpty()) return error;
@@ -194,7 +197,8 @@ class Maker {
     return "#!/bin/sh\n"
            "# Run by setup: $1 product, $2 install medium, $3 location, $4 O (new) or U (update)\n"
            "if [ \"$4\" = U ]; then kind=Update; else kind=\"New installation\"; fi\n"
-           "printf '%s of %s\\nfrom %s\\ninto %s\\n' \"$kind\" \"$1\" \"$2\" \"$3\" > INSTALL.LOG\n";
+           "printf '%s of %s\\nfrom %s\\ninto %s\\n' \"$kind\" \"$1\" \"$2\" \"$3\" > "
+           "INSTALL.LOG\n";
   }
 
   const Options& options_;

@@ -98,7 +98,8 @@ TEST(LzReader, RefusesABrokenHeader) {
 
 TEST(LzReader, EveryTruncationIsAnError) {
   const QByteArray stored = MsCompressed(TestBytes(20000, 10));
-  for (qsizetype cut = LzReader::kHeaderSize; cut < stored.size(); cut += cut < stored.size() - 40 ? 13 : 1) {
+  for (qsizetype cut = LzReader::kHeaderSize; cut < stored.size();
+       cut += cut < stored.size() - 40 ? 13 : 1) {
     EXPECT_FALSE(Expand(QByteArrayView(stored).first(cut))) << cut;
   }
   // Once failed, the reader stays failed.
@@ -116,7 +117,8 @@ TEST(LzReader, DamagedStreamsFailOrAgreeWithLibmspack) {
     QByteArray damaged = stored;
     const int changes = 1 + static_cast<int>(random() % 4);
     for (int i = 0; i < changes; ++i) {
-      const qsizetype at = LzReader::kHeaderSize + random() % (damaged.size() - LzReader::kHeaderSize);
+      const qsizetype at =
+          LzReader::kHeaderSize + random() % (damaged.size() - LzReader::kHeaderSize);
       switch (random() % 3) {
         case 0:
           damaged[at] = static_cast<char>(damaged[at] ^ (1 << (random() % 8)));

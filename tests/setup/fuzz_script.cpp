@@ -5,8 +5,8 @@
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const QString text =
-      DecodeScriptText(QByteArrayView(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+  const QString text = DecodeScriptText(
+      QByteArrayView(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
   const auto script = ParseScript(text);
   if (script) {
     if (script->commands.isEmpty() || script->commands.size() > kMaxCommands) __builtin_trap();

@@ -17,7 +17,15 @@ namespace {
 std::vector<std::string> Seeds() {
   std::string szdd("SZDD\x88\xf0\x27\x33\x41\x00", 10);
   szdd += std::string("\x40\x00\x00\x00", 4);
-  szdd += std::string("\xff" "abcdefgh" "\x00" "ijklmn" "\xf0\xf3" "\x03" "xy", 19);
+  szdd += std::string(
+      "\xff"
+      "abcdefgh"
+      "\x00"
+      "ijklmn"
+      "\xf0\xf3"
+      "\x03"
+      "xy",
+      19);
   return {
       "",
       "\"Product\" \"C:\\Location\" \"123456\" \"MARKER.EXE\" \"oM:@I\\DATA\" \"E:A.EX_>A.EXE\"",
@@ -41,7 +49,8 @@ int main(int argc, char** argv) {
     if (round % 64 == 0 || input.empty()) input = seeds[random() % seeds.size()];
     switch (random() % 6) {
       case 0:
-        if (!input.empty()) input[random() % input.size()] ^= static_cast<char>(1 << (random() % 8));
+        if (!input.empty())
+          input[random() % input.size()] ^= static_cast<char>(1 << (random() % 8));
         break;
       case 1:
         if (!input.empty()) input[random() % input.size()] = static_cast<char>(random());

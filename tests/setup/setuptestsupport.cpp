@@ -98,8 +98,9 @@ QByteArray TestBytes(qsizetype size, unsigned seed, bool compressible) {
   std::mt19937 random(seed);
   QByteArray bytes;
   bytes.reserve(size);
-  static const char* words[] = {"harvester ", "spice ", "ornithopter ", "Atreides ", "sandworm ",
-                                "\n", "Harkonnen ", "0x3C00 ", "refinery "};
+  static const char* words[] = {"harvester ", "spice ",    "ornithopter ",
+                                "Atreides ",  "sandworm ", "\n",
+                                "Harkonnen ", "0x3C00 ",   "refinery "};
   while (bytes.size() < size) {
     if (compressible) {
       bytes += words[random() % std::size(words)];

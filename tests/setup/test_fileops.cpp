@@ -79,7 +79,9 @@ TEST_F(Expand, ReportsEachKindOfFailure) {
 
 TEST_F(Expand, ProgramsMayRunOnceExpanded) {
   QByteArray elf = TestBytes(5000, 11);
-  elf.replace(0, 4, "\x7f" "ELF");
+  elf.replace(0, 4,
+              "\x7f"
+              "ELF");
   WriteAll(Path(u"prog"_s), MsCompressed(elf));
   WriteAll(Path(u"script"_s), MsCompressed("#!/bin/sh\necho installed program\n"));
   WriteAll(Path(u"text"_s), MsCompressed(TestBytes(300, 12)));

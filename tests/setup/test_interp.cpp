@@ -125,8 +125,7 @@ TEST_F(Interp, ExpandsCompressedAndPlainFilesFromTheMedium) {
   EXPECT_EQ(Run({u"E:big.ex_>big.exe"_s, u"E:PLAIN.TXT>plain.txt"_s}), RunOutcome::Completed);
   EXPECT_EQ(ReadAll(At(u"big.exe"_s)), big);
   EXPECT_EQ(ReadAll(At(u"plain.txt"_s)), plain);
-  EXPECT_EQ(ui.statuses[0],
-            u"Inflating File: "_s + sandbox.Medium() + u"/big.ex_ -> big.exe"_s);
+  EXPECT_EQ(ui.statuses[0], u"Inflating File: "_s + sandbox.Medium() + u"/big.ex_ -> big.exe"_s);
   // One step after every block of 32000 bytes.
   EXPECT_EQ(std::vector<int>(ui.progress.begin(), ui.progress.begin() + 6),
             (std::vector<int>{0, 32, 64, 96, 100, 100}));
@@ -174,8 +173,8 @@ TEST_F(Interp, AbortStopsTheRun) {
   EXPECT_EQ(Run({u"E:CUT.EX_>cut.exe"_s, u"M:@I\\after"_s}), RunOutcome::Stopped);
   EXPECT_FALSE(Exists(u"after"_s));
   ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_EQ(ui.boxes[0].text, u"Unable To Decompress LZ Compressed File ("_s + sandbox.Medium() +
-                                  u"/CUT.EX_)"_s);
+  EXPECT_EQ(ui.boxes[0].text,
+            u"Unable To Decompress LZ Compressed File ("_s + sandbox.Medium() + u"/CUT.EX_)"_s);
   EXPECT_EQ(ui.ended, 1);
 }
 
@@ -215,8 +214,8 @@ TEST_F(Pieces, APieceInTheDiskFolderOfAFolderMedium) {
   ui.Answer(idOk);
   EXPECT_EQ(Run({u"S:2!PROG.EX_>PROG.EXE"_s}), RunOutcome::Completed);
   EXPECT_EQ(ReadAll(At(u"PROG.EXE"_s)), whole);
-  EXPECT_EQ(ui.statuses.last(), u"Copying File : "_s + sandbox.Medium() +
-                                    u"/DISK0002/PROG.002 -> PROG.EXE"_s);
+  EXPECT_EQ(ui.statuses.last(),
+            u"Copying File : "_s + sandbox.Medium() + u"/DISK0002/PROG.002 -> PROG.EXE"_s);
 }
 
 TEST_F(Pieces, AMissingPieceOnTheNewDiskEndsSetup) {
@@ -236,8 +235,8 @@ TEST_F(Pieces, BadPieceCommandsEndSetup) {
   EXPECT_EQ(ui.boxes[0].caption, u"Setup"_s);
   EXPECT_EQ(ui.boxes[0].text, u"Invalid number of spanned disks."_s);
 
-  for (const QString& bad : {u"S:2 PROG.EX_>B"_s, u"S:2!PROG.EX_"_s, u"S:2>B!PROG.EX_"_s,
-                             u"S:2!AB>B"_s}) {
+  for (const QString& bad :
+       {u"S:2 PROG.EX_>B"_s, u"S:2!PROG.EX_"_s, u"S:2>B!PROG.EX_"_s, u"S:2!AB>B"_s}) {
     ui.boxes.clear();
     EXPECT_EQ(Run({bad}), RunOutcome::Stopped) << bad.toStdString();
     EXPECT_EQ(ui.boxes.at(0).text,
@@ -273,8 +272,8 @@ TEST_F(Interp, ExecutesAProgramWithTheFiveFields) {
   state.runner = &ProcessRunner();
   EXPECT_EQ(Run({u"X:TOOL.EXE!-q"_s, u"M:@I\\after"_s}, InstallMode::Update),
             RunOutcome::Completed);
-  const QStringList lines = QString::fromLocal8Bit(ReadAll(At(u"recorded-args.txt"_s)))
-                                .split(u'\n', Qt::SkipEmptyParts);
+  const QStringList lines =
+      QString::fromLocal8Bit(ReadAll(At(u"recorded-args.txt"_s))).split(u'\n', Qt::SkipEmptyParts);
   ASSERT_EQ(lines.size(), 6);
   EXPECT_EQ(lines[0], u"5"_s);
   EXPECT_TRUE(lines[1].endsWith(u"TOOL.EXE"_s));
@@ -294,8 +293,8 @@ TEST_F(Interp, ProgramsThatDoNotStartAreNotReported) {
   state.runner = &runner;
   EXPECT_EQ(Run({u"X:tool"_s}), RunOutcome::Completed);
   ASSERT_EQ(runner.arguments.size(), 1u);
-  EXPECT_EQ(runner.arguments[0], (QStringList{QString(), sandbox.Medium(), sandbox.Location(),
-                                              u"O"_s}));
+  EXPECT_EQ(runner.arguments[0],
+            (QStringList{QString(), sandbox.Medium(), sandbox.Location(), u"O"_s}));
   EXPECT_EQ(runner.folders[0], sandbox.Location());
 }
 

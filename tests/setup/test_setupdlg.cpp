@@ -211,11 +211,10 @@ TEST_F(Window, GivingUpAtTheDiskPromptEndsSetup) {
   ClickOk(*window);
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(window->Outcome(), RunOutcome::Stopped);
-  EXPECT_EQ(boxes.Texts(),
-            (QStringList{u"Insert Disk 2 Into Drive"_s,
-                         u"Are You Sure You Want To Abort The Installation?"_s,
-                         u"Installation Not Completed Successfully\n"
-                         u"Program Will Not Function Properly"_s}));
+  EXPECT_EQ(boxes.Texts(), (QStringList{u"Insert Disk 2 Into Drive"_s,
+                                        u"Are You Sure You Want To Abort The Installation?"_s,
+                                        u"Installation Not Completed Successfully\n"
+                                        u"Program Will Not Function Properly"_s}));
   EXPECT_FALSE(QFileInfo::exists(sandbox.Location() + u"/after"_s));
 }
 
