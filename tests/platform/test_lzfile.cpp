@@ -56,7 +56,9 @@ TEST(LzReader, AgreesWithLibmspackAndTheOriginalOnFilesOfMscompress) {
       const auto theirs = MspackExpand(stored);
       ASSERT_TRUE(ours) << size;
       ASSERT_TRUE(theirs) << size;
-      if (size > 0) EXPECT_EQ(*ours, *theirs) << size << " " << compressible;
+      if (size > 0) {
+        EXPECT_EQ(*ours, *theirs) << size << " " << compressible;
+      }
       // mscompress itself loses the content of files shorter than 16 bytes.
       if (size >= 16) {
         EXPECT_EQ(*ours, original) << size << " " << compressible;

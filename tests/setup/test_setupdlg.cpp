@@ -91,12 +91,14 @@ TEST_F(Window, StartUpFailuresCloseTheWindow) {
 }
 
 TEST_F(Window, ScriptJustBelowTheSizeLimitIsRead) {
-  QString text = ScriptText({u"C:@I"_s});
+  // 201 commands, of which the overall bar counts 200.
+  QString text = ScriptText(QStringList(201, u"D:x"_s));
   text += QString(61999 - text.size(), u'.');
   sandbox.WriteScript(text);
   auto window = Open();
   EXPECT_TRUE(window->Initialised());
   EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_EQ(Control<QProgressBar>(*window, SetupDlg::kOverallBar)->maximum(), 200);
 }
 
 TEST_F(Window, StartUpFillsTheWindow) {
