@@ -1,0 +1,235 @@
+#include "fileops.h"
+
+#include "installerui.h"
+#include "lzfile.h"
+#include "paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStorageInfo>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The two files are one and the same: opening the destination for writing would destroy the
+// source while it is being read.
+bool SameFile(const QString& a, const QString& b) {
+  const QString ca = QFileInfo(a).canonicalFilePath();
+  return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
+// Programs and scripts carry their mark in their first bytes; once expanded here they need the
+// permission to run, which the install medium cannot pass on.
+bool LooksRunnable(std::span<const char> start) {
+  return (start.size() >= 4 && start[0] == '\x7f' && start[1] == 'E' && start[2] == 'L' &&
+          start[3] == 'F') ||
+         (start.size() >= 2 && start[0] == '#' && start[1] == '!');
+}
+
+void MakeRunnable(QFile& file) {
+#ifndef _WIN32
+  QFileDevice::Permissions p = file.permissions();
+  p |= QFileDevice::ExeOwner | QFileDevice::ExeUser;
+  if (p & QFileDevice::ReadGroup) p |= QFileDevice::ExeGroup;
+  if (p & QFileDevice::ReadOther) p |= QFileDevice::ExeOther;
+  file.setPermissions(p);
+#else
+  Q_UNUSED(file);
+#endif
+}
+
+// Quoting for the Exec line of a desktop entry: the argument in double quotes with ", `, $ and
+// \ escaped, % doubled.
+QString ExecArgument(const QString& text) {
+  QString quoted = u"\""_s;
+  for (const QChar c : text) {
+    if (c == u'"' || c == u'`' || c == u'$' || c == u'\\') quoted += u'\\';
+    if (c == u'%') quoted += u'%';
+    quoted += c;
+  }
+  return quoted + u'"';
+}
+
+// A value of a desktop entry: backslashes and line breaks escaped.
+QString EntryValue(const QString& text) {
+  QString value;
+  for (const QChar c : text) {
+    if (c == u'\\')
+      value += u"\\\\"_s;
+    else if (c == u'\n')
+      value += u"\\n"_s;
+    else if (c == u'\r')
+      value += u"\\r"_s;
+    else if (c == u'\t')
+      value += u"\\t"_s;
+    else
+      value += c;
+  }
+  return value;
+}
+
+class QProcessRunner final : public ProgramRunner {
+ public:
+  bool Run(const QString& program, const QStringList& arguments, const QString& folder,
+           const std::function<void()>& waiting) override {
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setWorkingDirectory(folder);
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.setInputChannelMode(QProcess::ForwardedInputChannel);
+    process.start();
+    if (!process.waitForStarted(-1)) return false;
+    do {
+      if (waiting) waiting();
+    } while (!process.waitForFinished(500) && process.state() != QProcess::NotRunning);
+    return true;
+  }
+};
+
+}  // namespace
+
+ProgramRunner& ProcessRunner() {
+  static QProcessRunner runner;
+  return runner;
+}
+
+int ExpandFile(const QString& source, const QString& destination, bool create,
+               std::span<char> buffer, const std::function<void(int)>& progress) {
+  auto reader = LzReader::OpenFile(source);
+  if (!reader) return 27;
+
+  if (destination.isEmpty() || SameFile(source, destination)) return 28;
+  QFile out(destination);
+  const QIODevice::OpenMode mode = create ? QIODevice::WriteOnly | QIODevice::Truncate
+                                          : QIODevice::WriteOnly | QIODevice::Append;
+  if (!out.open(mode)) return 28;
+  bool fromStart = out.size() == 0;
+  bool runnable = false;
+
+  const std::uint64_t total = static_cast<std::uint64_t>(std::max<std::int64_t>(reader->Size(), 0));
+  std::uint64_t done = 0;
+  const std::int64_t block = std::min<std::int64_t>(kExpandBlock, std::ssize(buffer));
+  std::int64_t got = 0;
+  do {
+    got = reader->Read(buffer.data(), block);
+    if (got < 0) return 29;
+    if (got > 0) {
+      if (out.write(buffer.data(), got) != got) return 30;
+      if (fromStart) runnable = LooksRunnable(buffer.first(static_cast<std::size_t>(got)));
+      fromStart = false;
+    }
+    done += static_cast<std::uint64_t>(got);
+    // 64 bits, so large files do not wrap the share round; an empty file is all done.
+    const std::uint64_t share = total == 0 ? 100 : std::min<std::uint64_t>(done * 100 / total, 100);
+    if (progress) progress(static_cast<int>(share));
+  } while (got == block);
+
+  if (!out.flush()) return 30;
+  if (runnable) MakeRunnable(out);
+  out.close();
+  return out.error() == QFileDevice::NoError ? 0 : 30;
+}
+
+bool RemoveTree(const QString& folder) {
+  const QFileInfo info(folder);
+  if (folder.isEmpty()) return false;
+  if (info.isSymLink()) {
+    // A link into another tree: only the link goes.
+    QFile::remove(folder);
+    return true;
+  }
+  if (!CanEnter(folder)) return false;
+
+  const QDir dir(folder);
+  const QFileInfoList entries =
+      dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+  for (const QFileInfo& entry : entries) {
+    const QString path = entry.absoluteFilePath();
+    if (entry.isSymLink()) {
+      QFile::remove(path);
+    } else if (entry.isDir()) {
+      if (!entry.fileName().startsWith(u'.')) RemoveTree(path);
+    } else if (entry.permissions() & QFileDevice::WriteOwner) {
+      // A read-only file stays, as the installer's scripts expect.
+      QFile::remove(path);
+    }
+  }
+  QDir().rmdir(folder);
+  return true;
+}
+
+bool CreateDesktopLink(const QString& linkFile, const QString& target, const QString& workingFolder,
+                       const QString& description) {
+  const QString entry =
+      u"[Desktop Entry]\n"
+      u"Type=Application\n"
+      u"Version=1.0\n"
+      u"Name="_s +
+      EntryValue(description) + u"\nComment="_s + EntryValue(description) + u"\nExec="_s +
+      EntryValue(ExecArgument(target)) + u"\nPath="_s + EntryValue(workingFolder) +
+      u"\nTerminal=false\n"_s;
+  QFile file(linkFile);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  const QByteArray bytes = entry.toUtf8();
+  if (file.write(bytes) != bytes.size() || !file.flush()) return false;
+  // Desktops start only launchers that may run.
+  file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+  return true;
+}
+
+QString DesktopLinkName(const QString& product) {
+#ifdef _WIN32
+  return product + u".LNK"_s;
+#else
+  return product + u".desktop"_s;
+#endif
+}
+
+bool MarkerFound(const QString& folder, const QString& pattern) {
+  const QString full = folder + PathSeparator() + pattern;
+  const qsizetype cut = full.lastIndexOf(PathSeparator());
+  const QString name = full.mid(cut + 1);
+  if (name.isEmpty()) return false;
+  const QString where = ResolveExisting(full.left(cut));
+  if (where.isEmpty() || !QFileInfo(where).isDir()) return false;
+  const QDir dir(where, name, QDir::NoSort,
+                 QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+  return !dir.entryList().isEmpty();
+}
+
+bool CanEnter(const QString& path) {
+  const QFileInfo info(path);
+  return !path.isEmpty() && info.isDir() && info.isExecutable();
+}
+
+std::int64_t FreeSpace(const QString& path) {
+  const QStorageInfo storage(path);
+  return storage.isValid() ? storage.bytesAvailable() : -1;
+}
+
+QString WindowsFolder() {
+  const QString windir = qEnvironmentVariable("WINDIR");
+  if (!windir.isEmpty()) return QDir::toNativeSeparators(windir);
+  QString prefix = qEnvironmentVariable("WINEPREFIX");
+  if (prefix.isEmpty()) prefix = QDir::homePath() + u"/.wine"_s;
+  return QDir::toNativeSeparators(prefix + u"/drive_c/windows"_s);
+}
+
+QString SystemFolder() {
+  const QString windows = WindowsFolder();
+  const QString system = ResolveExisting(windows + PathSeparator() + u"system32"_s);
+  return system.isEmpty() ? windows + PathSeparator() + u"system32"_s : system;
+}
+
+QString DesktopFolder() {
+  const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+  if (desktop.isEmpty() || desktop == QDir::homePath() || !QFileInfo(desktop).isDir()) return {};
+  return QDir::toNativeSeparators(desktop);
+}

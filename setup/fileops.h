@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+// The file work of the install commands, on paths already in the platform's form.
+
+// The longest path text the installer forms; longer results are refused, never cut.
+inline constexpr qsizetype kMaxPath = 511;
+// Bytes moved per read of an expansion.
+inline constexpr std::int64_t kExpandBlock = 32000;
+
+// Expands `source` (Microsoft LZ format, or a plain file that passes through unchanged) into
+// `destination`: created or emptied when `create`, else appended to. `buffer` holds at least one
+// block; `progress` gets the share done, 0 to 100, after every block. Gives 0, or the message
+// number of the failure: 27 source, 28 destination, 29 damaged data, 30 failed write.
+int ExpandFile(const QString& source, const QString& destination, bool create,
+               std::span<char> buffer, const std::function<void(int)>& progress);
+
+// Removes the folder with everything in it. A symbolic link is removed itself and never
+// followed; read-only files stay, and so do their folders, and so do sub-folders whose name
+// starts with a dot. Gives false when the folder could not be entered (nothing was done).
+bool RemoveTree(const QString& folder);
+
+// Puts a shortcut to `target` into `linkFile`: a desktop entry (a launcher) here. Gives false
+// when it could not be written; the installer does not report that.
+bool CreateDesktopLink(const QString& linkFile, const QString& target, const QString& workingFolder,
+                       const QString& description);
+
+// The name a desktop link of `product` gets in the desktop folder.
+QString DesktopLinkName(const QString& product);
+
+// True when `pattern` (a name relative to `folder`, with * and ? in its last part) names an
+// existing file or folder; letter case does not matter.
+bool MarkerFound(const QString& folder, const QString& pattern);
+
+// True when `path` is an existing folder the program may enter.
+bool CanEnter(const QString& path);
+
+// Bytes free for the user on the drive of `path`, or -1 when unknown.
+std::int64_t FreeSpace(const QString& path);
+
+// The platform's folders that the script's macros name.
+QString WindowsFolder();
+QString SystemFolder();
+// The desktop folder, or an empty text when there is none.
+QString DesktopFolder();

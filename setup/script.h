@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <optional>
+
+// The install script "VOVIVADU.ZED": a sequence of double-quoted strings, everything outside
+// quotes being remarks. The first four strings are the product name, the proposed location, the
+// space needed in bytes and the name of a marker file that betrays an earlier installation;
+// every later one is a command: an optional mode prefix "o" (new installations only) or "u"
+// (updates only), a command letter, a colon and the argument.
+
+inline constexpr char kScriptFileName[] = "VOVIVADU.ZED";
+inline constexpr int kMaxCommands = 200;
+inline constexpr int kMaxProductName = 98;
+inline constexpr int kMaxLocation = 510;
+inline constexpr int kMaxMarker = 510;
+inline constexpr int kMaxCommand = 198;
+// The script must be larger than the first and smaller than the second.
+inline constexpr qint64 kMinScriptSize = 10;
+inline constexpr qint64 kMaxScriptSize = 62000;
+// One buffer holds the script and later serves the expansion.
+inline constexpr qsizetype kWorkingBufferSize = 63000;
+
+struct InstallScript {
+  QString productName;
+  QString defaultLocation;
+  quint32 requiredSpace = 0;
+  QString markerFile;
+  QStringList commands;
+};
+
+// The unsigned value of the decimal digits at the start of the text: no sign, no blanks, 0 when
+// it does not start with a digit. A value beyond 32 bits stays at the largest one instead of
+// wrapping round to a small number.
+quint32 ReadDecimal(QStringView text);
+
+// True for one of the command letters C, D, E, I, L, M, R, S, X.
+bool IsCommandLetter(QChar c);
+
+// The script's strings and commands, or nothing when the text does not have the form above or
+// holds fewer than five strings.
+std::optional<InstallScript> ParseScript(QStringView text);
+
+// The script file's bytes as text: UTF-8 when they are valid UTF-8, else one character per
+// byte (Latin-1), as a script written on an older system has it.
+QString DecodeScriptText(QByteArrayView bytes);

@@ -1,0 +1,85 @@
+#include "startup.h"
+
+#include "fileops.h"
+#include "paths.h"
+#include "setupstrings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <new>
+
+using namespace Qt::Literals::StringLiterals;
+
+bool AllocateWorkingBuffer(std::vector<char>& buffer) {
+  try {
+    buffer.assign(static_cast<std::size_t>(kWorkingBufferSize), 0);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+int LoadScript(const QString& sourceFolder, std::vector<char>& buffer, InstallScript& script,
+               const BufferAllocator& allocate) {
+  const QString path =
+      ResolveExisting(sourceFolder + PathSeparator() + QString::fromLatin1(kScriptFileName));
+  QFile file(path);
+  if (path.isEmpty() || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+    return smNoScript;
+  }
+  if (!allocate(buffer) || buffer.size() < static_cast<std::size_t>(kMaxScriptSize)) {
+    return smNoMemory;
+  }
+  const qint64 size = file.size();
+  if (size <= kMinScriptSize || size >= kMaxScriptSize) return smCannotReadScript;
+  if (file.read(buffer.data(), size) != size) return smCannotReadScript;
+  file.close();
+
+  auto parsed = ParseScript(DecodeScriptText(QByteArrayView(buffer.data(), size)));
+  if (!parsed) return smBadScript;
+  script = std::move(*parsed);
+  return 0;
+}
+
+QString WithoutTrailingSeparator(const QString& path) {
+  if (path.endsWith(u'\\') || path.endsWith(u'/')) return path.chopped(1);
+  return path;
+}
+
+LocationResult PrepareLocation(const QString& typed, const InstallScript& script, RunState& state,
+                               InstallerUi& ui,
+                               const std::function<std::int64_t(const QString&)>& freeSpace) {
+  state.sourceFolder = WithoutTrailingSeparator(state.sourceFolder);
+  QString location = NativeText(WithoutTrailingSeparator(typed.left(kMaxPath)));
+  // A relative location is taken from the folder setup started in, once, so that every later
+  // use of it means the same folder whatever the current folder is then.
+  if (!location.isEmpty() && QDir::isRelativePath(location)) {
+    location = state.sourceFolder + PathSeparator() + location;
+  }
+  state.location = location;
+
+  const bool found = !location.isEmpty() && MarkerFound(location, NativeText(script.markerFile));
+  state.mode = found ? InstallMode::Update : InstallMode::New;
+  if (found && ui.ShowSetupMessage(kBoxYesNo | kIconQuestion, u"@11"_s, u"@9"_s) != idYes) {
+    return LocationResult::AskAgain;
+  }
+
+  if (!location.isEmpty()) QDir().mkdir(location);
+  const QString entered = ResolveExisting(location);
+  if (!CanEnter(entered)) {
+    ui.ShowSetupMessage(0, u"@2"_s, u"@14"_s);
+    ui.EndSetup();
+    return LocationResult::Ended;
+  }
+  state.currentFolder = QDir::toNativeSeparators(QDir::cleanPath(entered));
+
+  const std::int64_t free = freeSpace ? freeSpace(state.currentFolder) : FreeSpace(entered);
+  if (free >= 0 && static_cast<std::uint64_t>(free) < script.requiredSpace) {
+    ui.ShowSetupMessage(0, u"@2"_s, u"@16"_s);
+    ui.EndSetup();
+    return LocationResult::Ended;
+  }
+  return LocationResult::Run;
+}

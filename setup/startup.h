@@ -1,0 +1,37 @@
+#pragma once
+
+#include "installerui.h"
+#include "interp.h"
+#include "script.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// The work before the run, shared by the setup window and the unattended install.
+
+// Gets the working buffer: kWorkingBufferSize zero bytes. False when there is no memory.
+using BufferAllocator = std::function<bool(std::vector<char>&)>;
+bool AllocateWorkingBuffer(std::vector<char>& buffer);
+
+// Reads "VOVIVADU.ZED" from `sourceFolder` into a new working buffer and parses it. Gives 0,
+// or the message of the failure: 3 missing, 5 no memory, 6 bad size or unreadable, 7 bad form.
+int LoadScript(const QString& sourceFolder, std::vector<char>& buffer, InstallScript& script,
+               const BufferAllocator& allocate = AllocateWorkingBuffer);
+
+enum class LocationResult {
+  Run,       // the location is entered and has room: run the script
+  AskAgain,  // the user does not want to update what is there: ask for another location
+  Ended,     // a failure was shown and setup is ending
+};
+
+// The location step: decides between a new installation and an update (asking about the
+// update), creates and enters the location and checks its free space. Fills `state`.
+LocationResult PrepareLocation(const QString& typed, const InstallScript& script, RunState& state,
+                               InstallerUi& ui,
+                               const std::function<std::int64_t(const QString&)>& freeSpace);
+
+// One trailing separator (either kind) removed.
+QString WithoutTrailingSeparator(const QString& path);

@@ -1,0 +1,121 @@
+#include "fileops.h"
+#include "sampledir.h"
+#include "setuptestsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+class Expand : public ::testing::Test {
+ protected:
+  int Run(const QString& source, const QString& destination, bool create = true) {
+    progress.clear();
+    return ExpandFile(source, destination, create, buffer,
+                      [this](int percent) { progress.push_back(percent); });
+  }
+  QString Path(const QString& name) const { return sandbox.Path(name); }
+
+  SetupSandbox sandbox;
+  std::vector<char> buffer = std::vector<char>(63000);
+  std::vector<int> progress;
+};
+
+TEST_F(Expand, EmptySourceIsDoneAtOnce) {
+  WriteAll(Path(u"empty"_s), {});
+  WriteAll(Path(u"empty.sz"_s), MsCompressed({}));
+  EXPECT_EQ(Run(Path(u"empty"_s), Path(u"out1"_s)), 0);
+  EXPECT_EQ(progress, std::vector<int>{100});
+  EXPECT_EQ(Run(Path(u"empty.sz"_s), Path(u"out2"_s)), 0);
+  EXPECT_EQ(progress, std::vector<int>{100});
+  EXPECT_EQ(QFileInfo(Path(u"out2"_s)).size(), 0);
+}
+
+TEST_F(Expand, BlocksOfExactlyTheBufferSize) {
+  const QByteArray bytes = TestBytes(64000, 9);
+  WriteAll(Path(u"src"_s), MsCompressed(bytes));
+  EXPECT_EQ(Run(Path(u"src"_s), Path(u"out"_s)), 0);
+  EXPECT_EQ(progress, (std::vector<int>{50, 100, 100}));
+  EXPECT_EQ(ReadAll(Path(u"out"_s)), bytes);
+}
+
+TEST_F(Expand, CreatesOrAppends) {
+  WriteAll(Path(u"a"_s), "first part ");
+  WriteAll(Path(u"b"_s), "second part");
+  WriteAll(Path(u"out"_s), "old content that goes");
+  EXPECT_EQ(Run(Path(u"a"_s), Path(u"out"_s), true), 0);
+  EXPECT_EQ(Run(Path(u"b"_s), Path(u"out"_s), false), 0);
+  EXPECT_EQ(ReadAll(Path(u"out"_s)), QByteArray("first part second part"));
+  EXPECT_EQ(Run(Path(u"b"_s), Path(u"new"_s), false), 0);
+  EXPECT_EQ(ReadAll(Path(u"new"_s)), QByteArray("second part"));
+}
+
+TEST_F(Expand, ReportsEachKindOfFailure) {
+  WriteAll(Path(u"src"_s), MsCompressed(TestBytes(70000, 10)));
+  EXPECT_EQ(Run(Path(u"missing"_s), Path(u"out"_s)), 27);
+  EXPECT_EQ(Run(sandbox.Medium(), Path(u"out"_s)), 27);
+  EXPECT_EQ(Run(Path(u"src"_s), sandbox.Medium()), 28);
+  EXPECT_EQ(Run(Path(u"src"_s), Path(u"no/such/folder/out"_s)), 28);
+  // Writing a file over itself would destroy it while it is read.
+  EXPECT_EQ(Run(Path(u"src"_s), Path(u"src"_s)), 28);
+  EXPECT_EQ(ReadAll(Path(u"src"_s)).size(), MsCompressed(TestBytes(70000, 10)).size());
+  if (QFileInfo::exists(u"/dev/full"_s)) {
+    EXPECT_EQ(Run(Path(u"src"_s), u"/dev/full"_s), 30);
+  }
+
+  WriteAll(Path(u"cut"_s), ReadAll(Path(u"src"_s)).chopped(500));
+  EXPECT_EQ(Run(Path(u"cut"_s), Path(u"out"_s)), 29);
+  // A header cut short after the signature.
+  WriteAll(Path(u"header"_s), ReadAll(Path(u"src"_s)).left(11));
+  EXPECT_EQ(Run(Path(u"header"_s), Path(u"out"_s)), 27);
+}
+
+TEST_F(Expand, ProgramsMayRunOnceExpanded) {
+  QByteArray elf = TestBytes(5000, 11);
+  elf.replace(0, 4,
+              "\x7f"
+              "ELF");
+  WriteAll(Path(u"prog"_s), MsCompressed(elf));
+  WriteAll(Path(u"script"_s), MsCompressed("#!/bin/sh\necho installed program\n"));
+  WriteAll(Path(u"text"_s), MsCompressed(TestBytes(300, 12)));
+  EXPECT_EQ(Run(Path(u"prog"_s), Path(u"prog.out"_s)), 0);
+  EXPECT_EQ(Run(Path(u"script"_s), Path(u"script.out"_s)), 0);
+  EXPECT_EQ(Run(Path(u"text"_s), Path(u"text.out"_s)), 0);
+  EXPECT_TRUE(QFileInfo(Path(u"prog.out"_s)).isExecutable());
+  EXPECT_TRUE(QFileInfo(Path(u"script.out"_s)).isExecutable());
+  EXPECT_FALSE(QFileInfo(Path(u"text.out"_s)).permissions() & QFileDevice::ExeOwner);
+}
+
+TEST(FileOps, MarkerIsFoundWhateverItsCaseAndMayBeAPattern) {
+  SetupSandbox sandbox;
+  QDir().mkpath(sandbox.Path(u"loc/Data"_s));
+  WriteAll(sandbox.Path(u"loc/Data/Smarch.Exe"_s), "x");
+  const QString loc = sandbox.Path(u"loc"_s);
+  EXPECT_TRUE(MarkerFound(loc, u"data/SMARCH.EXE"_s));
+  EXPECT_TRUE(MarkerFound(loc, u"DATA/sm*.e?e"_s));
+  EXPECT_TRUE(MarkerFound(loc, u"Data"_s));
+  EXPECT_FALSE(MarkerFound(loc, u"data/other.exe"_s));
+  EXPECT_FALSE(MarkerFound(loc, u""_s));
+  EXPECT_FALSE(MarkerFound(sandbox.Path(u"nowhere"_s), u"*"_s));
+}
+
+TEST(FileOps, LauncherQuotesWhatTheDesktopWouldReadOtherwise) {
+  SetupSandbox sandbox;
+  const QString link = sandbox.Path(u"x.desktop"_s);
+  ASSERT_TRUE(CreateDesktopLink(link, u"/opt/a \"b\" $c\\d 100%"_s, u"/opt/w\\x"_s, u"P"_s));
+  const QString entry = QString::fromUtf8(ReadAll(link));
+  EXPECT_TRUE(entry.contains(u"\nExec=\"/opt/a \\\\\"b\\\\\" \\\\$c\\\\\\\\d 100%%\"\n"_s))
+      << entry.toStdString();
+  EXPECT_TRUE(entry.contains(u"\nPath=/opt/w\\\\x\n"_s));
+  EXPECT_TRUE(QFileInfo(link).isExecutable());
+  EXPECT_FALSE(CreateDesktopLink(sandbox.Path(u"no/dir/x.desktop"_s), u"t"_s, u"w"_s, u"P"_s));
+}
+
+}  // namespace
