@@ -243,7 +243,12 @@ void TagSocket::Connect() {
 
   socket_ = std::make_unique<QTcpSocket>();
   socket_->setProxy(QNetworkProxy::NoProxy);
-  connect(socket_.get(), &QTcpSocket::connected, this, [this] { connected_ = true; });
+  connect(socket_.get(), &QTcpSocket::connected, this, [this] {
+    connected_ = true;
+    // Commands are short and each waits for its reply; holding one back until the previous
+    // segment is acknowledged would only add the peer's delayed-acknowledgement time.
+    socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+  });
   connect(socket_.get(), &QTcpSocket::disconnected, this, [this] { closed_ = true; });
   connect(socket_.get(), &QTcpSocket::errorOccurred, this, &TagSocket::SocketFailed);
   socket_->connectToHost(address, static_cast<quint16>(port));
