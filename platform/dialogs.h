@@ -34,12 +34,24 @@ const std::array<MsgButton, 6>& ButtonOrder();
 QString ButtonCaption(MsgButton button);
 MsgResult ResultOf(MsgButton button);
 
-// A folder browser request: the dialog preselects `start`, shows `title`, shows the chosen
-// folder in its status line and enables OK only while `acceptable` says yes.
+// What a folder browser lets its caller do while it is open.
+class BrowserControl {
+ public:
+  virtual ~BrowserControl() = default;
+  virtual void SelectFolder(const QString& folder) = 0;
+  virtual void SetStatusText(const QString& text) = 0;
+  virtual void EnableOK(bool enabled) = 0;
+};
+
+enum class BrowseEvent { Initialized, SelectionChanged };
+
+// A folder browser: it shows `title` above the folder tree and a status line, and calls
+// `callback` once when it has been set up (with an empty path) and again whenever the selection
+// changes (with the selected folder's path), so the caller can preselect a folder, fill the
+// status line and decide whether OK may be pressed.
 struct BrowseRequest {
   QString title;
-  QString start;
-  std::function<bool(const QString& folder)> acceptable;
+  std::function<int(BrowserControl&, BrowseEvent, const QString& path)> callback;
 };
 
 class DialogService {

@@ -3,7 +3,6 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileSystemModel>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeView>
@@ -47,18 +46,22 @@ FolderBrowser::FolderBrowser(const BrowseRequest& request, QWidget* parent)
   connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           &FolderBrowser::SelectionChanged);
 
-  // Preselect the start folder without its trailing separator.
-  QString start = request.start;
-  if (start.endsWith(QDir::separator()) || start.endsWith(QChar(u'/'))) start.chop(1);
-  if (!start.isEmpty()) Select(start);
+  if (request_.callback) request_.callback(*this, BrowseEvent::Initialized, QString());
 }
 
-void FolderBrowser::Select(const QString& folder) {
+void FolderBrowser::SelectFolder(const QString& folder) {
   const QModelIndex index = model_->index(folder);
   if (!index.isValid()) return;
   tree_->setCurrentIndex(index);
   tree_->scrollTo(index);
-  SelectionChanged();
+}
+
+void FolderBrowser::SetStatusText(const QString& text) {
+  status_->setText(text);
+}
+
+void FolderBrowser::EnableOK(bool enabled) {
+  ok_->setEnabled(enabled);
 }
 
 QString FolderBrowser::SelectedFolder() const {
@@ -67,7 +70,7 @@ QString FolderBrowser::SelectedFolder() const {
 }
 
 void FolderBrowser::SelectionChanged() {
-  const QString folder = SelectedFolder();
-  if (!folder.isEmpty()) status_->setText(folder);
-  ok_->setEnabled(!folder.isEmpty() && request_.acceptable && request_.acceptable(folder));
+  if (request_.callback) {
+    request_.callback(*this, BrowseEvent::SelectionChanged, SelectedFolder());
+  }
 }

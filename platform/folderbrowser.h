@@ -9,15 +9,18 @@ class QLabel;
 class QPushButton;
 class QTreeView;
 
-// The folder browser: a tree of the file system's folders with the chosen folder's path in a
-// status line. OK is enabled only while the request's rule accepts the selection.
-class FolderBrowser : public QDialog {
+// The folder browser: the request's title, a tree of the file system's folders, a status line
+// and OK / Cancel. The request's callback preselects a folder, fills the status line and
+// decides whether OK is enabled.
+class FolderBrowser : public QDialog, public BrowserControl {
   Q_OBJECT
  public:
   explicit FolderBrowser(const BrowseRequest& request, QWidget* parent = nullptr);
 
-  // Selects a folder as the user would (also used to preselect the start folder).
-  void Select(const QString& folder);
+  void SelectFolder(const QString& folder) override;
+  void SetStatusText(const QString& text) override;
+  void EnableOK(bool enabled) override;
+
   QString SelectedFolder() const;
 
  private:

@@ -30,7 +30,10 @@ QString NativeText(QStringView windowsStyle) {
 }
 
 QString WithTrailingSeparator(const QString& folder) {
-  if (folder.isEmpty() || folder.endsWith(PathSeparator())) return folder;
+  // A Windows path read from the registry already ends in its own separator.
+  if (folder.isEmpty() || folder.endsWith(PathSeparator()) || folder.endsWith(u'\\')) {
+    return folder;
+  }
   return folder + PathSeparator();
 }
 
@@ -42,7 +45,16 @@ QString FolderPart(const QString& path) {
   return {};
 }
 
+namespace {
+QString g_programFolder;
+}
+
+void SetProgramFolderForTesting(const QString& folder) {
+  g_programFolder = folder;
+}
+
 QString ProgramFolder() {
+  if (!g_programFolder.isEmpty()) return WithTrailingSeparator(g_programFolder);
   QString dir = QCoreApplication::applicationDirPath();
   if (dir.isEmpty()) dir = QDir::currentPath();
   return WithTrailingSeparator(QDir::toNativeSeparators(dir));

@@ -21,6 +21,8 @@ QString FolderPart(const QString& path);
 
 // The running program's folder, ending in the separator.
 QString ProgramFolder();
+// Tests: stand in another folder for the program's own (empty: the real one again).
+void SetProgramFolderForTesting(const QString& folder);
 
 // Finds an existing file or folder whatever the letter case of its name components, as the
 // game's own file system does. Gives the path with the case found on disk, or an empty text.

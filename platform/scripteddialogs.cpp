@@ -18,16 +18,44 @@ ScriptedDialogs& ScriptedDialogs::Browse(BrowseScript script) {
   return *this;
 }
 
+namespace {
+
+// Stands in for the browser window: remembers what the callback did to it.
+class SimulatedBrowser : public BrowserControl {
+ public:
+  explicit SimulatedBrowser(ScriptedDialogs::Record& record) : record_(record) {}
+  void SelectFolder(const QString& folder) override { record_.browseStart = folder; }
+  void SetStatusText(const QString& text) override { record_.browseStatus = text; }
+  void EnableOK(bool enabled) override { record_.browseOkEnabled = enabled; }
+
+ private:
+  ScriptedDialogs::Record& record_;
+};
+
+}  // namespace
+
 ScriptedDialogs& ScriptedDialogs::BrowseChooses(const QString& folder) {
-  return Browse([folder](const BrowseRequest&) { return std::optional<QString>(folder); });
+  return Browse([folder](const BrowseRequest& request, Record& record) -> std::optional<QString> {
+    SimulatedBrowser browser(record);
+    if (request.callback) {
+      request.callback(browser, BrowseEvent::Initialized, QString());
+      request.callback(browser, BrowseEvent::SelectionChanged, folder);
+    }
+    if (!record.browseOkEnabled) return std::nullopt;  // OK can't be pressed: the user cancels
+    return folder;
+  });
 }
 
 ScriptedDialogs& ScriptedDialogs::BrowseCancels() {
-  return Browse([](const BrowseRequest&) { return std::optional<QString>(); });
+  return Browse([](const BrowseRequest& request, Record& record) -> std::optional<QString> {
+    SimulatedBrowser browser(record);
+    if (request.callback) request.callback(browser, BrowseEvent::Initialized, QString());
+    return std::nullopt;
+  });
 }
 
 MsgResult ScriptedDialogs::MessageDlg(MsgKind kind, const QString& text, MsgButtons buttons) {
-  Record record{Type::Message, kind, text, buttons, MsgResult::None};
+  Record record{.type = Type::Message, .kind = kind, .text = text, .buttons = buttons};
   if (buttons == mbOK) {
     record.answer = MsgResult::OK;
   } else if (!answers.empty()) {
@@ -43,25 +71,33 @@ MsgResult ScriptedDialogs::MessageDlg(MsgKind kind, const QString& text, MsgButt
 }
 
 void ScriptedDialogs::ShowMessage(const QString& text) {
-  log.push_back({Type::Plain, MsgKind::Information, text, mbOK, MsgResult::OK});
+  log.push_back({.type = Type::Plain, .text = text, .buttons = mbOK, .answer = MsgResult::OK});
   if (onDialog) onDialog(log.back());
 }
 
 void ScriptedDialogs::ShowException(const QString& text) {
-  log.push_back({Type::Exception, MsgKind::Error, text, mbOK, MsgResult::OK});
+  log.push_back({.type = Type::Exception,
+                 .kind = MsgKind::Error,
+                 .text = text,
+                 .buttons = mbOK,
+                 .answer = MsgResult::OK});
   if (onDialog) onDialog(log.back());
 }
 
 std::optional<QString> ScriptedDialogs::BrowseForFolder(const BrowseRequest& request) {
-  log.push_back({Type::Browse, MsgKind::Information, request.title, 0, MsgResult::None});
-  if (onDialog) onDialog(log.back());
+  Record record{.type = Type::Browse, .text = request.title};
+  std::optional<QString> chosen;
   if (browses.empty()) {
     ++unexpected;
-    return std::nullopt;
+  } else {
+    BrowseScript script = std::move(browses.front());
+    browses.pop_front();
+    chosen = script(request, record);
   }
-  BrowseScript script = std::move(browses.front());
-  browses.pop_front();
-  return script(request);
+  record.answer = chosen ? MsgResult::OK : MsgResult::Cancel;
+  log.push_back(record);
+  if (onDialog) onDialog(log.back());
+  return chosen;
 }
 
 QStringList ScriptedDialogs::Texts() const {

@@ -20,11 +20,15 @@ class ScriptedDialogs : public DialogService {
     QString text;  // message text, or the browser's title
     MsgButtons buttons = 0;
     MsgResult answer = MsgResult::None;
+    // Browsers: what the callback preselected, showed and allowed for the folder chosen.
+    QString browseStart;
+    QString browseStatus;
+    bool browseOkEnabled = false;
   };
 
-  // What a scripted folder browser does: it may look at the request (and test its
-  // `acceptable` rule) and gives the folder chosen or nothing for Cancel.
-  using BrowseScript = std::function<std::optional<QString>(const BrowseRequest&)>;
+  // What a scripted folder browser does: it may drive the request's callback and gives the
+  // folder chosen or nothing for Cancel.
+  using BrowseScript = std::function<std::optional<QString>(const BrowseRequest&, Record&)>;
 
   ScriptedDialogs();
   ~ScriptedDialogs() override;
@@ -35,6 +39,7 @@ class ScriptedDialogs : public DialogService {
   ScriptedDialogs& Answer(MsgResult answer);
   // Queues what the next folder browser does.
   ScriptedDialogs& Browse(BrowseScript script);
+  // The user selects `folder` and presses OK, if the browser lets them; else Cancel.
   ScriptedDialogs& BrowseChooses(const QString& folder);
   ScriptedDialogs& BrowseCancels();
   // Runs before every dialog answers, e.g. to look at windows while the dialog would be up.

@@ -50,6 +50,38 @@ const QHash<int, QString>& Table() {
       {Str::Err5Saving, u"Error #5 : Error Saving To TEMPLATES.BIN"_s},
       {Str::ChangesApplied, u"Changes Have Been Applied"_s},
       {Str::SavedSuccessfully, u"%s Saved Successfully"_s},
+
+      {Str::FirstRunBackupQuestion,
+       u" Will Make Changes To Your Dune2000 Game Files. Therefore We Strongly Suggest That You "
+       "Back These Files Up. Do You Want To Back Them Up Now?\r\r*N.B.* - If You Select No, Once "
+       "Changes Have Been Made, You Will Have To Re-Install The Game To Get The Default Settings "
+       "Back."_s},
+      {Str::BackupSuccessful, u"Backup Was Successful"_s},
+      {Str::BackupFailed,
+       u"Backup Failed.\r*N.B.* - Remember ... Once Changes Have Been Made, You Will Have To "
+       "Re-Install The Game To Get The Default Settings Back."_s},
+      {Str::Err6NoGameFolder,
+       u"Error #6: You Have Not Entered The Location For Dune2000.EXE Or The Entered Path Is "
+       "Invalid.\rDo You Want To Set This Now?"_s},
+      {Str::Err7BackupFailed,
+       u"Error #7 : An Error Occurred When Backing Up The Dune2000 Game File (Templates.Bin)."
+       "\rError Message : \"%s\""_s},
+      {Str::Err8NoBackupFolder,
+       u"Error #8: You Have Not Specified A Folder To Back The Game Files Up To.\rDo You Want To "
+       "Do This Now?"_s},
+      {Str::Err9RestoreFailed,
+       u"Error #9 : An Error Occurred When Restoring The Dune2000 Game File (Templates.Bin)."
+       "\rError Message : \"%s\""_s},
+      {Str::Err11BackupExists,
+       u"Error #11 : A Backup Allready Exists, Are You Sure You Want To Overwrite It?"_s},
+      {Str::ResetAfterRestoreQuestion,
+       u"You Have Restored The Old Settings. Do You Want To Reset The Settings Saved In Memory As "
+       "Well. If You Do Not Do This, The Old Settings May Get Saved Back Into The Restored File "
+       "Again."_s},
+      {Str::BrowseGameTitle, u"Find Dune2000.EXE"_s},
+      {Str::BrowseBackupTitle, u"Select a folder to put the backup files into."_s},
+      {Str::HintCaption, u"Saltmarch 98"_s},
+      {Str::DontShowHintAgain, u"Don't Show This Hint Again"_s},
   };
   return table;
 }

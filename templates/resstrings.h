@@ -23,6 +23,21 @@ enum Id : int {
   Err5Saving = 2005,
   ChangesApplied = 2010,
   SavedSuccessfully = 2011,  // %s: the unit's name
+
+  // Application object, folders, backup and restore.
+  FirstRunBackupQuestion = 3001,  // follows the application title
+  BackupSuccessful = 3002,
+  BackupFailed = 3003,
+  Err6NoGameFolder = 3006,
+  Err7BackupFailed = 3007,  // %s: the system's error text
+  Err8NoBackupFolder = 3008,
+  Err9RestoreFailed = 3009,  // %s: the system's error text
+  Err11BackupExists = 3011,
+  ResetAfterRestoreQuestion = 3020,
+  BrowseGameTitle = 3030,
+  BrowseBackupTitle = 3031,
+  HintCaption = 3040,
+  DontShowHintAgain = 3041,
 };
 }  // namespace Str
 

@@ -15,7 +15,9 @@ VersionBlock ProgramVersionBlock() {
   return VersionBlock{true, true, QStringLiteral(SMARCH_FILE_VERSION)};
 }
 
-void SetProgramVersionBlockForTesting(const VersionBlock* block) { g_versionOverride = block; }
+void SetProgramVersionBlockForTesting(const VersionBlock* block) {
+  g_versionOverride = block;
+}
 
 QString FileVersionText() {
   const VersionBlock block = ProgramVersionBlock();
@@ -32,4 +34,6 @@ void OpenWebPage(const QString& address) {
   }
 }
 
-QString ApplicationTitle() { return LoadStr(Str::AppTitle); }
+QString ApplicationTitle() {
+  return LoadStr(Str::AppTitle);
+}

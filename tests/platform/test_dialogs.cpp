@@ -1,11 +1,15 @@
+#include "folderbrowser.h"
 #include "messagebox.h"
 #include "rangeerror.h"
 #include "scripteddialogs.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -92,6 +96,37 @@ TEST(MessageBox, CloseBoxAnswersCancelAndClicksAnswerTheirButton) {
   MessageBox abortRetry(MsgKind::Warning, QStringLiteral("Failed"), mbAbort | mbRetry);
   EXPECT_EQ(RunWith(abortRetry, [&] { abortRetry.ButtonFor(mbAbort)->click(); }), MsgResult::Abort);
   EXPECT_EQ(RunWith(abortRetry, [&] { abortRetry.ButtonFor(mbRetry)->click(); }), MsgResult::Retry);
+}
+
+TEST(FolderBrowser, TheCallbackPreselectsShowsAndDecidesOk) {
+  QTemporaryDir dir;
+  QDir(dir.path()).mkpath(QStringLiteral("good"));
+  QDir(dir.path()).mkpath(QStringLiteral("bad"));
+  QStringList events;
+  BrowseRequest request{QStringLiteral("Pick one"),
+                        [&](BrowserControl& b, BrowseEvent e, const QString& path) {
+                          if (e == BrowseEvent::Initialized) {
+                            events << QStringLiteral("init");
+                            b.SelectFolder(dir.filePath(QStringLiteral("bad")));
+                            return 0;
+                          }
+                          events << path;
+                          b.SetStatusText(QStringLiteral("at ") + path);
+                          b.EnableOK(path.endsWith(QStringLiteral("good")));
+                          return 0;
+                        }};
+  FolderBrowser browser(request);
+  auto* ok = browser.findChild<QPushButton*>(QStringLiteral("OK"));
+  auto* status = browser.findChild<QLabel*>(QStringLiteral("Status"));
+  ASSERT_TRUE(ok && status);
+  EXPECT_EQ(events.value(0), QStringLiteral("init"));
+  EXPECT_EQ(browser.SelectedFolder(), dir.filePath(QStringLiteral("bad")));
+  EXPECT_FALSE(ok->isEnabled());
+  browser.SelectFolder(dir.filePath(QStringLiteral("good")));
+  EXPECT_TRUE(ok->isEnabled());
+  EXPECT_EQ(status->text(), QStringLiteral("at ") + dir.filePath(QStringLiteral("good")));
+  EXPECT_EQ(browser.findChild<QLabel*>(QStringLiteral("Title"))->text(),
+            QStringLiteral("Pick one"));
 }
 
 TEST(Rules, EnterAndEscapeAnswers) {

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "qtprinters.h"
+
 // A fresh copy of the sample game in a temporary folder, removed at the end of the test.
 class SampleDir {
  public:

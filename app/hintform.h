@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+// The one-time hint shown after a unit was saved to memory, with the switch that stops it.
+class TF_HintForm : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TF_HintForm(QWidget* parent = nullptr);
+
+  QLabel* Image1;
+  QLabel* Hint;
+  QCheckBox* DontShowAgain;
+  QPushButton* bOK;
+};

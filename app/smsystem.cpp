@@ -1,0 +1,273 @@
+#include "smsystem.h"
+
+#include "atomicfile.h"
+#include "dialogs.h"
+#include "hintform.h"
+#include "paths.h"
+#include "regacs.h"
+#include "resstrings.h"
+#include "textformat.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+
+TSaltmarch* SaltmarchApp = nullptr;
+QString BrowseStart;
+int BrowseMode = bmGameFolder;
+
+namespace {
+
+QString Text(int id) {
+  return LoadStr(id);
+}
+
+MsgResult AskNoGameFolder(MsgKind kind) {
+  return MessageDlg(kind, Text(Str::Err6NoGameFolder), mbYes | mbNo);
+}
+
+// The browser's status line holds at most this many characters of a path.
+constexpr int kMaxPath = 260;
+
+}  // namespace
+
+// ---- preferences ----
+
+TPreferences::TPreferences() {
+  LoadPrefs();
+}
+
+TPreferences::~TPreferences() {
+  SavePrefs();
+}
+
+void TPreferences::LoadPrefs() {
+  ShowNoBackupWarn =
+      RegReadInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("ShowNoBackupWarn"), 1) != 0;
+}
+
+void TPreferences::SavePrefs() {
+  RegWriteInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("ShowNoBackupWarn"),
+                  ShowNoBackupWarn ? 1 : 0);
+}
+
+// ---- the application object ----
+
+TSaltmarch::TSaltmarch()
+    : Store(std::make_unique<TDune2kFile>()), Preferences(std::make_unique<TPreferences>()) {
+  LocateGame();
+}
+
+TSaltmarch::~TSaltmarch() {
+  Preferences.reset();  // saves the preference
+  Store.reset();
+}
+
+void TSaltmarch::SetGameFolder(const QString& folder) {
+  GameFolder = WithTrailingSeparator(folder);
+  Store->GameFolder = GameFolder;
+}
+
+void TSaltmarch::SetBackupFolder(const QString& folder) {
+  BackupFolder = WithTrailingSeparator(folder);
+}
+
+void TSaltmarch::SaveLocations() {
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), GameFolder);
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("BackupLoc"), BackupFolder);
+}
+
+void TSaltmarch::LocateGame() {
+  const QString setup = RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"), {});
+  if (setup != QStringLiteral("Completed")) {
+    // First run: the game tells where it is; the backup goes beside the editor.
+    const QString installPath =
+        RegReadString(RegRoot::LocalMachine, kGameKey, QStringLiteral("InstallPath"), {});
+    SetGameFolder(FolderPart(installPath));
+    SetBackupFolder(ProgramFolder() + QStringLiteral("Dune2kBak"));
+    CreateOneFolder(BackupFolder);
+    if (MessageDlg(MsgKind::Confirmation, Text(Str::AppTitle) + Text(Str::FirstRunBackupQuestion),
+                   mbYes | mbNo) == MsgResult::Yes) {
+      BackupGameFile();
+      if (BackupExists()) {
+        MessageDlg(MsgKind::Information, Text(Str::BackupSuccessful), mbOK);
+      } else {
+        MessageDlg(MsgKind::Error, Text(Str::BackupFailed), mbOK);
+      }
+    }
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
+                   QStringLiteral("Completed"));
+    return;
+  }
+
+  const QString saved =
+      RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), {});
+  if (!saved.isEmpty() && FileExists(saved + NativeText(u"\\Dune2000.exe"))) {
+    SetGameFolder(saved);
+  } else {
+    SetGameFolder(QString());
+    if (AskNoGameFolder(MsgKind::Error) == MsgResult::Yes) BrowseForGame();
+  }
+  SetBackupFolder(RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("BackupLoc"), {}));
+}
+
+// ---- folder browsers ----
+
+int BrowseCallback(BrowserControl& browser, BrowseEvent event, const QString& path) {
+  if (event == BrowseEvent::Initialized) {
+    if (!BrowseStart.isEmpty() && BrowseStart.endsWith(PathSeparator())) BrowseStart.chop(1);
+    if (!BrowseStart.isEmpty()) browser.SelectFolder(BrowseStart);
+    return 0;
+  }
+  const QString shown = path.left(kMaxPath);
+  if (!shown.isEmpty()) browser.SetStatusText(shown);
+  if (BrowseMode == bmGameFolder) {
+    browser.EnableOK(!shown.isEmpty() && FileExists(shown + NativeText(u"\\Dune2000.exe")));
+  } else {
+    browser.EnableOK(!shown.isEmpty() && !FileExists(shown + NativeText(u"\\templates.bin")));
+  }
+  return 0;
+}
+
+void TSaltmarch::BrowseForGame() {
+  // The user is asked again as long as they want to and the folder holds no Dune2000.exe.
+  for (;;) {
+    BrowseStart = GameFolder;
+    BrowseMode = bmGameFolder;
+    const auto chosen = Dialogs().BrowseForFolder({Text(Str::BrowseGameTitle), &BrowseCallback});
+    if (!chosen) return;
+    if (!chosen->isEmpty()) SetGameFolder(*chosen);
+    if (FileExists(GameFolder + QStringLiteral("Dune2000.exe"))) return;
+    if (AskNoGameFolder(MsgKind::Error) != MsgResult::Yes) return;
+  }
+}
+
+void TSaltmarch::BrowseForBackupFolder() {
+  BrowseStart = BackupFolder;
+  BrowseMode = bmBackupFolder;
+  const auto chosen = Dialogs().BrowseForFolder({Text(Str::BrowseBackupTitle), &BrowseCallback});
+  if (chosen && !chosen->isEmpty()) SetBackupFolder(*chosen);
+}
+
+// ---- settings windows ----
+
+int TSaltmarch::RegisterSettingsWindow(QWidget* window) {
+  for (size_t i = 0; i < SettingsWindows.size(); ++i) {
+    if (SettingsWindows[i].isNull()) {
+      SettingsWindows[i] = window;
+      return int(i);
+    }
+  }
+  SettingsWindows.emplace_back(window);
+  return int(SettingsWindows.size() - 1);
+}
+
+int TSaltmarch::UnregisterSettingsWindow(QWidget* window) {
+  for (size_t i = 0; i < SettingsWindows.size(); ++i) {
+    if (SettingsWindows[i] == window) {
+      SettingsWindows[i] = nullptr;
+      return int(i);
+    }
+  }
+  return int(SettingsWindows.size());
+}
+
+bool TSaltmarch::CloseSettingsWindows() {
+  // Index by index: a window that closes takes itself out of the list meanwhile.
+  for (size_t i = 0; i < SettingsWindows.size(); ++i) {
+    if (QWidget* window = SettingsWindows[i]) window->close();
+  }
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  for (const QPointer<QWidget>& window : SettingsWindows) {
+    if (!window.isNull()) return false;
+  }
+  return true;
+}
+
+void TSaltmarch::ResetSettingsInMemory() {
+  Store->ResetLoaded();
+  for (size_t i = 0; i < SettingsWindows.size(); ++i) {
+    if (QWidget* window = SettingsWindows[i]) {
+      QEvent reset(WM_RESETUNITS);
+      QCoreApplication::sendEvent(window, &reset);
+    }
+  }
+}
+
+// ---- the hint after a save ----
+
+void TSaltmarch::ShowHint(int n) {
+  const QString value = QStringLiteral("Hint") + QString::number(n);
+  if ((RegReadInteger(RegRoot::CurrentUser, kHintsKey, value, 1) & 0xFF) == 0) return;
+  TF_HintForm form(QApplication::activeWindow());
+  form.Hint->setText(HintTexts[n]);
+  form.exec();
+  if (form.DontShowAgain->isChecked()) RegWriteInteger(RegRoot::CurrentUser, kHintsKey, value, 0);
+}
+
+// ---- backup and restore ----
+
+QString TSaltmarch::GameFileName() const {
+  return GameFolder + NativeText(u"\\Data\\Bin\\templates.bin");
+}
+
+QString TSaltmarch::BackupFileName() const {
+  return BackupFolder + NativeText(u"\\templates.bin");
+}
+
+bool TSaltmarch::BackupExists() const {
+  return !BackupFolder.isEmpty() && FileExists(BackupFolder + QStringLiteral("Templates.bin"));
+}
+
+bool TSaltmarch::AskForMissingFolders() {
+  bool browsed = false;
+  if (GameFolder.isEmpty() &&
+      MessageDlg(MsgKind::Warning, Text(Str::Err6NoGameFolder), mbYes | mbNo) == MsgResult::Yes) {
+    BrowseForGame();
+    browsed = true;
+  }
+  if (BackupFolder.isEmpty() &&
+      MessageDlg(MsgKind::Warning, Text(Str::Err8NoBackupFolder), mbYes | mbNo) == MsgResult::Yes) {
+    BrowseForBackupFolder();
+    browsed = true;
+  }
+  return browsed;
+}
+
+bool TSaltmarch::BackupGameFile() {
+  if (GameFolder.isEmpty() || BackupFolder.isEmpty()) {
+    return AskForMissingFolders() && BackupGameFile();
+  }
+  CreateOneFolder(BackupFolder);
+  if (BackupExists() &&
+      MessageDlg(MsgKind::Warning, Text(Str::Err11BackupExists), mbYes | mbNo) == MsgResult::No) {
+    return false;
+  }
+  QString error;
+  if (CopyFileReplacing(GameFileName(), BackupFileName(), &error)) return true;
+  if (MessageDlg(MsgKind::Warning, Format(Text(Str::Err7BackupFailed), {error}),
+                 mbAbort | mbRetry) == MsgResult::Retry) {
+    return BackupGameFile();
+  }
+  return false;
+}
+
+void TSaltmarch::RestoreGameFile() {
+  if (GameFolder.isEmpty() || BackupFolder.isEmpty()) {
+    if (AskForMissingFolders()) RestoreGameFile();
+    return;
+  }
+  QString error;
+  if (!CopyFileReplacing(BackupFileName(), GameFileName(), &error)) {
+    if (MessageDlg(MsgKind::Warning, Format(Text(Str::Err9RestoreFailed), {error}),
+                   mbAbort | mbRetry) == MsgResult::Retry) {
+      RestoreGameFile();
+    }
+    return;
+  }
+  if (MessageDlg(MsgKind::Warning, Text(Str::ResetAfterRestoreQuestion), mbYes | mbNo) ==
+      MsgResult::Yes) {
+    ResetSettingsInMemory();
+  }
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "paths.h"
+#include "regacs.h"
+#include "sampledir.h"
+#include "scripteddialogs.h"
+#include "smsystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+// A fresh registry, program folder and sample game for every test, and the scripted responder.
+class AppFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(registryDir.isValid() && programDir.isValid() && game.ok());
+    SetRegAccessor(MakeFileRegistry(registryDir.path()));
+    SetProgramFolderForTesting(programDir.path());
+  }
+  void TearDown() override {
+    SetRegAccessor(nullptr);
+    SetProgramFolderForTesting(QString());
+  }
+
+  // The machine's registry names the sample game as installed.
+  void InstallGameInRegistry(const QString& installPath) {
+    QFile file(registryDir.filePath(QStringLiteral("HKLM.reg")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QString escaped = installPath;
+    escaped.replace(QStringLiteral("\\"), QStringLiteral("\\\\"));
+    file.write(QStringLiteral("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Westwood\\Dune "
+                              "2000]\r\n\"InstallPath\"=\"%1\"\r\n")
+                   .arg(escaped)
+                   .toUtf8());
+  }
+
+  // A later run: "Setup" is done and the folders are saved.
+  void SetLaterRun(const QString& gameFolder, const QString& backupFolder) {
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
+                   QStringLiteral("Completed"));
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), gameFolder);
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("BackupLoc"), backupFolder);
+  }
+
+  QString Own(const QString& name) {
+    return RegReadString(RegRoot::CurrentUser, kOwnKey, name, QStringLiteral("<default>"));
+  }
+
+  QTemporaryDir registryDir;
+  QTemporaryDir programDir;
+  SampleDir game;
+  ScriptedDialogs dialogs;
+};
+
+inline const QString kErr6 = QStringLiteral(
+    "Error #6: You Have Not Entered The Location For Dune2000.EXE Or The Entered Path Is "
+    "Invalid.\rDo You Want To Set This Now?");
+inline const QString kErr8 = QStringLiteral(
+    "Error #8: You Have Not Specified A Folder To Back The Game Files Up To.\rDo You Want To Do "
+    "This Now?");

@@ -1,0 +1,360 @@
+#include "appfixture.h"
+#include "hintform.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+const QString kFirstRunQuestion = QStringLiteral(
+    "Saltmarch 98 : Glass Horizon (\u00DF 1.2) Will Make Changes To Your Dune2000 Game Files. "
+    "Therefore We Strongly Suggest That You Back These Files Up. Do You Want To Back Them Up "
+    "Now?\r\r*N.B.* - If You Select No, Once Changes Have Been Made, You Will Have To "
+    "Re-Install The Game To Get The Default Settings Back.");
+
+using LocateGameTest = AppFixture;
+
+TEST_F(LocateGameTest, FirstRunTakesTheGameFromItsInstallKeyAndOffersABackup) {
+  InstallGameInRegistry(game.Folder() + QStringLiteral("Dune2000.exe"));
+  dialogs.Answer(MsgResult::Yes);
+  TSaltmarch app;
+  EXPECT_EQ(app.GameFolder, game.Folder());
+  EXPECT_EQ(app.Store->GameFolder, game.Folder());
+  const QString backupFolder = programDir.path() + QStringLiteral("/Dune2kBak/");
+  EXPECT_EQ(app.BackupFolder, backupFolder);
+  EXPECT_EQ(dialogs.Texts(),
+            (QStringList{kFirstRunQuestion, QStringLiteral("Backup Was Successful")}));
+  EXPECT_EQ(dialogs.log[0].kind, MsgKind::Confirmation);
+  EXPECT_EQ(dialogs.log[0].buttons, MsgButtons(mbYes | mbNo));
+  EXPECT_EQ(dialogs.log[1].kind, MsgKind::Information);
+  EXPECT_EQ(ReadAll(backupFolder + QStringLiteral("templates.bin")), game.TemplatesBytes());
+  EXPECT_EQ(Own(QStringLiteral("Setup")), QStringLiteral("Completed"));
+  EXPECT_EQ(dialogs.unexpected, 0);
+}
+
+TEST_F(LocateGameTest, FirstRunWithoutBackupStillCompletes) {
+  InstallGameInRegistry(game.Folder() + QStringLiteral("Dune2000.exe"));
+  dialogs.Answer(MsgResult::No);
+  TSaltmarch app;
+  EXPECT_EQ(dialogs.Texts(), QStringList{kFirstRunQuestion});
+  EXPECT_TRUE(QDir(app.BackupFolder).exists());  // the folder is made anyway
+  EXPECT_FALSE(app.BackupExists());
+  EXPECT_EQ(Own(QStringLiteral("Setup")), QStringLiteral("Completed"));
+}
+
+TEST_F(LocateGameTest, FirstRunWithAFailedBackupSaysSo) {
+  // The game's key names a folder without the game: the copy fails and the user gives up.
+  InstallGameInRegistry(programDir.path() + QStringLiteral("/nowhere/Dune2000.exe"));
+  dialogs.Answer(MsgResult::Yes).Answer(MsgResult::Abort);
+  TSaltmarch app;
+  ASSERT_EQ(dialogs.log.size(), 3u);
+  EXPECT_TRUE(dialogs.log[1].text.startsWith(QStringLiteral("Error #7 : ")));
+  EXPECT_EQ(dialogs.log[2].kind, MsgKind::Error);
+  EXPECT_EQ(dialogs.log[2].text,
+            QStringLiteral("Backup Failed.\r*N.B.* - Remember ... Once Changes Have Been Made, "
+                           "You Will Have To Re-Install The Game To Get The Default Settings "
+                           "Back."));
+}
+
+TEST_F(LocateGameTest, FirstRunFindsAGameInstalledWithWine) {
+  // A Wine prefix whose drive C holds the game, recorded in the prefix's own registry.
+  QTemporaryDir prefix;
+  ASSERT_TRUE(QDir(prefix.path()).mkpath(QStringLiteral("dosdevices")));
+  ASSERT_TRUE(QFile::link(game.Path(QString()), prefix.filePath(QStringLiteral("dosdevices/c:"))));
+  ASSERT_TRUE(WriteAll(prefix.filePath(QStringLiteral("system.reg")),
+                       "WINE REGISTRY Version 2\n\n[Software\\\\Westwood\\\\Dune 2000] 1\n"
+                       "\"InstallPath\"=\"C:\\\\DUNE2000.EXE\"\n"));
+  qputenv("WINEPREFIX", prefix.path().toLocal8Bit());
+  dialogs.Answer(MsgResult::Yes);
+  TSaltmarch app;
+  qunsetenv("WINEPREFIX");
+  EXPECT_EQ(app.GameFolder, QDir(game.Path(QString())).canonicalPath() + QStringLiteral("/"));
+  EXPECT_EQ(dialogs.Texts(),
+            (QStringList{kFirstRunQuestion, QStringLiteral("Backup Was Successful")}));
+  EXPECT_EQ(Own(QStringLiteral("Setup")), QStringLiteral("Completed"));
+}
+
+TEST_F(LocateGameTest, SetupInAnotherLetterCaseIsStillAFirstRun) {
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
+                 QStringLiteral("completed"));
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), game.Folder());
+  dialogs.Answer(MsgResult::No);
+  TSaltmarch app;
+  EXPECT_EQ(dialogs.Texts(), QStringList{kFirstRunQuestion});
+  // No install key: no game folder, and no question about it.
+  EXPECT_TRUE(app.GameFolder.isEmpty());
+}
+
+TEST_F(LocateGameTest, InstallPathGivesItsFolderPart) {
+  InstallGameInRegistry(QStringLiteral("C:\\Games\\Dune2000\\Dune2000.exe"));
+  dialogs.Answer(MsgResult::No);
+  TSaltmarch app;
+  EXPECT_EQ(app.GameFolder, QStringLiteral("C:\\Games\\Dune2000\\"));
+}
+
+TEST_F(LocateGameTest, LaterRunsUseTheSavedFolders) {
+  SetLaterRun(game.Folder(), QStringLiteral("/some/backup"));
+  TSaltmarch app;
+  EXPECT_TRUE(dialogs.log.empty());
+  EXPECT_EQ(app.GameFolder, game.Folder());
+  EXPECT_EQ(app.BackupFolder, QStringLiteral("/some/backup/"));  // not tested for existence
+
+  // Without its trailing separator the folder is accepted and gets one.
+  QString bare = game.Folder();
+  bare.chop(1);
+  SetLaterRun(bare, QString());
+  TSaltmarch again;
+  EXPECT_EQ(again.GameFolder, game.Folder());
+  EXPECT_TRUE(again.BackupFolder.isEmpty());
+}
+
+TEST_F(LocateGameTest, AMissingGameFolderAsksError6) {
+  SetLaterRun(programDir.path() + QStringLiteral("/gone/"), QString());
+  dialogs.Answer(MsgResult::No);
+  TSaltmarch app;
+  EXPECT_EQ(dialogs.Texts(), QStringList{kErr6});
+  EXPECT_EQ(dialogs.log[0].kind, MsgKind::Error);
+  EXPECT_EQ(dialogs.log[0].buttons, MsgButtons(mbYes | mbNo));
+  EXPECT_TRUE(app.GameFolder.isEmpty());
+}
+
+TEST_F(LocateGameTest, ASavedFolderOfTheWrongTypeAsksError6AndYesBrowses) {
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
+                 QStringLiteral("Completed"));
+  RegWriteInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), 12);
+  dialogs.Answer(MsgResult::Yes).BrowseChooses(game.Path(QString()));
+  TSaltmarch app;
+  ASSERT_EQ(dialogs.log.size(), 2u);
+  EXPECT_EQ(dialogs.log[0].text, kErr6);
+  EXPECT_EQ(dialogs.log[1].type, ScriptedDialogs::Type::Browse);
+  EXPECT_EQ(dialogs.log[1].text, QStringLiteral("Find Dune2000.EXE"));
+  EXPECT_EQ(app.GameFolder, game.Folder());
+}
+
+using BrowserTest = AppFixture;
+
+TEST_F(BrowserTest, TheGameBrowserAsksAgainUntilAFolderHoldsTheGame) {
+  SetLaterRun(game.Folder(), QString());
+  TSaltmarch app;
+  // The first pick can't be confirmed (no Dune2000.exe), so it is cancelled: nothing changes.
+  dialogs.BrowseChooses(programDir.path());
+  app.BrowseForGame();
+  EXPECT_EQ(app.GameFolder, game.Folder());
+  EXPECT_FALSE(dialogs.log.back().browseOkEnabled);
+  EXPECT_EQ(dialogs.log.back().browseStatus, programDir.path());
+  // The browser starts on the current folder, without its trailing separator.
+  EXPECT_EQ(dialogs.log.back().browseStart, game.Path(QString()));
+
+  // A folder that loses its game after being chosen makes the question come again.
+  QFile::remove(game.Path(QStringLiteral("Dune2000.exe")));
+  dialogs.Clear();
+  dialogs.Browse([&](const BrowseRequest&, ScriptedDialogs::Record&) {
+    return std::optional<QString>(game.Path(QString()));
+  });
+  dialogs.Answer(MsgResult::Yes).BrowseCancels();
+  app.BrowseForGame();
+  EXPECT_EQ(dialogs.Texts(), (QStringList{QStringLiteral("Find Dune2000.EXE"), kErr6,
+                                          QStringLiteral("Find Dune2000.EXE")}));
+  EXPECT_EQ(app.GameFolder, game.Folder());  // chosen, though invalid, as the user picked it
+}
+
+TEST_F(BrowserTest, TheBackupBrowserRefusesAFolderHoldingTemplatesBin) {
+  SetLaterRun(game.Folder(), QStringLiteral("/old/backup/"));
+  TSaltmarch app;
+  dialogs.BrowseChooses(game.Path(QStringLiteral("data/bin")));
+  app.BrowseForBackupFolder();
+  EXPECT_FALSE(dialogs.log.back().browseOkEnabled);
+  EXPECT_EQ(dialogs.log.back().text,
+            QStringLiteral("Select a folder to put the backup files into."));
+  EXPECT_EQ(dialogs.log.back().browseStart, QStringLiteral("/old/backup"));
+  EXPECT_EQ(app.BackupFolder, QStringLiteral("/old/backup/"));
+
+  dialogs.BrowseChooses(programDir.path());
+  app.BrowseForBackupFolder();
+  EXPECT_TRUE(dialogs.log.back().browseOkEnabled);
+  EXPECT_EQ(app.BackupFolder, programDir.path() + QStringLiteral("/"));
+  EXPECT_EQ(dialogs.unexpected, 0);
+}
+
+// A stand-in for a settings window: registers itself, counts reset messages, and may refuse
+// to close.
+class TestWindow : public QWidget {
+ public:
+  explicit TestWindow(QStringList& journal, QString name) : journal_(journal), name_(name) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    SaltmarchApp->RegisterSettingsWindow(this);
+  }
+  ~TestWindow() override { SaltmarchApp->UnregisterSettingsWindow(this); }
+  bool refuseClose = false;
+
+ protected:
+  bool event(QEvent* e) override {
+    if (e->type() == WM_RESETUNITS) {
+      journal_ << name_ + QStringLiteral(" reset, loaded=") +
+                      QString::number(SaltmarchApp->Store->InfantryLoaded);
+      return true;
+    }
+    return QWidget::event(e);
+  }
+  void closeEvent(QCloseEvent* e) override {
+    journal_ << name_ + QStringLiteral(" asked to close");
+    if (refuseClose) e->ignore();
+  }
+
+ private:
+  QStringList& journal_;
+  QString name_;
+};
+
+class WindowListTest : public AppFixture {
+ protected:
+  void SetUp() override {
+    AppFixture::SetUp();
+    SetLaterRun(game.Folder(), QString());
+    app = std::make_unique<TSaltmarch>();
+    SaltmarchApp = app.get();
+  }
+  void TearDown() override {
+    SaltmarchApp = nullptr;
+    app.reset();
+    AppFixture::TearDown();
+  }
+  std::unique_ptr<TSaltmarch> app;
+  QStringList journal;
+};
+
+TEST_F(WindowListTest, FreeSlotsAreReusedAndTheListNeverShrinks) {
+  QWidget a, b, c, d;
+  EXPECT_EQ(app->RegisterSettingsWindow(&a), 0);
+  EXPECT_EQ(app->RegisterSettingsWindow(&b), 1);
+  EXPECT_EQ(app->RegisterSettingsWindow(&c), 2);
+  EXPECT_EQ(app->UnregisterSettingsWindow(&b), 1);
+  EXPECT_EQ(app->RegisterSettingsWindow(&d), 1);
+  EXPECT_EQ(app->UnregisterSettingsWindow(&b), 3);  // not in the list: the number of slots
+  EXPECT_EQ(app->SettingsWindows.size(), 3u);
+  for (QWidget* w : {&a, &c, &d}) app->UnregisterSettingsWindow(w);
+}
+
+TEST_F(WindowListTest, ClosingAsksEveryWindowAndReportsTheOnesThatStay) {
+  EXPECT_TRUE(app->CloseSettingsWindows());  // nothing open
+
+  auto* first = new TestWindow(journal, QStringLiteral("first"));
+  auto* second = new TestWindow(journal, QStringLiteral("second"));
+  auto* third = new TestWindow(journal, QStringLiteral("third"));
+  second->refuseClose = true;
+  EXPECT_FALSE(app->CloseSettingsWindows());
+  EXPECT_EQ(journal, (QStringList{QStringLiteral("first asked to close"),
+                                  QStringLiteral("second asked to close"),
+                                  QStringLiteral("third asked to close")}));
+  EXPECT_EQ(app->SettingsWindows[0], nullptr);
+  EXPECT_EQ(app->SettingsWindows[1], second);
+  EXPECT_EQ(app->SettingsWindows[2], nullptr);
+  Q_UNUSED(first);
+  Q_UNUSED(third);
+
+  second->refuseClose = false;
+  EXPECT_TRUE(app->CloseSettingsWindows());
+}
+
+TEST_F(WindowListTest, ResetForgetsTheStoreThenTellsEveryWindowAtOnce) {
+  app->Store->LoadInfantry();
+  ASSERT_TRUE(app->Store->InfantryLoaded);
+  auto* one = new TestWindow(journal, QStringLiteral("one"));
+  auto* two = new TestWindow(journal, QStringLiteral("two"));
+  app->ResetSettingsInMemory();
+  // Delivered before the call returns, in slot order, after the store forgot its records.
+  EXPECT_EQ(journal, (QStringList{QStringLiteral("one reset, loaded=0"),
+                                  QStringLiteral("two reset, loaded=0")}));
+  delete one;
+  delete two;
+}
+
+using HintTest = AppFixture;
+
+// Answers the hint window the next time it shows: ticks the box when asked, then OK.
+void AnswerHint(bool dontShowAgain, QString* shownText) {
+  QTimer::singleShot(0, [=] {
+    auto* form = qobject_cast<TF_HintForm*>(QApplication::activeModalWidget());
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Saltmarch 98"));
+    EXPECT_EQ(form->DontShowAgain->text(), QStringLiteral("Don't Show This Hint Again"));
+    *shownText = form->Hint->text();
+    if (dontShowAgain) form->DontShowAgain->click();
+    form->bOK->click();
+  });
+}
+
+TEST_F(HintTest, ShowsUntilTheUserTicksTheBox) {
+  SetLaterRun(game.Folder(), QString());
+  TSaltmarch app;
+  QString shown;
+  AnswerHint(false, &shown);
+  app.ShowHint(1);
+  EXPECT_EQ(shown, QStringLiteral("The Unit Has Been Saved To Memory. The Settings In Dune2000 "
+                                  "Will Not Change Until You Click On The 'Apply Changes' Button "
+                                  "On The Main Toolbar"));
+  EXPECT_EQ(RegReadInteger(RegRoot::CurrentUser, kHintsKey, QStringLiteral("Hint1"), -1), -1);
+
+  shown.clear();
+  AnswerHint(true, &shown);
+  app.ShowHint(1);
+  EXPECT_FALSE(shown.isEmpty());
+  EXPECT_EQ(RegReadInteger(RegRoot::CurrentUser, kHintsKey, QStringLiteral("Hint1"), -1), 0);
+
+  // Switched off: no window at all (a window would wait for an answer that never comes).
+  app.ShowHint(1);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(HintTest, OnlyTheLowByteOfTheSwitchCounts) {
+  SetLaterRun(game.Folder(), QString());
+  TSaltmarch app;
+  RegWriteInteger(RegRoot::CurrentUser, kHintsKey, QStringLiteral("Hint1"), 0x100);
+  app.ShowHint(1);  // low byte 0: nothing shows, nothing waits
+  RegWriteInteger(RegRoot::CurrentUser, kHintsKey, QStringLiteral("Hint1"), 0x101);
+  QString shown;
+  AnswerHint(false, &shown);
+  app.ShowHint(1);
+  EXPECT_FALSE(shown.isEmpty());
+}
+
+TEST_F(HintTest, TheHintWindowHasItsDesignedLayout) {
+  TF_HintForm form;
+  EXPECT_EQ(form.size(), QSize(319, 119));
+  EXPECT_EQ(form.Image1->geometry(), QRect(7, 7, 32, 32));
+  EXPECT_EQ(form.Hint->geometry(), QRect(52, 7, 261, 52));
+  EXPECT_TRUE(form.Hint->wordWrap());
+  EXPECT_EQ(form.DontShowAgain->pos(), QPoint(84, 72));
+  EXPECT_EQ(form.bOK->geometry(), QRect(128, 91, 75, 25));
+}
+
+using PreferencesTest = AppFixture;
+
+TEST_F(PreferencesTest, TheBackupWarningSwitchIsLoadedAndSaved) {
+  {
+    TPreferences prefs;
+    EXPECT_TRUE(prefs.ShowNoBackupWarn);
+    prefs.ShowNoBackupWarn = false;
+  }
+  EXPECT_EQ(RegReadInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("ShowNoBackupWarn"), 9),
+            0);
+  RegWriteInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("ShowNoBackupWarn"), 5);
+  TPreferences again;
+  EXPECT_TRUE(again.ShowNoBackupWarn);
+}
+
+TEST_F(PreferencesTest, TheFoldersReachTheRegistryOnlyWhenSaved) {
+  SetLaterRun(game.Folder(), QStringLiteral("/b/"));
+  TSaltmarch app;
+  app.SetBackupFolder(QStringLiteral("/elsewhere"));
+  EXPECT_EQ(Own(QStringLiteral("BackupLoc")), QStringLiteral("/b/"));
+  app.SaveLocations();
+  EXPECT_EQ(Own(QStringLiteral("BackupLoc")), QStringLiteral("/elsewhere/"));
+  EXPECT_EQ(Own(QStringLiteral("Dune2KLoc")), game.Folder());
+}
+
+}  // namespace
