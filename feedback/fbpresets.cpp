@@ -1,22 +1,15 @@
 #include "fbpresets.h"
 
-#ifdef SMARCH_HAVE_REGACS
 #include "regacs.h"
-#endif
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// The one place the form reads its overrides from the editor's own key.
+// A value under the editor's own key, or the built-in text when there is none or it is empty.
 QString OwnValue(const QString& name, const QString& builtIn) {
-#ifdef SMARCH_HAVE_REGACS
-  const QString value = RegReadString(RegRoot::CurrentUser, kOwnKey, name, builtIn);
-  return value.trimmed().isEmpty() ? builtIn : value.trimmed();
-#else
-  Q_UNUSED(name);
-  return builtIn;
-#endif
+  const QString value = RegReadString(RegRoot::CurrentUser, kOwnKey, name, builtIn).trimmed();
+  return value.isEmpty() ? builtIn : value;
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "qtprinters.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QList>
@@ -11,12 +13,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <ostream>
-
-// Readable failure messages for texts.
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
 
 class QProcess;
 class QTcpSocket;
