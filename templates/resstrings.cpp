@@ -82,6 +82,35 @@ const QHash<int, QString>& Table() {
       {Str::BrowseBackupTitle, u"Select a folder to put the backup files into."_s},
       {Str::HintCaption, u"Saltmarch 98"_s},
       {Str::DontShowHintAgain, u"Don't Show This Hint Again"_s},
+
+      {Str::InfantrySettingsTitle, u"Infantry Settings"_s},
+      {Str::VehicleSettingsTitle, u"Vehicle Settings"_s},
+      {Str::SaveChangesQuestion, u"Changes Have Been Made, Do You Want Them To Be Saved?"_s},
+
+      {Str::Err10OldCommonControls,
+       u"Error #10 : You Appear To Have A Early Version Of COMCTL32.DLL. This Will Cause A Few "
+       "Inconsistancies In The Toolbars. We Suggest That You Download The Updates Off The "
+       "Web.\nDo You Want To Goto The Download Page?"_s},
+      {Str::NoBackupQuestion,
+       u"No Backup Files Were Found, We Strongly Suggest That You Back These Files Up. Do You "
+       "Want To Back Them Up Now?\r*N.B.* - Once Changes Have Been Made, You Will Have To "
+       "Re-Install The Game To Get The Default Settings Back.\r\rClick Yes To Back The Files "
+       "Up. Click No To Ignore This Message. Click Cancel To Abort The Operation"_s},
+      {Str::ApplyWithoutBackupQuestion,
+       u"Are You Absolutley Sure This Is What You Want To Do???"
+       "!!!\nClick \"Ok\" To Ignore Our "
+       "Advice And Change The Game Files WITHOUT Backing Them Up. You WILL HAVE TO Re-Install "
+       "The Game To Restore The Original Settings.\r\rOr Click On \"Cancel\" To Cancel The "
+       "Operation."_s},
+      {Str::RunUnappliedQuestion,
+       u"Changes Have Been Made To Settings In Memory, But They Have Not Been Saved To The "
+       "Dune2000 Game Files, Do You Want Them To Be Saved?"_s},
+      {Str::FanSiteAddress, u"http://www.dune2k.com/"_s},
+      {Str::FanSiteHint, u"Jump To Dune2k.com For The Latest Dune2000 News"_s},
+      {Str::HomePageAddress, u"http://www.pellworth.co.uk/saltmarch98/"_s},
+      {Str::MessageBoardAddress, u"http://www.pellworth.co.uk/saltmarch98/board/"_s},
+      {Str::CommonControlsAddress,
+       u"http://www.microsoft.com/msdownload/ieplatform/ie/comctrlx86.asp"_s},
   };
   return table;
 }

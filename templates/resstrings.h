@@ -38,6 +38,22 @@ enum Id : int {
   BrowseBackupTitle = 3031,
   HintCaption = 3040,
   DontShowHintAgain = 3041,
+
+  // Settings windows.
+  InfantrySettingsTitle = 3501,
+  VehicleSettingsTitle = 3502,
+  SaveChangesQuestion = 3503,
+
+  // Main window.
+  Err10OldCommonControls = 4010,
+  NoBackupQuestion = 4011,
+  ApplyWithoutBackupQuestion = 4012,
+  RunUnappliedQuestion = 4013,
+  FanSiteAddress = 4020,
+  FanSiteHint = 4021,
+  HomePageAddress = 4022,
+  MessageBoardAddress = 4023,
+  CommonControlsAddress = 4024,
 };
 }  // namespace Str
 

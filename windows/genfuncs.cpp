@@ -6,8 +6,41 @@
 
 #include <QCoreApplication>
 
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 const VersionBlock* g_versionOverride = nullptr;
+unsigned g_commonControlsOverride = 0;
+
+unsigned ReadCommonControlsVersion() {
+#ifdef _WIN32
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeW(L"comctl32.dll", &handle);
+  if (size == 0) return 0;
+  std::vector<char> block(size);
+  if (!GetFileVersionInfoW(L"comctl32.dll", 0, size, block.data())) return 0;
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length)) return 0;
+  return info->dwFileVersionMS;
+#else
+  return 0x00060000;
+#endif
+}
+}  // namespace
+
+unsigned CommonControlsVersion() {
+  if (g_commonControlsOverride) return g_commonControlsOverride;
+  static const unsigned version = ReadCommonControlsVersion();
+  return version;
+}
+
+void SetCommonControlsVersionForTesting(unsigned version) {
+  g_commonControlsOverride = version;
 }
 
 VersionBlock ProgramVersionBlock() {

@@ -26,3 +26,9 @@ void OpenWebPage(const QString& address);
 
 // The application's title, shown as the frame's caption and used in several messages.
 QString ApplicationTitle();
+
+// The version of the common controls the toolbars rely on: major number in the high 16 bits,
+// minor in the low ones; 0 when unknown. Read once and kept. Off Windows the toolkit draws the
+// controls itself, so the version is always recent enough.
+unsigned CommonControlsVersion();
+void SetCommonControlsVersionForTesting(unsigned version);  // 0: the real one again

@@ -1,0 +1,351 @@
+#include "hedit.h"
+#include "hintform.h"
+#include "settingsfixture.h"
+
+#include <QLabel>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+
+using SettingsWindow = SettingsFixture;
+
+TEST_F(SettingsWindow, ANewWindowShowsUnitOneInNoviceMode) {
+  auto* w = new TF_Infs(&frame);
+  EXPECT_EQ(w->windowTitle(), QStringLiteral("Infantry Settings - [Light Infantry]"));
+  EXPECT_EQ(w->CurrentUnit(), 1);
+  EXPECT_EQ(w->EditModeValue(), TSaltmarchSettingsWin::emNovice);
+  EXPECT_FALSE(w->B_Prev->isEnabled());
+  EXPECT_TRUE(w->B_Next->isEnabled());
+  EXPECT_EQ(w->SE_Cost->Text(), QStringLiteral("50"));
+  EXPECT_EQ(w->SE_Health->Text(), QStringLiteral("110"));
+  EXPECT_EQ(w->TB_BuildSpeed->value(), 255 - 200);
+  EXPECT_TRUE(w->KB_Atreides->isChecked() && w->KB_Ordos->isChecked() &&
+              w->KB_Harkonnen->isChecked());
+  // Novice: sliders with their end labels, no spin edits for those rows.
+  EXPECT_FALSE(w->SE_Sight->isVisibleTo(w));
+  EXPECT_TRUE(w->TB_Sight->isVisibleTo(w));
+  EXPECT_TRUE(w->L_SightMin->isVisibleTo(w));
+  EXPECT_TRUE(w->SE_Cost->isVisibleTo(w));
+  EXPECT_FALSE(w->KB_Imperial->isVisibleTo(w));
+  EXPECT_TRUE(w->MnuEditModeNov->isChecked());
+  EXPECT_FALSE(w->MnuEditModePwr->isEnabled());
+  EXPECT_EQ(w->ClientSize(), QSize(378, 284));
+  EXPECT_EQ(w->P_Infs->geometry(), QRect(0, 0, 378, 255));
+  EXPECT_EQ(w->SE_Armor->geometry(), QRect(88, 87, 57, 22));
+  EXPECT_EQ(w->TB_BuildSpeed->geometry(), QRect(144, 143, 150, 22));
+  EXPECT_EQ(w->TB_BuildSpeed->pageStep(), 10);
+  EXPECT_EQ(w->TB_BuildSpeed->tickInterval(), 10);
+  EXPECT_EQ(w->TB_ROT->maximum(), 15);
+  EXPECT_EQ(w->SE_Sight->MaxValue(), 7);
+  EXPECT_EQ(w->Toolbar->objectName(), QStringLiteral("tbInfs"));
+  EXPECT_EQ(w->Toolbar->windowTitle(), QStringLiteral("Infantry Toolbar"));
+  EXPECT_EQ(app->SettingsWindows.size(), 1u);
+  EXPECT_EQ(app->SettingsWindows[0], w);
+  EXPECT_TRUE(dialogs.log.empty());
+}
+
+TEST_F(SettingsWindow, TheVehicleWindowHasItsOwnSizeAndRanges) {
+  auto* w = new TF_Vehics(&frame);
+  EXPECT_EQ(w->windowTitle(), QStringLiteral("Vehicle Settings - [Trike]"));
+  EXPECT_EQ(w->ClientSize(), QSize(396, 284));
+  EXPECT_EQ(w->SE_Armor->MaxValue(), 255);
+  EXPECT_EQ(w->TB_Armor->maximum(), 15);
+  EXPECT_EQ(w->pbImg->geometry(), QRect(336, 8, 56, 57));
+  EXPECT_EQ(w->FPicture->size(), QSize(64, 48));
+  EXPECT_EQ(w->Toolbar->objectName(), QStringLiteral("tbVehics"));
+}
+
+TEST_F(SettingsWindow, NavigationStopsAtBothEnds) {
+  auto* w = new TF_Vehics(&frame);
+  ChooseFromMenu(w, QStringLiteral("Unknown Unit #4"));
+  EXPECT_EQ(w->CurrentUnit(), 21);
+  EXPECT_FALSE(w->B_Next->isEnabled());
+  QTest::keyRelease(w->SE_Cost->Editor(), Qt::Key_N, Qt::ControlModifier);
+  EXPECT_EQ(w->CurrentUnit(), 21);
+  // Ctrl+B on release, with other modifiers held too, goes back one unit, once. (The sample's
+  // armour of 200 was pulled to the slider's 15, so the window asks about that first.)
+  dialogs.Answer(MsgResult::No);
+  QTest::keyRelease(w->SE_Cost->Editor(), Qt::Key_B, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(w->CurrentUnit(), 20);
+  EXPECT_EQ(dialogs.Texts(), QStringList{kSaveQuestion});
+  QTest::keyRelease(w->SE_Cost->Editor(), Qt::Key_B);  // no Ctrl: nothing
+  EXPECT_EQ(w->CurrentUnit(), 20);
+  dialogs.Answer(MsgResult::No);
+  w->B_Next->click();
+  EXPECT_EQ(w->CurrentUnit(), 21);
+  EXPECT_EQ(w->windowTitle(), QStringLiteral("Vehicle Settings - [Unknown Unit #4]"));
+}
+
+TEST_F(SettingsWindow, SavingWithoutADifferenceDoesNothing) {
+  auto* w = new TF_Infs(&frame);
+  const TUnitTemplate before = Infantry(1);
+  w->B_Save->click();
+  EXPECT_TRUE(dialogs.log.empty());
+  EXPECT_EQ(Infantry(1), before);
+}
+
+TEST_F(SettingsWindow, SavingPutsTheUnitIntoTheStoreAndShowsTheHint) {
+  auto* w = new TF_Infs(&frame);
+  Type(w->SE_Health, QStringLiteral("150"));
+  w->KB_Inaccurate->click();
+  QString hint;
+  // The hint window comes after the store's message; tick its box this time.
+  dialogs.onDialog = [&](const ScriptedDialogs::Record&) {
+    QTimer::singleShot(0, [&] {
+      auto* form = qobject_cast<TF_HintForm*>(QApplication::activeModalWidget());
+      ASSERT_NE(form, nullptr);
+      hint = form->Hint->text();
+      form->DontShowAgain->click();
+      form->bOK->click();
+    });
+  };
+  w->B_Save->click();
+  EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("Light Infantry Saved Successfully")});
+  EXPECT_TRUE(hint.startsWith(QStringLiteral("The Unit Has Been Saved To Memory.")));
+  const TUnitTemplate saved = Infantry(1);
+  EXPECT_EQ(saved.Health, 150);
+  EXPECT_TRUE(saved.Inaccurate);
+  EXPECT_TRUE(saved.Changed);
+  EXPECT_EQ(saved.RawBytes[4], 150);
+  EXPECT_FALSE(w->HasChanges());
+
+  // The box was ticked: the next save shows no hint (a hint would wait here for ever).
+  dialogs.onDialog = nullptr;
+  Type(w->SE_Health, QStringLiteral("151"));
+  w->B_Save->click();
+  EXPECT_EQ(Infantry(1).Health, 151);
+}
+
+TEST_F(SettingsWindow, AltSSaves) {
+  SwitchOffHint();
+  auto* w = new TF_Infs(&frame);
+  QApplication::setActiveWindow(&frame);
+  w->SE_Cost->Editor()->setFocus();
+  Type(w->SE_Cost, QStringLiteral("77"));
+  QTest::keyClick(w->SE_Cost->Editor(), Qt::Key_S, Qt::AltModifier);
+  // A button's accelerator presses it the way a click does, after a short moment.
+  for (int i = 0; i < 50 && Infantry(1).Cost != 77; ++i) QTest::qWait(20);
+  EXPECT_EQ(Infantry(1).Cost, 77);
+  EXPECT_FALSE(w->UnitMenu->isVisible());
+}
+
+TEST_F(SettingsWindow, LeavingAnEditedUnitAsksFirst) {
+  SwitchOffHint();
+  auto* w = new TF_Infs(&frame);
+  Type(w->SE_Cost, QStringLiteral("999"));
+
+  dialogs.Answer(MsgResult::Cancel);
+  w->B_Next->click();
+  EXPECT_EQ(dialogs.Texts(), QStringList{kSaveQuestion});
+  EXPECT_EQ(dialogs.log[0].kind, MsgKind::Confirmation);
+  EXPECT_EQ(dialogs.log[0].buttons, MsgButtons(mbYes | mbNo | mbCancel));
+  EXPECT_EQ(w->CurrentUnit(), 1);
+  EXPECT_EQ(w->SE_Cost->Text(), QStringLiteral("999"));
+
+  dialogs.Answer(MsgResult::No);
+  w->B_Next->click();
+  EXPECT_EQ(w->CurrentUnit(), 2);
+  EXPECT_EQ(Infantry(1).Cost, 50);
+  w->B_Prev->click();
+  EXPECT_EQ(w->SE_Cost->Text(), QStringLiteral("50"));
+
+  Type(w->SE_Cost, QStringLiteral("888"));
+  dialogs.Clear();
+  dialogs.Answer(MsgResult::Yes);
+  w->B_Next->click();
+  EXPECT_EQ(dialogs.Texts(),
+            (QStringList{kSaveQuestion, QStringLiteral("Light Infantry Saved Successfully")}));
+  EXPECT_EQ(Infantry(1).Cost, 888);
+  EXPECT_EQ(w->CurrentUnit(), 2);
+}
+
+TEST_F(SettingsWindow, ChoosingTheShownUnitAfterSavingShowsTheSavedValues) {
+  SwitchOffHint();
+  auto* w = new TF_Infs(&frame);
+  Type(w->SE_Cost, QStringLiteral("321"));
+  dialogs.Answer(MsgResult::Yes);
+  ChooseFromMenu(w, QStringLiteral("Light Infantry"));
+  EXPECT_EQ(Infantry(1).Cost, 321);
+  EXPECT_EQ(w->SE_Cost->Text(), QStringLiteral("321"));
+  EXPECT_FALSE(w->HasChanges());
+}
+
+TEST_F(SettingsWindow, ClosingAnEditedWindowAsksFirst) {
+  auto* w = new TF_Infs(&frame);
+  QPointer<TF_Infs> alive(w);
+  Type(w->SE_Health, QStringLiteral("5"));
+  dialogs.Answer(MsgResult::Cancel);
+  w->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_TRUE(alive);
+  EXPECT_EQ(w->SE_Health->Text(), QStringLiteral("5"));
+
+  dialogs.Answer(MsgResult::No);
+  w->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_FALSE(alive);
+  EXPECT_EQ(app->SettingsWindows[0], nullptr);  // unregistered on destruction
+  EXPECT_EQ(Infantry(1).Health, 110);
+}
+
+TEST_F(SettingsWindow, AResetDropsEditsWithoutAsking) {
+  auto* w = new TF_Vehics(&frame);
+  w->B_Next->click();
+  Type(w->SE_Cost, QStringLiteral("12345"));
+  // The file changes underneath, then the settings in memory are reset.
+  QByteArray bytes = game.TemplatesBytes();
+  bytes[0x0600 + 28] = char(0x39);  // Raider's cost: 0x139 = 313
+  bytes[0x0600 + 29] = char(0x01);
+  game.WriteTemplates(bytes);
+  app->ResetSettingsInMemory();
+  EXPECT_TRUE(dialogs.log.empty());
+  EXPECT_EQ(w->CurrentUnit(), 2);
+  EXPECT_EQ(w->SE_Cost->Text(), QStringLiteral("313"));
+}
+
+TEST_F(SettingsWindow, AStoredValueBeyondTheSliderIsPulledToItsEnd) {
+  // Unknown Unit #3 turns at 40 in the sample game, beyond the slider's 0..15.
+  auto* w = new TF_Vehics(&frame);
+  ChooseFromMenu(w, QStringLiteral("Unknown Unit #3"));
+  EXPECT_EQ(w->TB_ROT->value(), 15);
+  EXPECT_EQ(w->SE_ROT->Text(), QStringLiteral("15"));
+  EXPECT_TRUE(w->HasChanges());
+
+  // When the slider already stands at its end, the stored value stays.
+  dialogs.Answer(MsgResult::No);
+  TUnitTemplate u = Vehicle(19);
+  u.RateOfTurn = 15;
+  app->Store->PutVehicle(19, u);
+  w->B_Prev->click();
+  ASSERT_EQ(w->TB_ROT->value(), 15);
+  w->B_Next->click();
+  EXPECT_EQ(w->SE_ROT->Text(), QStringLiteral("40"));
+  EXPECT_FALSE(w->HasChanges());
+}
+
+TEST_F(SettingsWindow, TypingAboveTheSliderMovesItAndMayBeReplaced) {
+  auto* w = new TF_Infs(&frame);
+  w->SetEditMode(TSaltmarchSettingsWin::emAdvanced);
+  ASSERT_EQ(w->TB_ROT->value(), 6);
+  Type(w->SE_ROT, QStringLiteral("200"));
+  EXPECT_EQ(w->TB_ROT->value(), 15);
+  EXPECT_EQ(w->SE_ROT->Text(), QStringLiteral("15"));  // the slider moved: its maximum wins
+  Type(w->SE_ROT, QStringLiteral("200"));
+  EXPECT_EQ(w->SE_ROT->Text(), QStringLiteral("200"));  // it stood at its end already
+  // Beyond the spin edit's own range: kept while typing, clamped when the field is left, and
+  // never handed to the record as more than a byte.
+  Type(w->SE_ROT, QStringLiteral("300"));
+  TUnitTemplate read;
+  w->ReadControls(read);
+  EXPECT_EQ(read.RateOfTurn, 255);
+  w->SE_ROT->Editor()->setFocus();
+  w->SE_Cost->Editor()->setFocus();
+  QFocusEvent out(QEvent::FocusOut);
+  QApplication::sendEvent(w->SE_ROT->Editor(), &out);
+  EXPECT_EQ(w->SE_ROT->Text(), QStringLiteral("255"));
+}
+
+TEST_F(SettingsWindow, BuildSpeedRunsFromFastOnTheLeft) {
+  auto* w = new TF_Infs(&frame);
+  w->SE_BuildSpeed->SetValue(200);
+  EXPECT_EQ(w->TB_BuildSpeed->value(), 55);
+  w->TB_BuildSpeed->setValue(10);
+  EXPECT_EQ(w->SE_BuildSpeed->Text(), QStringLiteral("245"));
+  // Firing speed runs the plain way.
+  w->TB_FireSpeed->setValue(30);
+  EXPECT_EQ(w->SE_FireSpeed->Text(), QStringLiteral("30"));
+  w->SE_FireSpeed->SetValue(99);
+  EXPECT_EQ(w->TB_FireSpeed->value(), 99);
+}
+
+TEST_F(SettingsWindow, InfantrySightAndArmourAboveSevenShowAsSeven) {
+  SwitchOffHint();
+  TUnitTemplate u = Infantry(1);
+  app->Store->LoadInfantry();
+  u = Infantry(1);
+  u.Sight = 9;
+  app->Store->PutInfantry(1, u);
+  auto* w = new TF_Infs(&frame);
+  EXPECT_EQ(w->SE_Sight->Text(), QStringLiteral("7"));
+  EXPECT_TRUE(w->HasChanges());
+  w->B_Save->click();
+  EXPECT_EQ(Infantry(1).Sight, 7);
+}
+
+TEST_F(SettingsWindow, OwnersRoundTripAndTheEmperorIsNeverRead) {
+  SwitchOffHint();
+  app->Store->LoadInfantry();
+  TUnitTemplate u = Infantry(3);  // Fremen: Atreides only in the sample
+  u.Owners = (1u << hAtreides) | (1u << hHarkonnen);
+  app->Store->PutInfantry(3, u);
+  auto* w = new TF_Infs(&frame);
+  ChooseFromMenu(w, QStringLiteral("Fremen"));
+  EXPECT_TRUE(w->KB_Atreides->isChecked());
+  EXPECT_FALSE(w->KB_Ordos->isChecked());
+  EXPECT_TRUE(w->KB_Harkonnen->isChecked());
+  EXPECT_FALSE(w->HasChanges());
+  w->KB_Imperial->setChecked(true);
+  EXPECT_FALSE(w->HasChanges());
+  w->KB_Ordos->click();
+  w->B_Save->click();
+  EXPECT_EQ(Infantry(3).Owners, 7);
+}
+
+TEST_F(SettingsWindow, SwitchingModesChangesNoValue) {
+  auto* w = new TF_Vehics(&frame);
+  Type(w->SE_Health, QStringLiteral("4242"));
+  const QString rot = w->SE_ROT->Text();
+  w->SetEditMode(TSaltmarchSettingsWin::emAdvanced);
+  EXPECT_TRUE(w->SE_ROT->isVisibleTo(w));
+  EXPECT_FALSE(w->TB_ROT->isVisibleTo(w));
+  EXPECT_FALSE(w->L_ROTFast->isVisibleTo(w));
+  EXPECT_TRUE(w->MnuEditModeAdv->isChecked());
+  EXPECT_FALSE(w->MnuEditModeNov->isChecked());
+  w->MnuEditModeNov->trigger();
+  EXPECT_EQ(w->EditModeValue(), TSaltmarchSettingsWin::emNovice);
+  EXPECT_EQ(w->SE_Health->Text(), QStringLiteral("4242"));
+  EXPECT_EQ(w->SE_ROT->Text(), rot);
+  EXPECT_TRUE(w->HasChanges());
+}
+
+TEST_F(SettingsWindow, ASaveInOneWindowIsNotShownInAnother) {
+  SwitchOffHint();
+  auto* first = new TF_Infs(&frame);
+  auto* second = new TF_Infs(&frame);
+  EXPECT_EQ(frame.subWindowList().size(), 2);
+  Type(first->SE_Cost, QStringLiteral("61"));
+  first->B_Save->click();
+  EXPECT_EQ(second->SE_Cost->Text(), QStringLiteral("50"));
+  EXPECT_TRUE(second->HasChanges());
+}
+
+TEST_F(SettingsWindow, PowerUserModeEmbedsTheRawViewAndGivesTheSizeBack) {
+  auto* w = new TF_Vehics(&frame);
+  w->B_Next->click();
+  w->SetEditMode(TSaltmarchSettingsWin::emPowerUser);
+  ASSERT_NE(w->RawView(), nullptr);
+  EXPECT_EQ(w->Tag(), 1);
+  EXPECT_FALSE(w->P_Infs->isVisibleTo(w));
+  EXPECT_EQ(w->ClientSize(), QSize(589, 314 + 26));
+  EXPECT_TRUE(w->MnuEditModePwr->isChecked());
+  // It shows the raw bytes of the unit that was current: the Raider's.
+  EXPECT_EQ(w->RawView()->CellText(0, 2),
+            QStringLiteral("%1").arg(Vehicle(2).RawBytes[2], 2, 16, QChar(u'0')));
+  w->SetEditMode(TSaltmarchSettingsWin::emAdvanced);
+  EXPECT_EQ(w->RawView(), nullptr);
+  EXPECT_EQ(w->Tag(), 0);
+  EXPECT_EQ(w->ClientSize(), QSize(396, 284));
+  EXPECT_TRUE(w->P_Infs->isVisibleTo(w));
+}
+
+TEST_F(SettingsWindow, AFloatingToolbarKeepsThePanelsSize) {
+  auto* w = new TF_Infs(&frame);
+  EXPECT_TRUE(w->CtrlBar_InfsDockOver(QStringLiteral("tbInfs")));
+  EXPECT_FALSE(w->CtrlBar_InfsDockOver(QStringLiteral("tbVehics")));
+  w->Toolbar->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);  // floating, as when dragged out
+  emit w->Toolbar->topLevelChanged(true);
+  EXPECT_EQ(w->ClientSize(), QSize(378, 255));
+}
+
+}  // namespace

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "unitwin.h"
+
+#include <QPointer>
+
+// The settings window of the 7 infantry types.
+class TF_Infs : public TUnitSettingsWin {
+  Q_OBJECT
+ public:
+  explicit TF_Infs(QMdiArea* frame);
+
+  void FillUnitMenu() override;
+};
+
+// The infantry window opened last.
+extern QPointer<TF_Infs> F_Infs;

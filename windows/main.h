@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+class QToolButton;
+class TSaltmarch;
+
+// The editor's main window: a frame for the unit settings windows, with the menu bar made of
+// toolbar buttons, the big toolbar and the status bar. Its creation creates the application
+// object, which finds the game; its granted close saves the folders and frees it again.
+class TF_Main : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TF_Main(QWidget* parent = nullptr);
+  ~TF_Main() override;
+
+  // How the feedback form is opened (the form lives in a library above this one).
+  using FormOpener = std::function<void(QWidget* owner)>;
+  static void SetFeedbackFormOpener(FormOpener opener);
+
+  QMdiArea* MdiArea() const { return mdi_; }
+  // The status bar's panels: 0 the current hint, 1 the version.
+  QLabel* StatusPanel(int index) const;
+
+  // Actions.
+  void A_CommitExecute();
+  void A_RunExecute();
+  void A_InfantryExecute();
+  void A_VehicsExecute();
+  void A_PrefsExecute();
+  void A_BackupExecute();
+  void A_RestoreExecute();
+  void A_HelpAboutExecute();
+  void A_FeedBackExecute();
+  void A_ExitExecute();
+  void MnuOLFanSiteClick();
+  void MnuOLSM98HomeClick();
+  void mnuSm98MsgBrdClick();
+  // Shows the application's current hint in status panel 0.
+  void DisplayHint(const QString& hint);
+
+  // The window actions.
+  void TileHorizontally();
+  void TileVertically();
+  void Cascade();
+  void ArrangeIcons();
+  void MinimizeAll();
+
+  QAction *A_New, *A_Open, *A_Save, *A_SaveAs, *A_Commit, *A_Run, *A_Infantry, *A_Vehics, *A_Exit,
+      *A_Prefs, *A_Backup, *A_Restore, *A_HelpAbout, *A_FeedBack, *Arrange1, *Cascade2,
+      *MinimizeAll1, *TileHorizontally1, *TileVertically1;
+
+ protected:
+  bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void FormCreate();
+  bool FormCloseQuery();
+  void CreateActions();
+  void CreateMenuBar();
+  void CreateMainToolbar();
+  void CreateStatusBar();
+  void FillWindowList();
+  QAction* MakeAction(const char* name, const QString& caption, const QString& hint,
+                      int image = -1);
+  QAction* AddItem(QMenu* menu, const char* name, QAction* action,
+                   const QString& caption = QString());
+  QToolButton* AddMenuButton(const char* name, const QString& caption, QMenu* menu);
+  QToolButton* AddBigButton(const char* name, const QString& caption, QAction* action, int image);
+  QList<QMdiSubWindow*> OpenWindows() const;
+
+  std::unique_ptr<TSaltmarch> app_;
+  QMdiArea* mdi_ = nullptr;
+  QToolBar* tbMainMenu_ = nullptr;
+  QToolBar* TB_Main_ = nullptr;
+  QLabel* panels_[2] = {nullptr, nullptr};
+  QMenu* MnuWinsOpn_ = nullptr;
+};

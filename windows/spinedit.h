@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+
+class QLineEdit;
+class QToolButton;
+
+// A number field with up and down arrows that behaves the way the settings windows need:
+// - its value is the whole number in its text, or its minimum when the text is not one;
+// - setting the value clamps it into the range (no limits when both bounds are 0) and reports
+//   a change only when the text actually changes;
+// - a number typed outside the range stays until the field loses the focus, then it is clamped.
+// (QSpinBox corrects typing at once and so can't pair with a slider the same way.)
+class TSpinEdit : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TSpinEdit(QWidget* parent = nullptr);
+
+  void SetRange(std::int32_t minValue, std::int32_t maxValue);
+  std::int32_t MinValue() const { return min_; }
+  std::int32_t MaxValue() const { return max_; }
+  bool Unlimited() const { return min_ == 0 && max_ == 0; }
+
+  std::int32_t Value() const;
+  void SetValue(std::int64_t value);
+  // The value clamped into the range: what a record may safely take.
+  std::int32_t ClampedValue() const;
+
+  QString Text() const;
+  void SetText(const QString& text);
+  QLineEdit* Editor() const { return edit_; }
+
+ signals:
+  // The text changed: by typing, by the arrows or by SetValue.
+  void Change();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  std::int64_t Clamp(std::int64_t value) const;
+  void Step(int delta);
+
+  QLineEdit* edit_;
+  QToolButton* up_;
+  QToolButton* down_;
+  std::int32_t min_ = 0;
+  std::int32_t max_ = 0;
+};

@@ -1,0 +1,505 @@
+#include "unitwin.h"
+
+#include "columnmenu.h"
+#include "dialogs.h"
+#include "hedit.h"
+#include "resstrings.h"
+#include "spinedit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMenu>
+#include <QSlider>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+// Where the rows stand on the panel.
+constexpr int kCaptionX = 10, kSpinX = 88, kSliderX = 144, kRightLabelX = 304;
+constexpr int kSpinW = 57, kSpinH = 22, kSliderW = 150, kSliderH = 22, kBoxSize = 15;
+constexpr int kRowTops[] = {11, 36, 61, 87, 114, 143, 169};
+constexpr int kCheckTops[] = {196, 216, 235};
+constexpr int kOwnerX[] = {88, 160, 224, 304};
+
+template <typename T>
+T* Named(T* widget, const char* name) {
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
+void SetHint(QWidget* widget, const QString& hint) {
+  widget->setToolTip(hint);
+  widget->setStatusTip(hint);
+}
+
+}  // namespace
+
+TUnitSettingsWin::TUnitSettingsWin(QMdiArea* frame, const UnitWindowDesign& design)
+    : TSaltmarchSettingsWin(nullptr), design_(design) {
+  setObjectName(QString::fromLatin1(design.windowName));
+  setAttribute(Qt::WA_DeleteOnClose);
+  // A single-line border with the system menu and minimise button, no maximise.
+  setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  setWindowTitle(LoadStr(design.titleId));
+
+  CtrlBar_Infs = Named(new QMainWindow(nullptr, Qt::Widget), "CtrlBar_Infs");
+  Client = Named(new QWidget(CtrlBar_Infs), "Client");
+  CtrlBar_Infs->setCentralWidget(Client);
+  BuildToolbar();
+  BuildPanel();
+  setWidget(CtrlBar_Infs);
+  SetClientSize(design.clientWidth, design.controlBarHeight + design.panelHeight);
+
+  qApp->installEventFilter(this);  // key preview: the window sees keys before its controls
+  if (frame) frame->addSubWindow(this);
+}
+
+TUnitSettingsWin::~TUnitSettingsWin() {
+  qApp->removeEventFilter(this);
+}
+
+// ---- building the form ----
+
+void TUnitSettingsWin::BuildToolbar() {
+  Toolbar = Named(new QToolBar(QString::fromLatin1(design_.toolbarCaption), CtrlBar_Infs),
+                  design_.toolbarName);
+  Toolbar->setMovable(true);
+  Toolbar->setFloatable(true);
+  Toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  Toolbar->setFixedHeight(design_.controlBarHeight);
+  Toolbar->setAllowedAreas(Qt::TopToolBarArea);
+  CtrlBar_Infs->addToolBar(Qt::TopToolBarArea, Toolbar);
+  connect(Toolbar, &QToolBar::topLevelChanged, this, [this] { CtrlBar_InfsResize(); });
+
+  PMnuFormMode = Named(new QMenu(this), "PMnuFormMode");
+  MnuEditMode = Named(PMnuFormMode->addMenu(QStringLiteral("Edit Mode")), "MnuEditMode");
+  MnuEditModeNov = Named(MnuEditMode->addAction(QStringLiteral("&Novice")), "MnuEditModeNov");
+  MnuEditModeAdv = Named(MnuEditMode->addAction(QStringLiteral("&Advanced")), "MnuEditModeAdv");
+  MnuEditModePwr = Named(MnuEditMode->addAction(QStringLiteral("&Power User")), "MnuEditModePwr");
+  for (QAction* item : {MnuEditModeNov, MnuEditModeAdv, MnuEditModePwr}) item->setCheckable(true);
+  MnuEditModePwr->setEnabled(false);  // not offered to users in this version
+  connect(MnuEditModeNov, &QAction::triggered, this, &TUnitSettingsWin::MnuEditModeNovClick);
+  connect(MnuEditModeAdv, &QAction::triggered, this, &TUnitSettingsWin::MnuEditModeAdvClick);
+  connect(MnuEditModePwr, &QAction::triggered, this, &TUnitSettingsWin::MnuEditModePwrClick);
+
+  const auto button = [this](const char* name, const QString& caption, const QString& hint) {
+    auto* b = Named(new QToolButton(Toolbar), name);
+    b->setText(caption);
+    b->setAutoRaise(true);
+    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    b->setFixedHeight(21);
+    if (!hint.isEmpty()) SetHint(b, hint);
+    Toolbar->addWidget(b);
+    return b;
+  };
+  ToolButton3 = button("ToolButton3", QStringLiteral("Edit Mode"), QString());
+  ToolButton3->setMenu(MnuEditMode);
+  ToolButton3->setPopupMode(QToolButton::InstantPopup);
+  Toolbar->addSeparator()->setObjectName(QStringLiteral("ToolButton4"));
+  B_Save =
+      button("B_Save", QStringLiteral("&Save Settings"), QStringLiteral("Save Settings To Disk"));
+  Toolbar->addSeparator()->setObjectName(QStringLiteral("ToolButton9"));
+  B_Prev = button("B_Prev", QStringLiteral("<-"), QStringLiteral("Previous Unit (CTRL + B)"));
+  B_Select =
+      button("B_Select", QStringLiteral("&Select Unit"), QStringLiteral("Select A Unit To Edit"));
+  // Alt+S belongs to "&Save Settings", the first button with that accelerator.
+  B_Select->setShortcut(QKeySequence());
+  B_Next = button("B_Next", QStringLiteral("->"), QStringLiteral("Next Unit (CTRL + N)"));
+  Toolbar->addSeparator()->setObjectName(QStringLiteral("tbEOTbInfs"));
+
+  connect(B_Save, &QToolButton::clicked, this, &TUnitSettingsWin::B_SaveClick);
+  connect(B_Prev, &QToolButton::clicked, this, &TUnitSettingsWin::B_PrevClick);
+  connect(B_Select, &QToolButton::clicked, this, &TUnitSettingsWin::B_SelectClick);
+  connect(B_Next, &QToolButton::clicked, this, &TUnitSettingsWin::B_NextClick);
+
+  UnitMenu = Named(new TColumnMenu(this), design_.unitMenuName);
+}
+
+void TUnitSettingsWin::BuildPanel() {
+  P_Infs = Named(new QWidget(Client), "P_Infs");
+  P_Infs->setGeometry(0, 0, design_.clientWidth, design_.panelHeight);
+
+  Label1 = Named(new QLabel(P_Infs), "Label1");
+  Label1->setGeometry(4, 5, 76, 251);
+  Label1->setAutoFillBackground(true);
+  QPalette strip = Label1->palette();
+  strip.setColor(QPalette::Window, strip.color(QPalette::Dark));
+  Label1->setPalette(strip);
+
+  const auto caption = [this](const char* name, const QString& text, int top) {
+    auto* label = Named(new QLabel(text, P_Infs), name);
+    QFont font = label->font();
+    font.setPixelSize(12);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, palette.color(QPalette::HighlightedText));
+    label->setPalette(palette);
+    label->move(kCaptionX, top + 3);
+    label->adjustSize();
+    return label;
+  };
+  const auto spin = [this](const char* name, int top, int lo, int hi, const QString& hint) {
+    auto* s = Named(new TSpinEdit(P_Infs), name);
+    s->setGeometry(kSpinX, top, kSpinW, kSpinH);
+    s->SetRange(lo, hi);
+    SetHint(s, hint);
+    return s;
+  };
+  const auto slider = [this](const char* name, int top, int hi, int ticks, const QString& hint) {
+    auto* t = Named(new QSlider(Qt::Horizontal, P_Infs), name);
+    t->setGeometry(kSliderX, top, kSliderW, kSliderH);
+    t->setRange(0, hi);
+    t->setTickPosition(QSlider::TicksAbove);
+    t->setTickInterval(ticks);
+    SetHint(t, hint);
+    return t;
+  };
+  const auto endLabel = [this](const char* name, const QString& text, int x, int top) {
+    auto* label = Named(new QLabel(text, P_Infs), name);
+    label->move(x, top + 4);
+    label->adjustSize();
+    return label;
+  };
+  const auto box = [this](const char* name, int x, int top, const QString& hint) {
+    auto* b = Named(new QCheckBox(P_Infs), name);
+    b->setGeometry(x, top, kBoxSize + 2, kBoxSize);
+    if (!hint.isEmpty()) SetHint(b, hint);
+    return b;
+  };
+
+  L_Cost = caption("L_Cost", QStringLiteral("Cost"), kRowTops[0]);
+  SE_Cost = spin("SE_Cost", kRowTops[0], 0, 0, QStringLiteral("Price Of Unit"));
+  L_Health = caption("L_Health", QStringLiteral("Health"), kRowTops[1]);
+  SE_Health = spin("SE_Health", kRowTops[1], 0, 0, QStringLiteral("Health (or Strength) of unit"));
+
+  const QString sightHint = QStringLiteral("Range around the unit that it reveals the shroud");
+  L_Sight = caption("L_Sight", QStringLiteral("Sight"), kRowTops[2]);
+  SE_Sight = spin("SE_Sight", kRowTops[2], 0, design_.sightMax, sightHint);
+  TB_Sight = slider("TB_Sight", kRowTops[2], design_.sightSliderMax, 1, sightHint);
+  L_SightMin = endLabel("L_SightMin", QStringLiteral("Min (None)"), kSpinX, kRowTops[2]);
+  L_SightMax = endLabel("L_SightMax", QStringLiteral("Max"), kRightLabelX, kRowTops[2]);
+
+  const QString armorHint = QStringLiteral("Armor Strength (N.B. Max means they are invincible!)");
+  L_Armor = caption("L_Armor", QStringLiteral("Armor"), kRowTops[3]);
+  SE_Armor = spin("SE_Armor", kRowTops[3], 0, design_.armorMax, armorHint);
+  TB_Armor = slider("TB_Armor", kRowTops[3], design_.armorSliderMax, 1, armorHint);
+  L_ArmorMin = endLabel("L_ArmorMin", QStringLiteral("Min (None)"), kSpinX, kRowTops[3]);
+  L_ArmorMax = endLabel("L_ArmorMax", QStringLiteral("Max"), kRightLabelX, kRowTops[3]);
+
+  const QString rotHint = QStringLiteral("Speed That The Unit Turns");
+  L_ROT = caption("L_ROT", QStringLiteral("Rate Of Turn"), kRowTops[4]);
+  SE_ROT = spin("SE_ROT", kRowTops[4], 0, 255, rotHint);
+  TB_ROT = slider("TB_ROT", kRowTops[4], 15, 1, rotHint);
+  L_ROTFast = endLabel("L_ROTFast", QStringLiteral("Fast"), kSpinX, kRowTops[4]);
+  L_ROTSlow = endLabel("L_ROTSlow", QStringLiteral("Slow"), kRightLabelX, kRowTops[4]);
+
+  L_BuildSpeed = caption("L_BuildSpeed", QStringLiteral("Build Speed"), kRowTops[5]);
+  SE_BuildSpeed =
+      spin("SE_BuildSpeed", kRowTops[5], 0, 255,
+           QStringLiteral("The Rate At Which The Unit Is Built (0 = Slow, 255 = Fast)"));
+  TB_BuildSpeed = slider("TB_BuildSpeed", kRowTops[5], 255, 10,
+                         QStringLiteral("The Rate At Which The Unit Is Built"));
+  TB_BuildSpeed->setPageStep(10);
+  L_BSFast = endLabel("L_BSFast", QStringLiteral("Fast"), kSpinX, kRowTops[5]);
+  L_BSSlow = endLabel("L_BSSlow", QStringLiteral("Slow"), kRightLabelX, kRowTops[5]);
+
+  const QString fireHint = QStringLiteral("The Rate At Which The Unit Fires It's Weapon");
+  Label2 = caption("Label2", QStringLiteral("Firing Speed"), kRowTops[6]);
+  SE_FireSpeed = spin("SE_FireSpeed", kRowTops[6], 0, 255, fireHint);
+  TB_FireSpeed = slider("TB_FireSpeed", kRowTops[6], 255, 10, fireHint);
+  L_FSFast = endLabel("L_FSFast", QStringLiteral("Fastest"), kSpinX, kRowTops[6]);
+  L_FSSlow = endLabel("L_FSSlow", QStringLiteral("Slowest"), kRightLabelX, kRowTops[6]);
+
+  L_SelfHeal = caption("L_SelfHeal", QStringLiteral("Self Healing"), kCheckTops[0] - 2);
+  KB_SelfHeal = box("KB_SelfHeal", kSpinX, kCheckTops[0],
+                    QStringLiteral("Does The Unit Repair Itself To Half Health?"));
+  Label7 = caption("Label7", QStringLiteral("Inaccurate"), kCheckTops[1] - 2);
+  KB_Inaccurate =
+      box("KB_Inaccurate", kSpinX, kCheckTops[1], QStringLiteral("Is The Weapon Inaccurate"));
+  L_Owners = caption("L_Owners", QStringLiteral("Owners"), kCheckTops[2] - 2);
+  KB_Atreides = box("KB_Atreides", kOwnerX[0], kCheckTops[2], QString());
+  KB_Ordos = box("KB_Ordos", kOwnerX[1], kCheckTops[2], QString());
+  KB_Harkonnen = box("KB_Harkonnen", kOwnerX[2], kCheckTops[2], QString());
+  KB_Imperial = box("KB_Imperial", kOwnerX[3], kCheckTops[2], QString());
+  Label8 = endLabel("Label8", QStringLiteral("Atreidies"), kOwnerX[0] + 16, kCheckTops[2] - 4);
+  Label9 = endLabel("Label9", QStringLiteral("Ordos"), kOwnerX[1] + 16, kCheckTops[2] - 4);
+  L_Hark = endLabel("L_Hark", QStringLiteral("Harkonnen"), kOwnerX[2] + 16, kCheckTops[2] - 4);
+  Label10 = endLabel("Label10", QStringLiteral("Emperor"), kOwnerX[3] + 16, kCheckTops[2] - 4);
+  // The game has no owner bit for the Emperor.
+  KB_Imperial->setVisible(false);
+  Label10->setVisible(false);
+
+  PairSpinAndSlider(SE_Sight, TB_Sight, false);
+  PairSpinAndSlider(SE_Armor, TB_Armor, false);
+  PairSpinAndSlider(SE_ROT, TB_ROT, false);
+  PairSpinAndSlider(SE_BuildSpeed, TB_BuildSpeed, true);
+  PairSpinAndSlider(SE_FireSpeed, TB_FireSpeed, false);
+}
+
+void TUnitSettingsWin::PairSpinAndSlider(TSpinEdit* spin, QSlider* slider, bool inverted) {
+  // Each side sets the other only on a real change, so the exchange ends after one return trip.
+  // Build speed runs the other way: "Fast" (stored 255) stands at the slider's left end.
+  connect(spin, &TSpinEdit::Change, slider, [spin, slider, inverted] {
+    slider->setValue(inverted ? 255 - spin->Value() : spin->Value());
+  });
+  connect(slider, &QSlider::valueChanged, spin,
+          [spin, inverted](int position) { spin->SetValue(inverted ? 255 - position : position); });
+}
+
+// ---- sizes ----
+
+QSize TUnitSettingsWin::ClientSize() const {
+  return CtrlBar_Infs->size();
+}
+
+void TUnitSettingsWin::SetClientSize(int width, int height) {
+  CtrlBar_Infs->setFixedSize(width, height);
+  setFixedSize(sizeHint());
+}
+
+void TUnitSettingsWin::CtrlBar_InfsResize() {
+  // The panel keeps its size whether the toolbar is docked or floats.
+  const int bar = Toolbar->isFloating() ? 0 : design_.controlBarHeight;
+  const int content = tag_ ? FRawView->height() : design_.panelHeight;
+  SetClientSize(ClientSize().width(), bar + content);
+}
+
+bool TUnitSettingsWin::CtrlBar_InfsDockOver(const QString& controlName) const {
+  return controlName == Toolbar->objectName();
+}
+
+// ---- creation and reset ----
+
+void TUnitSettingsWin::FormCreate() {
+  SetEditMode(emNovice);
+  OnReset = [this](TSaltmarchSettingsWin* sender) { OnResetAll(sender); };
+  FCurrentUnit = 0;
+  OnResetAll(this);
+  show();
+}
+
+void TUnitSettingsWin::OnResetAll(TSaltmarchSettingsWin*) {
+  TDune2kFile& store = *SaltmarchApp->Store;
+  design_.kind == ukInfantry ? store.LoadInfantry() : store.LoadVehicles();
+  FillUnitMenu();
+  TUnitTemplate unit;
+  GetUnit(FCurrentUnit == 0 ? 1 : FCurrentUnit, unit);
+  ShowUnit(unit);
+}
+
+void TUnitSettingsWin::GetUnit(int i, TUnitTemplate& unit) const {
+  if (design_.kind == ukInfantry) {
+    SaltmarchApp->Store->GetInfantry(i, unit);
+  } else {
+    SaltmarchApp->Store->GetVehicle(i, unit);
+  }
+}
+
+QString TUnitSettingsWin::UnitName(int i) const {
+  return design_.kind == ukInfantry ? InfantryNames[i] : VehicleNames[i];
+}
+
+int TUnitSettingsWin::UnitCount() const {
+  return design_.kind == ukInfantry ? InfantryCount : VehicleCount;
+}
+
+// ---- edit modes ----
+
+void TUnitSettingsWin::ApplyEditMode() {
+  if (tag_ != 0) {
+    delete FRawView;
+    FRawView = nullptr;
+    SetClientSize(FSavedWidth, FSavedHeight);
+    tag_ = 0;
+    P_Infs->show();
+  }
+  const bool novice = FEditMode == emNovice;
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{SE_Sight, SE_Armor, SE_ROT, SE_BuildSpeed, SE_FireSpeed}) {
+    w->setVisible(!novice);
+  }
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           L_SightMin, L_SightMax, L_ArmorMin, L_ArmorMax, L_ROTSlow, L_ROTFast, L_BSSlow, L_BSFast,
+           L_FSSlow, L_FSFast, TB_Sight, TB_Armor, TB_ROT, TB_BuildSpeed, TB_FireSpeed}) {
+    w->setVisible(novice);
+  }
+  MnuEditModeNov->setChecked(FEditMode == emNovice);
+  MnuEditModeAdv->setChecked(FEditMode == emAdvanced);
+  MnuEditModePwr->setChecked(FEditMode == emPowerUser);
+
+  if (FEditMode == emPowerUser) {
+    P_Infs->hide();
+    FRawView = new TF_HexEdit(this);
+    tag_ = 1;
+    FSavedWidth = ClientSize().width();
+    FSavedHeight = ClientSize().height();
+    const int bar = Toolbar->isFloating() ? 0 : design_.controlBarHeight;
+    SetClientSize(FRawView->width(), FRawView->height() + bar);
+    const int unit = FCurrentUnit == 0 ? 1 : FCurrentUnit;
+    const std::uint8_t* bytes = design_.kind == ukInfantry
+                                    ? SaltmarchApp->Store->InfantryRawData(unit)
+                                    : SaltmarchApp->Store->VehicleRawData(unit);
+    FRawView->Attach(Client, bytes, 1);
+  }
+}
+
+// ---- showing and reading a unit ----
+
+bool TUnitSettingsWin::ConfirmDroppingChanges() {
+  if (!HasChanges()) return true;
+  switch (MessageDlg(MsgKind::Confirmation, LoadStr(Str::SaveChangesQuestion),
+                     mbYes | mbNo | mbCancel)) {
+    case MsgResult::Yes:
+      B_SaveClick();
+      return true;
+    case MsgResult::No:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TUnitSettingsWin::ShowUnit(const TUnitTemplate& given) {
+  const int shownBefore = FCurrentUnit;
+  if (!ConfirmDroppingChanges()) return;
+  TUnitTemplate unit = given;
+  // The record was taken before the question; when it is the unit just saved, show what the
+  // store holds now, or the window would show the old values and put them back on the next save.
+  if (unit.Index == shownBefore) GetUnit(unit.Index, unit);
+
+  SE_Cost->SetValue(unit.Cost);
+  SE_Health->SetValue(unit.Health);
+  SE_Sight->SetValue(unit.Sight);
+  SE_Armor->SetValue(unit.Armor);
+  SE_ROT->SetValue(unit.RateOfTurn);
+  KB_SelfHeal->setChecked(unit.SelfHeal);
+  KB_Inaccurate->setChecked(unit.Inaccurate);
+  KB_Atreides->setChecked(unit.Owners & 1u);
+  KB_Ordos->setChecked(unit.Owners & 2u);
+  KB_Harkonnen->setChecked(unit.Owners & 4u);
+  KB_Imperial->setChecked(unit.Owners & 8u);
+  SE_BuildSpeed->SetValue(unit.BuildSpeed);
+  SE_FireSpeed->SetValue(unit.FireSpeed);
+
+  setWindowTitle(LoadStr(design_.titleId) + QStringLiteral(" - [") + UnitName(unit.Index) +
+                 QStringLiteral("]"));
+  FCurrentUnit = unit.Index;
+  B_Prev->setEnabled(FCurrentUnit != 1);
+  B_Next->setEnabled(FCurrentUnit != UnitCount());
+  UnitShown();
+}
+
+void TUnitSettingsWin::ReadControls(TUnitTemplate& unit) {
+  GetUnit(FCurrentUnit, unit);
+  unit.Changed = false;
+  // The spin edits, not the sliders, hold the values; a number still beyond its field's range
+  // (typed, not yet left) counts as the nearest one the field takes.
+  const auto take = [&unit](auto& field, auto value) {
+    using Field = std::remove_reference_t<decltype(field)>;
+    const Field v = static_cast<Field>(value);
+    if (field != v) unit.Changed = true;
+    field = v;
+  };
+  take(unit.Health, SE_Health->ClampedValue());
+  take(unit.Cost, SE_Cost->ClampedValue());
+  take(unit.BuildSpeed, SE_BuildSpeed->ClampedValue());
+  take(unit.FireSpeed, SE_FireSpeed->ClampedValue());
+  take(unit.Armor, SE_Armor->ClampedValue());
+  take(unit.RateOfTurn, SE_ROT->ClampedValue());
+  take(unit.Sight, SE_Sight->ClampedValue());
+  take(unit.Inaccurate, KB_Inaccurate->isChecked());
+  take(unit.SelfHeal, KB_SelfHeal->isChecked());
+  const std::uint8_t owners = (KB_Atreides->isChecked() ? 1 : 0) | (KB_Ordos->isChecked() ? 2 : 0) |
+                              (KB_Harkonnen->isChecked() ? 4 : 0);
+  take(unit.Owners, owners);
+}
+
+bool TUnitSettingsWin::HasChanges() {
+  if (FResetting || FCurrentUnit == 0) return false;
+  TUnitTemplate scratch;
+  ReadControls(scratch);
+  return scratch.Changed;
+}
+
+// ---- saving and navigation ----
+
+void TUnitSettingsWin::B_SaveClick() {
+  TUnitTemplate unit;
+  ReadControls(unit);
+  if (!unit.Changed) return;
+  TDune2kFile& store = *SaltmarchApp->Store;
+  if (design_.kind == ukInfantry) {
+    store.PutInfantry(FCurrentUnit, unit);
+    store.CommitInfantry(FCurrentUnit);
+  } else {
+    store.PutVehicle(FCurrentUnit, unit);
+    store.CommitVehicle(FCurrentUnit);
+  }
+  SaltmarchApp->ShowHint(1);
+}
+
+void TUnitSettingsWin::B_PrevClick() {
+  TUnitTemplate unit;
+  GetUnit(FCurrentUnit - 1, unit);
+  ShowUnit(unit);
+}
+
+void TUnitSettingsWin::B_NextClick() {
+  TUnitTemplate unit;
+  GetUnit(FCurrentUnit + 1, unit);
+  ShowUnit(unit);
+}
+
+void TUnitSettingsWin::B_SelectClick() {
+  UnitMenu->Popup(B_Select->mapToGlobal(QPoint(B_Select->width(), B_Select->height())));
+}
+
+void TUnitSettingsWin::PopupClickWrapper() {
+  if (auto* item = qobject_cast<TMenuItem*>(sender())) {
+    TUnitTemplate unit;
+    GetUnit(item->Tag, unit);
+    ShowUnit(unit);
+  }
+}
+
+void TUnitSettingsWin::FormKeyUp(int key, Qt::KeyboardModifiers modifiers) {
+  if (!(modifiers & Qt::ControlModifier)) return;
+  if (key == Qt::Key_B && B_Prev->isEnabled()) B_PrevClick();
+  if (key == Qt::Key_N && B_Next->isEnabled()) B_NextClick();
+}
+
+bool TUnitSettingsWin::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyRelease) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    auto* key = static_cast<QKeyEvent*>(event);
+    // A key nobody takes travels on to the parents and passes here again on the way: act on it
+    // at its first stop only.
+    const bool travelling = key == lastKey_ && widget && lastReceiver_ && widget != lastReceiver_ &&
+                            widget->isAncestorOf(lastReceiver_);
+    lastKey_ = key;
+    lastReceiver_ = widget;
+    if (!travelling && widget && (widget == this || isAncestorOf(widget)) && !key->isAutoRepeat()) {
+      FormKeyUp(key->key(), key->modifiers());
+    }
+  }
+  return TSaltmarchSettingsWin::eventFilter(watched, event);
+}
+
+// ---- closing ----
+
+void TUnitSettingsWin::closeEvent(QCloseEvent* event) {
+  if (!ConfirmDroppingChanges()) {
+    event->ignore();
+    return;
+  }
+  FormClosing();
+  TSaltmarchSettingsWin::closeEvent(event);
+}

@@ -1,0 +1,97 @@
+#include "vehics.h"
+
+#include "columnmenu.h"
+#include "d2kfile.h"
+#include "resstrings.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPixmap>
+
+QPointer<TF_Vehics> F_Vehics;
+
+namespace {
+
+const UnitWindowDesign kVehicleDesign = {
+    .kind = ukVehicle,
+    .titleId = Str::VehicleSettingsTitle,
+    .windowName = "F_Vehics",
+    .toolbarName = "tbVehics",
+    .toolbarCaption = "Vehicle Toolbar",
+    .unitMenuName = "PMnuVehics",
+    .clientWidth = 396,
+    .controlBarHeight = 26,
+    .panelHeight = 258,
+    .sightMax = 7,
+    .sightSliderMax = 7,
+    .armorMax = 255,
+    .armorSliderMax = 15,
+};
+
+}  // namespace
+
+TF_Vehics::TF_Vehics(QMdiArea* frame) : TUnitSettingsWin(frame, kVehicleDesign) {
+  F_Vehics = this;
+  pbImg = new QWidget(P_Infs);
+  pbImg->setObjectName(QStringLiteral("pbImg"));
+  pbImg->setGeometry(336, 8, 56, 57);
+  pbImg->installEventFilter(this);
+  FPicture = std::make_unique<QImage>();
+  FormCreate();
+}
+
+TF_Vehics::~TF_Vehics() = default;
+
+void TF_Vehics::FillUnitMenu() {
+  if (!UnitMenu->Items.isEmpty()) return;
+  TDune2kFile& store = *SaltmarchApp->Store;
+  for (int i = 1; i <= VehicleCount; ++i) {
+    auto* item = new TMenuItem(this);
+    item->Caption = VehicleNames[i];
+    if (store.LoadVehiclePicture(ukVehicle, std::uint8_t(i), false, nullptr)) {
+      QImage small;
+      if (store.LoadVehiclePicture(ukVehicle, std::uint8_t(i), true, &small)) {
+        // Masked by the colour of its bottom-left pixel, as the game's pictures are meant.
+        UnitMenu->Images.append(QIcon(QPixmap::fromImage(TransparentByBottomLeft(small))));
+        item->ImageIndex = int(UnitMenu->Images.size() - 1);
+      }
+    }
+    item->Tag = i;
+    item->Break = i == 11;
+    connect(item, &TMenuItem::Click, this, &TF_Vehics::PopupClickWrapper);
+    UnitMenu->Add(item);
+  }
+}
+
+void TF_Vehics::UnitShown() {
+  // A unit without a picture file leaves the previous picture in place.
+  if (FPicture) {
+    SaltmarchApp->Store->LoadVehiclePicture(ukVehicle, std::uint8_t(FCurrentUnit), false,
+                                            FPicture.get());
+  }
+  pbImg->update();
+}
+
+void TF_Vehics::FormClosing() {
+  FPicture.reset();
+}
+
+bool TF_Vehics::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == pbImg && event->type() == QEvent::Paint) {
+    pbImgPaint();
+    return true;
+  }
+  return TUnitSettingsWin::eventFilter(watched, event);
+}
+
+void TF_Vehics::pbImgPaint() {
+  if (!FPicture || FPicture->isNull()) return;
+  QPainter painter(pbImg);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  // Scaled to fit the box, keeping its proportions, centred.
+  const QSize fitted = FPicture->size().scaled(pbImg->size(), Qt::KeepAspectRatio);
+  const QRect target(
+      QPoint((pbImg->width() - fitted.width()) / 2, (pbImg->height() - fitted.height()) / 2),
+      fitted);
+  painter.drawImage(target, *FPicture);
+}
