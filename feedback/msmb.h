@@ -1,0 +1,33 @@
+#pragma once
+
+#include "agsocket.h"
+
+// The command-and-reply exchange of the line-oriented mail protocols: a command is one line,
+// a reply one or more lines that begin with a three-digit code.
+class TmsMailBase : public TagSocket {
+  Q_OBJECT
+ public:
+  using TagSocket::TagSocket;
+
+  // The last reply line read and the code of the reply (-1 when it had none).
+  QString LastReply() const { return lastReply_; }
+  int ReplyCode() const { return replyCode_; }
+
+  // The code of a reply line: its first three characters as a number, or -1.
+  static int ReplyCodeOf(const QByteArray& line);
+
+ protected:
+  // Sends the command and reads the reply; raises EServerError with the reply line unless the
+  // reply's code is of the expected class (2 for 2xx, 3 for 3xx).
+  void Command(const QByteArray& command, int expectedClass);
+  void SendLine(const QByteArray& line);
+  // Reads one reply, all of its lines when it has several.
+  void ReadReply();
+  // Reads a reply and raises EServerError with its line unless its code is of the class.
+  void ExpectReply(int expectedClass);
+  [[noreturn]] void RaiseServerError() const;
+
+ private:
+  QString lastReply_;
+  int replyCode_ = -1;
+};

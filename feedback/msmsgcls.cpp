@@ -1,0 +1,18 @@
+#include "msmsgcls.h"
+
+TmsMailAddress::TmsMailAddress(const QString& address, const QString& name) {
+  SetAddress(address);
+  SetName(name);
+}
+
+void TmsMailAddress::SetAddress(const QString& address) {
+  address_ = address.left(kMaxLength);
+}
+
+void TmsMailAddress::SetName(const QString& name) {
+  name_ = name.left(kMaxLength);
+}
+
+void TmsAddressList::Add(const QString& address, const QString& name) {
+  items_.append(TmsMailAddress(address, name));
+}

@@ -1,0 +1,109 @@
+#include "mssmtp.h"
+
+#include "mserrors.h"
+#include "msmsg.h"
+#include "msstrings.h"
+
+#include <QDir>
+#include <QTemporaryFile>
+
+#include <exception>
+
+using namespace Qt::Literals::StringLiterals;
+
+TmsSMTP::TmsSMTP(QObject* parent) : TmsMailBase(parent) {}
+
+void TmsSMTP::Send() {
+  // A line break taken into a command or a header line would let the text add commands or
+  // headers of its own, so such a message never reaches the server.
+  if (mailMessage_ && mailMessage_->HasLineBreakInFields())
+    throw EMessageError(MsLoadStr(MsStr::LineBreakInField));
+
+  std::exception_ptr failure;
+  try {
+    if (!Connected()) {
+      Connect();
+      LogIn();
+    }
+    SendMessage();
+  } catch (...) {
+    failure = std::current_exception();
+  }
+
+  // QUIT goes out on every connection still standing, also after a failure.
+  if (SocketOpen()) {
+    ServeMessageLoopOnce();
+    // After a failure the user needs to see that failure, not what went wrong on leaving.
+    MuteErrorEvents(failure != nullptr);
+    try {
+      Command("QUIT", 2);
+    } catch (...) {
+      if (!failure) failure = std::current_exception();
+    }
+    MuteErrorEvents(false);
+  }
+  CloseSocket();
+  if (failure) std::rethrow_exception(failure);
+}
+
+void TmsSMTP::LogIn() {
+  ExpectReply(2);
+  SendLine("HELO " + LocalHost().toUtf8());
+  ReadReply();
+  // Some servers refuse a HELO with an argument they don't like and take a bare one.
+  if (ReplyCode() / 100 != 2) Command("HELO", 2);
+}
+
+void TmsSMTP::SendMessage() {
+  if (!mailMessage_) throw EMessageError(MsLoadStr(MsStr::MessageRequired));
+  const TmsCustomMessage& m = *mailMessage_;
+  if (m.Sender().Address().isEmpty()) throw EMessageError(MsLoadStr(MsStr::SenderRequired));
+  QStringList recipients;
+  for (const TmsAddressList* list : {&m.Recipients(), &m.CC(), &m.BCC()})
+    for (const TmsMailAddress& a : *list)
+      if (!a.Address().isEmpty()) recipients << a.Address();
+  if (recipients.isEmpty()) throw EMessageError(MsLoadStr(MsStr::RecipientRequired));
+
+  // The encoded message waits in a temporary file, removed when this scope ends. Asking for
+  // its name gives it one in the temporary folder, where it can be found while it exists.
+  QTemporaryFile file(QDir::tempPath() + u"/msXXXXXX"_s);
+  if (!file.open() || file.fileName().isEmpty() || !TmsMessageEncoder(m).EncodeTo(file) ||
+      !file.flush())
+    throw EMailError(file.errorString());
+
+  emit OnSending();
+  Command("MAIL FROM:<" + m.Sender().Address().toUtf8() + '>', 2);
+  for (const QString& r : recipients) Command("RCPT TO:<" + r.toUtf8() + '>', 2);
+  Command("DATA", 3);
+  file.seek(0);
+  SendData(file);
+  SendLine(QByteArray());
+  Command(".", 2);
+  emit OnMailSent();
+}
+
+void TmsSMTP::SendData(QIODevice& file) {
+  // Every line that begins with "." gets one more in front; the server takes it off again, so
+  // such a line arrives as written and none can end the data early.
+  QByteArray pending;
+  bool lineStart = true;
+  auto flush = [&](bool all) {
+    while (pending.size() >= kBlockSize || (all && !pending.isEmpty())) {
+      const qsizetype n = std::min(kBlockSize, pending.size());
+      SendBytes(pending.left(n));
+      pending.remove(0, n);
+      RestartTimeOut();
+    }
+  };
+  while (!file.atEnd()) {
+    const QByteArray chunk = file.read(kBlockSize);
+    if (chunk.isEmpty()) throw EMailError(file.errorString());
+    for (const char c : chunk) {
+      if (lineStart && c == '.') pending += '.';
+      pending += c;
+      lineStart = c == '\n';
+    }
+    flush(false);
+  }
+  flush(true);
+}
