@@ -2,6 +2,7 @@
 // the window classes, in a fixed demo state on the sample game, without a display.
 //   snapshots DIR
 
+#include "aboutfrm.h"
 #include "columnmenu.h"
 #include "genfuncs.h"
 #include "hintform.h"
@@ -15,14 +16,14 @@
 #include "scripteddialogs.h"
 #include "smapplication.h"
 #include "splash.h"
-#include "aboutfrm.h"
 #include "vehics.h"
 
-#ifdef SMARCH_WITH_FEEDBACK
 #include "betafb.h"
-#endif
+#include "samplemedium.h"
+#include "setupdlg.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -83,8 +84,10 @@ int main(int argc, char** argv) {
   SampleGame::WriteAnimation(work.filePath(QStringLiteral("sm.dat")));
   SetProgramFolderForTesting(work.path());
   SetRegAccessor(MakeFileRegistry(work.filePath(QStringLiteral("registry"))));
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"), QStringLiteral("Completed"));
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), game + QStringLiteral("/"));
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
+                 QStringLiteral("Completed"));
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"),
+                 game + QStringLiteral("/"));
   RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("BackupLoc"),
                  work.filePath(QStringLiteral("Dune2kBak")));
   ScriptedDialogs quiet;  // no question is asked in this state; any notice is swallowed
@@ -130,13 +133,30 @@ int main(int argc, char** argv) {
     hint.Hint->setText(HintTexts[1]);
     Save(&hint, QStringLiteral("TF_HintForm"));
   }
-#ifdef SMARCH_WITH_FEEDBACK
   {
     TF_FB feedback(&frame);
     Save(&feedback, QStringLiteral("TF_FB"));
   }
-#endif
   frame.close();
+
+  // The installer's window on a small medium, after its start-up work.
+  SampleMedium::Options medium;
+  medium.folder = work.filePath(QStringLiteral("medium"));
+  medium.defaultLocation = QStringLiteral("C:\\Saltmarch98");
+  // A stand-in for the editor's program keeps the medium small; only the window is pictured.
+  const QString program = work.filePath(QStringLiteral("smarch"));
+  if (QFile file(program); file.open(QIODevice::WriteOnly)) file.write(QByteArray(4096, 'x'));
+  medium.programs = {program};
+  if (const QString problem = SampleMedium::Write(medium); problem.isEmpty()) {
+    SetupEnvironment environment = SystemEnvironment();
+    environment.sourceFolder = medium.folder;
+    SetupDlg setup(environment);
+    Save(&setup, QStringLiteral("SetupDlg"));
+    QCoreApplication::processEvents();
+    Save(&setup, QStringLiteral("SetupDlg"));
+  } else {
+    std::fprintf(stderr, "no installer picture: %s\n", qPrintable(problem));
+  }
   SetRegAccessor(nullptr);
   std::printf("%d pictures written\n", g_written);
   return g_written > 0 ? 0 : 1;

@@ -76,8 +76,11 @@ QString ApplicationTitle() {
 
 void FitFontToWidth(QWidget* widget, const QString& text, int width) {
   QFont font = widget->font();
-  const int needed = QFontMetrics(font).horizontalAdvance(text);
-  if (needed <= width || needed == 0) return;
-  font.setStretch(std::max(50, width * 100 / needed));
+  const bool pixels = font.pixelSize() > 0;
+  int size = pixels ? font.pixelSize() : font.pointSize();
+  while (size > 6 && QFontMetrics(font).horizontalAdvance(text) > width) {
+    --size;
+    pixels ? font.setPixelSize(size) : font.setPointSize(size);
+  }
   widget->setFont(font);
 }

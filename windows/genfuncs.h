@@ -34,6 +34,6 @@ unsigned CommonControlsVersion();
 void SetCommonControlsVersionForTesting(unsigned version);  // 0: the real one again
 
 class QWidget;
-// Narrows the widget's font (never widens it) until `text` fits in `width` pixels, so captions
-// drawn for a narrow interface font stay whole with wider fonts.
+// Makes the widget's font smaller (never larger) until `text` fits in `width` pixels, so
+// captions laid out for a narrow interface font stay whole with wider fonts.
 void FitFontToWidth(QWidget* widget, const QString& text, int width);

@@ -6,9 +6,7 @@
 #include "smapplication.h"
 #include "splash.h"
 
-#ifdef SMARCH_WITH_FEEDBACK
 #include "betafb.h"
-#endif
 
 int main(int argc, char** argv) {
   // The name tables are ready before anything runs; the registry accessor comes first.
@@ -19,12 +17,10 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Saltmarch98"));
     QtDialogs dialogs;
     SetDialogs(&dialogs);
-#ifdef SMARCH_WITH_FEEDBACK
     TF_Main::SetFeedbackFormOpener([](QWidget* owner) {
       TF_FB form(owner);
       form.exec();
     });
-#endif
     // The splash exists before the frame but shows only once the frame's start-up questions
     // have been answered; it releases itself when its closing animation ends.
     auto* splash = new TF_Splash();

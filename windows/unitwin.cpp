@@ -264,8 +264,9 @@ QSize TUnitSettingsWin::ClientSize() const {
 }
 
 void TUnitSettingsWin::SetClientSize(int width, int height) {
-  // The window's frame and title bar are what its size hint adds to its content's.
-  const QSize frame = sizeHint() - CtrlBar_Infs->sizeHint();
+  // The window keeps its frame and title bar in its contents margins.
+  const QMargins margins = contentsMargins();
+  const QSize frame(margins.left() + margins.right(), margins.top() + margins.bottom());
   CtrlBar_Infs->setFixedSize(width, height);
   setFixedSize(QSize(width, height) + frame);
 }
