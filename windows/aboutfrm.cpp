@@ -130,16 +130,7 @@ TF_About::TF_About(QWidget* parent)
   setFixedSize(kClientWidth, kClientHeight);
   setWindowIcon(AboutIcon());
 
-  L_AnimCaption = new QLabel(QStringLiteral("Saltmarch 98"), this);
-  L_AnimCaption->setObjectName(QStringLiteral("L_AnimCaption"));
-  L_AnimCaption->setGeometry(14, 52, 153, 32);
-  L_AnimCaption->setAlignment(Qt::AlignCenter);
-  QFont arial(QStringLiteral("Arial"), 14);
-  arial.setBold(true);
-  L_AnimCaption->setFont(arial);
-  QPalette white = L_AnimCaption->palette();
-  white.setColor(QPalette::WindowText, Qt::white);
-  L_AnimCaption->setPalette(white);
+  L_AnimCaption = MakeAnimCaption(this, QPoint(14, 52));
 
   copyrite = new QLabel(this);
   copyrite->setObjectName(QStringLiteral("copyrite"));

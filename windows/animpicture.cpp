@@ -111,3 +111,17 @@ void ShowProgramAnimation(TAnimPicture* anim, QLabel* caption, const QWidget* ar
   // the program in the animation's place.
   caption->setText(anim->HoldsPicture() ? QString() : QStringLiteral("Saltmarch 98"));
 }
+
+QLabel* MakeAnimCaption(QWidget* parent, QPoint pos) {
+  auto* caption = new QLabel(QStringLiteral("Saltmarch 98"), parent);
+  caption->setObjectName(QStringLiteral("L_AnimCaption"));
+  caption->setGeometry(QRect(pos, QSize(153, 32)));
+  caption->setAlignment(Qt::AlignCenter);
+  QFont arial(QStringLiteral("Arial"), 14);
+  arial.setBold(true);
+  caption->setFont(arial);
+  QPalette white = caption->palette();
+  white.setColor(QPalette::WindowText, Qt::white);
+  caption->setPalette(white);
+  return caption;
+}

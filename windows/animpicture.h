@@ -48,3 +48,6 @@ class TAnimPicture : public QWidget {
 // program's folder plays in `anim`; `caption` is laid over `area` in black, as the backdrop
 // of the animation, and says "Saltmarch 98" in white when there is no animation to play.
 void ShowProgramAnimation(TAnimPicture* anim, QLabel* caption, const QWidget* area);
+
+// The "Saltmarch 98" caption of the animation area (white Arial, 153 x 32) at `pos`.
+QLabel* MakeAnimCaption(QWidget* parent, QPoint pos);

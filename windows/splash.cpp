@@ -103,16 +103,7 @@ TF_Splash::TF_Splash(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
 
   Copyright = FullWidthLabel(this, "Copyright", 246);
 
-  L_AnimCaption = new QLabel(QStringLiteral("Saltmarch 98"), this);
-  L_AnimCaption->setObjectName(QStringLiteral("L_AnimCaption"));
-  L_AnimCaption->setGeometry(98, 169, 153, 32);
-  L_AnimCaption->setAlignment(Qt::AlignCenter);
-  QFont arial(QStringLiteral("Arial"), 14);
-  arial.setBold(true);
-  L_AnimCaption->setFont(arial);
-  QPalette white = L_AnimCaption->palette();
-  white.setColor(QPalette::WindowText, Qt::white);
-  L_AnimCaption->setPalette(white);
+  L_AnimCaption = MakeAnimCaption(this, QPoint(98, 169));
 
   Bevel1 = Bevel(this, "Bevel1", QRect(64, 69, 217, 2), QFrame::HLine);
 
