@@ -2,11 +2,11 @@
 
 #include "dialogs.h"
 #include "fbpresets.h"
-#include "fbstrings.h"
 #include "genfuncs.h"
 #include "mserrors.h"
 #include "msmsg.h"
 #include "mssmtp.h"
+#include "resstrings.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -199,8 +199,8 @@ TF_FB::~TF_FB() = default;
 
 void TF_FB::FormCreate() {
   E_Ver->setText(FileVersionText());
-  L_FormCapt->setText(LoadFbStr(FbStr::Heading));
-  setWindowTitle(LoadFbStr(FbStr::FormCaption));
+  L_FormCapt->setText(LoadStr(Str::FeedbackHeading));
+  setWindowTitle(LoadStr(Str::FeedbackFormCaption));
   CB_MailServer->setCurrentIndex(0);
   CB_Subject->setCurrentIndex(0);
 }
@@ -214,12 +214,12 @@ QStringList TF_FB::FeedbackLines() const {
 void TF_FB::SpeedButton1Click() {
   if (sending_) return;
   if (E_EMailAddr->text().isEmpty()) {
-    MessageDlg(MsgKind::Information, LoadFbStr(FbStr::AddressRequired), mbOK);
+    MessageDlg(MsgKind::Information, LoadStr(Str::FeedbackAddressRequired), mbOK);
     return;
   }
   const QStringList feedback = FeedbackLines();
-  if (feedback.isEmpty() && MessageDlg(MsgKind::Confirmation, LoadFbStr(FbStr::EmptyFeedback),
-                                       mbYes | mbNo) == MsgResult::No)
+  if (feedback.isEmpty() &&
+      MessageDlg(MsgKind::Confirmation, LoadStr(Str::FeedbackEmpty), mbYes | mbNo) == MsgResult::No)
     return;
 
   BusyForm busy(*this, sending_);
@@ -267,18 +267,18 @@ void TF_FB::keyPressEvent(QKeyEvent* event) {
 }
 
 void TF_FB::SMTPOpen() {
-  HelpPanel1->setText(LoadFbStr(FbStr::OpeningConnection));
+  HelpPanel1->setText(LoadStr(Str::FeedbackOpeningConnection));
 }
 
 void TF_FB::SMTPSending() {
-  HelpPanel1->setText(LoadFbStr(FbStr::SendingMail));
+  HelpPanel1->setText(LoadStr(Str::FeedbackSending));
 }
 
 void TF_FB::SMTPMailSent() {
   HelpPanel1->clear();
-  ShowMessage(LoadFbStr(FbStr::MailSent));
+  ShowMessage(LoadStr(Str::FeedbackMailSent));
 }
 
 void TF_FB::SMTPError(const QString& text) {
-  HelpPanel1->setText(LoadFbStr(FbStr::Error) + u" : "_s + text);
+  HelpPanel1->setText(LoadStr(Str::FeedbackError) + u" : "_s + text);
 }

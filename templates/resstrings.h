@@ -54,6 +54,16 @@ enum Id : int {
   HomePageAddress = 4022,
   MessageBoardAddress = 4023,
   CommonControlsAddress = 4024,
+
+  // Feedback form.
+  FeedbackFormCaption = 65259,
+  FeedbackHeading = 65260,
+  FeedbackAddressRequired = 65261,
+  FeedbackEmpty = 65262,
+  FeedbackSending = 65263,
+  FeedbackMailSent = 65232,
+  FeedbackOpeningConnection = 65233,
+  FeedbackError = 65313,
 };
 }  // namespace Str
 

@@ -67,7 +67,8 @@ class MainWindow : public ::testing::Test {
   }
 
   void LaterRun(const QString& gameFolder) {
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"), QStringLiteral("Completed"));
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
+                   QStringLiteral("Completed"));
     RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), gameFolder);
     RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("BackupLoc"), backupDir);
     RegWriteInteger(RegRoot::CurrentUser, kHintsKey, QStringLiteral("Hint1"), 0);
@@ -106,10 +107,11 @@ class MainWindow : public ::testing::Test {
 TEST_F(MainWindow, FirstStartAsksAboutTheBackupBeforeAnythingShows) {
   QFile hklm(registryDir.filePath(QStringLiteral("HKLM.reg")));
   ASSERT_TRUE(hklm.open(QIODevice::WriteOnly));
-  hklm.write(QStringLiteral("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Westwood\\Dune 2000]\r\n"
-                            "\"InstallPath\"=\"%1Dune2000.exe\"\r\n")
-                 .arg(game.Folder())
-                 .toUtf8());
+  hklm.write(
+      QStringLiteral("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Westwood\\Dune 2000]\r\n"
+                     "\"InstallPath\"=\"%1Dune2000.exe\"\r\n")
+          .arg(game.Folder())
+          .toUtf8());
   hklm.close();
   bool frameVisibleDuringQuestion = true;
   dialogs.onDialog = [&](const ScriptedDialogs::Record&) {
@@ -119,7 +121,8 @@ TEST_F(MainWindow, FirstStartAsksAboutTheBackupBeforeAnythingShows) {
   frame = std::make_unique<TF_Main>();
   EXPECT_FALSE(frameVisibleDuringQuestion);
   ASSERT_EQ(dialogs.log.size(), 2u);
-  EXPECT_TRUE(dialogs.log[0].text.startsWith(QStringLiteral("Saltmarch 98 : Glass Horizon (\u00DF 1.2) Will Make Changes")));
+  EXPECT_TRUE(dialogs.log[0].text.startsWith(
+      QStringLiteral("Saltmarch 98 : Glass Horizon (\u00DF 1.2) Will Make Changes")));
   EXPECT_EQ(dialogs.log[1].text, QStringLiteral("Backup Was Successful"));
   EXPECT_EQ(frame->windowTitle(), QStringLiteral("Saltmarch 98 : Glass Horizon (\u00DF 1.2)"));
   EXPECT_EQ(frame->StatusPanel(1)->text(), QStringLiteral("v 1.2.0.98"));
@@ -172,7 +175,8 @@ TEST_F(MainWindow, ApplyWithoutBackupNoThenOkWrites) {
   ChangeInMemory();
   dialogs.Answer(MsgResult::No).Answer(MsgResult::OK);
   frame->A_Commit->trigger();
-  EXPECT_EQ(dialogs.Texts(), (QStringList{kNoBackup, kAreYouSure, QStringLiteral("Changes Have Been Applied")}));
+  EXPECT_EQ(dialogs.Texts(),
+            (QStringList{kNoBackup, kAreYouSure, QStringLiteral("Changes Have Been Applied")}));
   EXPECT_EQ(dialogs.log[0].buttons, MsgButtons(mbYes | mbNo | mbCancel));
   EXPECT_EQ(dialogs.log[1].buttons, MsgButtons(mbOK | mbCancel));
   EXPECT_EQ(quint8(game.TemplatesBytes()[4]), 4321 & 0xFF);
@@ -294,7 +298,8 @@ TEST_F(MainWindow, HintsGoToTheFirstStatusPanel) {
   auto* button = frame->findChild<QToolButton*>(QStringLiteral("B_Apply"));
   QStatusTipEvent tip(button->statusTip());
   QApplication::sendEvent(button, &tip);
-  EXPECT_EQ(frame->StatusPanel(0)->text(), QStringLiteral("Save The Edits You Have Made To Dune2000"));
+  EXPECT_EQ(frame->StatusPanel(0)->text(),
+            QStringLiteral("Save The Edits You Have Made To Dune2000"));
   QStatusTipEvent none{QString()};
   QApplication::sendEvent(button, &none);
   EXPECT_EQ(frame->StatusPanel(0)->text(), QString());
@@ -310,10 +315,23 @@ TEST_F(MainWindow, TheActionsAreAsDesigned) {
   }
   EXPECT_EQ(frame->A_Commit->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
   EXPECT_EQ(frame->A_Run->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
-  EXPECT_EQ(frame->findChild<QAction*>(QStringLiteral("MnuSetsInf"))->text(), QStringLiteral("&Infantry..."));
+  EXPECT_EQ(frame->findChild<QAction*>(QStringLiteral("MnuSetsInf"))->text(),
+            QStringLiteral("&Infantry..."));
   EXPECT_FALSE(frame->findChild<QAction*>(QStringLiteral("MnuProjNew"))->isEnabled());
-  EXPECT_EQ(frame->findChild<QToolButton*>(QStringLiteral("B_RunDune2k"))->text(), QStringLiteral("Run Dune2000"));
-  EXPECT_EQ(frame->findChild<QToolButton*>(QStringLiteral("bProject"))->text(), QStringLiteral("&Project"));
+  EXPECT_EQ(frame->findChild<QToolButton*>(QStringLiteral("B_RunDune2k"))->text(),
+            QStringLiteral("Run Dune2000"));
+  EXPECT_EQ(frame->findChild<QToolButton*>(QStringLiteral("bProject"))->text(),
+            QStringLiteral("&Project"));
+}
+
+TEST_F(MainWindow, TheFeedbackCommandOpensTheFormOverTheFrame) {
+  LaterRun(game.Folder());
+  Open();
+  QWidget* owner = nullptr;
+  TF_Main::SetFeedbackFormOpener([&owner](QWidget* w) { owner = w; });
+  frame->findChild<QAction*>(QStringLiteral("SendFeedbackToPWS1"))->trigger();
+  EXPECT_EQ(owner, frame.get());
+  TF_Main::SetFeedbackFormOpener(nullptr);
 }
 
 TEST_F(MainWindow, WebPagesThatCannotOpenSaySo) {
@@ -323,8 +341,8 @@ TEST_F(MainWindow, WebPagesThatCannotOpenSaySo) {
   frame->findChild<QAction*>(QStringLiteral("MnuOLSM98Home"))->trigger();
   ASSERT_EQ(dialogs.log.size(), 1u);
   EXPECT_EQ(dialogs.log[0].type, ScriptedDialogs::Type::Plain);
-  EXPECT_EQ(dialogs.log[0].text,
-            QStringLiteral("Could not open web page. (\"") + shell.opened[0] + QStringLiteral("\")"));
+  EXPECT_EQ(dialogs.log[0].text, QStringLiteral("Could not open web page. (\"") + shell.opened[0] +
+                                     QStringLiteral("\")"));
   shell.result = true;
   frame->findChild<QAction*>(QStringLiteral("mnuSm98MsgBrd"))->trigger();
   EXPECT_EQ(dialogs.log.size(), 1u);
@@ -378,7 +396,8 @@ TEST_F(MainWindow, AnEditTravelsFromTheWindowToTheGameFile) {
 }
 
 TEST_F(MainWindow, PreferencesChangeTheFoldersAtOnce) {
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"), QStringLiteral("Completed"));
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
+                 QStringLiteral("Completed"));
   dialogs.Answer(MsgResult::No);  // no game folder at start
   Open();
   dialogs.Clear();
