@@ -5,7 +5,9 @@
 #include "shell.h"
 
 #include <QCoreApplication>
+#include <QFont>
 #include <QFontMetrics>
+#include <QStringList>
 #include <QWidget>
 
 #include <algorithm>
@@ -74,13 +76,23 @@ QString ApplicationTitle() {
   return LoadStr(Str::AppTitle);
 }
 
-void FitFontToWidth(QWidget* widget, const QString& text, int width) {
-  QFont font = widget->font();
+QFont FontFittingWidth(QFont font, const QStringList& texts, int width) {
   const bool pixels = font.pixelSize() > 0;
   int size = pixels ? font.pixelSize() : font.pointSize();
-  while (size > 6 && QFontMetrics(font).horizontalAdvance(text) > width) {
+  const auto fits = [&] {
+    const QFontMetrics metrics(font);
+    for (const QString& text : texts) {
+      if (metrics.horizontalAdvance(text) > width) return false;
+    }
+    return true;
+  };
+  while (size > 6 && !fits()) {
     --size;
     pixels ? font.setPixelSize(size) : font.setPointSize(size);
   }
-  widget->setFont(font);
+  return font;
+}
+
+void FitFontToWidth(QWidget* widget, const QString& text, int width) {
+  widget->setFont(FontFittingWidth(widget->font(), {text}, width));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Small routines several windows share: the program's version text and opening web pages.
 
@@ -33,7 +34,11 @@ QString ApplicationTitle();
 unsigned CommonControlsVersion();
 void SetCommonControlsVersionForTesting(unsigned version);  // 0: the real one again
 
+class QFont;
+
 class QWidget;
-// Makes the widget's font smaller (never larger) until `text` fits in `width` pixels, so
-// captions laid out for a narrow interface font stay whole with wider fonts.
+// The font, made smaller (never larger) until every text fits in `width` pixels, so captions
+// laid out for a narrow interface font stay whole with wider fonts.
+QFont FontFittingWidth(QFont font, const QStringList& texts, int width);
+// The same for one widget's own font and caption.
 void FitFontToWidth(QWidget* widget, const QString& text, int width);

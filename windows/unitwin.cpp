@@ -136,15 +136,19 @@ void TUnitSettingsWin::BuildPanel() {
   strip.setColor(QPalette::Window, strip.color(QPalette::Dark));
   Label1->setPalette(strip);
 
-  const auto caption = [this](const char* name, const QString& text, int top) {
+  // All row captions share one size: 12 pixels, or less where the longest would leave the strip.
+  QFont captionFont = P_Infs->font();
+  captionFont.setPixelSize(12);
+  captionFont = FontFittingWidth(captionFont,
+                                 {QStringLiteral("Rate Of Turn"), QStringLiteral("Firing Speed"),
+                                  QStringLiteral("Build Speed"), QStringLiteral("Self Healing")},
+                                 kStripRight - kCaptionX - 2);
+  const auto caption = [this, captionFont](const char* name, const QString& text, int top) {
     auto* label = Named(new QLabel(text, P_Infs), name);
-    QFont font = label->font();
-    font.setPixelSize(12);
-    label->setFont(font);
+    label->setFont(captionFont);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, palette.color(QPalette::HighlightedText));
     label->setPalette(palette);
-    FitFontToWidth(label, text, kStripRight - kCaptionX - 2);
     label->move(kCaptionX, top + 3);
     label->adjustSize();
     return label;
@@ -167,6 +171,8 @@ void TUnitSettingsWin::BuildPanel() {
   };
   const auto endLabel = [this](const char* name, const QString& text, int x, int top) {
     auto* label = Named(new QLabel(text, P_Infs), name);
+    // A left-hand label ends where its slider begins.
+    if (x == kSpinX) FitFontToWidth(label, text, kSliderX - kSpinX - 2);
     label->move(x, top + 4);
     label->adjustSize();
     return label;
