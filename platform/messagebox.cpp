@@ -36,6 +36,12 @@ MessageBox::MessageBox(MsgKind kind, const QString& text, MsgButtons buttons, QW
     connect(button, &QPushButton::clicked, this, [this, answer] { Press(answer); });
     buttons_[b] = button;
   }
+  // The close box must stay usable whatever the buttons are (it answers Cancel, see closeEvent);
+  // the window system offers it only to a box that has an escape button, so it gets a hidden one.
+  QPushButton* closer = addButton(QStringLiteral("Close"), QMessageBox::RejectRole);
+  closer->setObjectName(QStringLiteral("CloseBox"));
+  closer->hide();
+  setEscapeButton(closer);
   const MsgResult enter = EnterAnswer(buttons);
   for (const auto& [b, widget] : buttons_) {
     if (ResultOf(b) == enter) setDefaultButton(static_cast<QPushButton*>(widget));

@@ -19,14 +19,14 @@ MsgResult QtDialogs::MessageDlg(MsgKind kind, const QString& text, MsgButtons bu
 }
 
 void QtDialogs::ShowMessage(const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), DialogText(text),
-                  QMessageBox::Ok, QApplication::activeWindow());
+  QMessageBox box(QMessageBox::NoIcon, Title(), DialogText(text), QMessageBox::Ok,
+                  QApplication::activeWindow());
   box.exec();
 }
 
 void QtDialogs::ShowException(const QString& text) {
-  QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), DialogText(text),
-                  QMessageBox::Ok, QApplication::activeWindow());
+  QMessageBox box(QMessageBox::Critical, Title(), DialogText(text), QMessageBox::Ok,
+                  QApplication::activeWindow());
   box.exec();
 }
 
@@ -34,4 +34,8 @@ std::optional<QString> QtDialogs::BrowseForFolder(const BrowseRequest& request) 
   FolderBrowser browser(request, QApplication::activeWindow());
   if (browser.exec() != QDialog::Accepted) return std::nullopt;
   return browser.SelectedFolder();
+}
+
+QString QtDialogs::Title() const {
+  return title_.isEmpty() ? QApplication::applicationDisplayName() : title_;
 }

@@ -9,10 +9,17 @@ class QWidget;
 // folder browser.
 class QtDialogs : public DialogService {
  public:
+  // `title` captions the plain message boxes: the application's title.
+  explicit QtDialogs(QString title = QString()) : title_(std::move(title)) {}
+
   MsgResult MessageDlg(MsgKind kind, const QString& text, MsgButtons buttons) override;
   void ShowMessage(const QString& text) override;
   void ShowException(const QString& text) override;
   std::optional<QString> BrowseForFolder(const BrowseRequest& request) override;
+
+ private:
+  QString Title() const;
+  QString title_;
 };
 
 // Turns the program's message text ("\r" line breaks) into what a label shows.

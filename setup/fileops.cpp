@@ -3,6 +3,7 @@
 #include "installerui.h"
 #include "lzfile.h"
 #include "paths.h"
+#include "registry.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,9 +14,18 @@
 
 #include <algorithm>
 
+#ifdef _WIN32
+#include <objbase.h>
+#include <shlobj.h>
+#include <windows.h>
+#endif
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+// The shell keeps its folder names in buffers of this many characters.
+constexpr qsizetype kMaxShellPath = 260;
 
 // The two files are one and the same: opening the destination for writing would destroy the
 // source while it is being read.
@@ -95,6 +105,28 @@ class QProcessRunner final : public ProgramRunner {
 
 }  // namespace
 
+bool WildcardMatch(QStringView pattern, QStringView name) {
+  // Only "*" and "?" are wildcards, as in the system's file search; letter case does not count.
+  qsizetype p = 0, n = 0, starP = -1, starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() &&
+        (pattern[p] == u'?' || pattern[p].toCaseFolded() == name[n].toCaseFolded())) {
+      ++p;
+      ++n;
+    } else if (p < pattern.size() && pattern[p] == u'*') {
+      starP = p++;
+      starN = n;
+    } else if (starP >= 0) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == u'*') ++p;
+  return p == pattern.size();
+}
+
 ProgramRunner& ProcessRunner() {
   static QProcessRunner runner;
   return runner;
@@ -165,6 +197,32 @@ bool RemoveTree(const QString& folder) {
   return true;
 }
 
+#ifdef _WIN32
+
+bool CreateDesktopLink(const QString& linkFile, const QString& target, const QString& workingFolder,
+                       const QString& description) {
+  // A shell link, made and saved through the shell's own objects.
+  const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  bool saved = false;
+  IShellLinkW* link = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                 reinterpret_cast<void**>(&link)))) {
+    link->SetPath(reinterpret_cast<const wchar_t*>(target.utf16()));
+    link->SetWorkingDirectory(reinterpret_cast<const wchar_t*>(workingFolder.utf16()));
+    link->SetDescription(reinterpret_cast<const wchar_t*>(description.utf16()));
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      saved = SUCCEEDED(file->Save(reinterpret_cast<const wchar_t*>(linkFile.utf16()), TRUE));
+      file->Release();
+    }
+    link->Release();
+  }
+  if (SUCCEEDED(init)) CoUninitialize();
+  return saved;
+}
+
+#else
+
 bool CreateDesktopLink(const QString& linkFile, const QString& target, const QString& workingFolder,
                        const QString& description) {
   const QString entry =
@@ -184,6 +242,8 @@ bool CreateDesktopLink(const QString& linkFile, const QString& target, const QSt
   return true;
 }
 
+#endif
+
 QString DesktopLinkName(const QString& product) {
 #ifdef _WIN32
   return product + u".LNK"_s;
@@ -199,9 +259,10 @@ bool MarkerFound(const QString& folder, const QString& pattern) {
   if (name.isEmpty()) return false;
   const QString where = ResolveExisting(full.left(cut));
   if (where.isEmpty() || !QFileInfo(where).isDir()) return false;
-  const QDir dir(where, name, QDir::NoSort,
-                 QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-  return !dir.entryList().isEmpty();
+  const QStringList entries =
+      QDir(where).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+  return std::any_of(entries.begin(), entries.end(),
+                     [&name](const QString& entry) { return WildcardMatch(name, entry); });
 }
 
 bool CanEnter(const QString& path) {
@@ -229,6 +290,13 @@ QString SystemFolder() {
 }
 
 QString DesktopFolder() {
+  // The shell records where the desktop is; a value there wins over the platform's own idea.
+  const auto recorded = RegAccessor().Read(
+      RegRoot::CurrentUser,
+      u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"_s, u"Desktop"_s);
+  if (recorded && recorded->type == RegValue::Type::String && !recorded->text.isEmpty()) {
+    return recorded->text.left(kMaxShellPath);
+  }
   const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
   if (desktop.isEmpty() || desktop == QDir::homePath() || !QFileInfo(desktop).isDir()) return {};
   return QDir::toNativeSeparators(desktop);

@@ -46,5 +46,10 @@ std::int64_t FreeSpace(const QString& path);
 // The platform's folders that the script's macros name.
 QString WindowsFolder();
 QString SystemFolder();
-// The desktop folder, or an empty text when there is none.
+// Whether `name` matches `pattern`, in which "*" stands for any text and "?" for any one
+// character; letter case does not count.
+bool WildcardMatch(QStringView pattern, QStringView name);
+
+// The desktop folder: the shell's recorded "Desktop" folder of the current user when the
+// registry holds one, else the platform's; an empty text when there is none.
 QString DesktopFolder();

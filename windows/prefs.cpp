@@ -100,7 +100,8 @@ void TF_Prefs::B_CancelClick() {
   reject();
 }
 
-void TF_Prefs::closeEvent(QCloseEvent* event) {
+void TF_Prefs::done(int result) {
+  // However the dialog ends (OK, Cancel, the close box), pending work is let through first.
   QCoreApplication::processEvents();
-  QDialog::closeEvent(event);
+  QDialog::done(result);
 }

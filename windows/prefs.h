@@ -34,5 +34,5 @@ class TF_Prefs : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
+  void done(int result) override;
 };

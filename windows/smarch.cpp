@@ -1,5 +1,6 @@
 // smarch: the Saltmarch 98 editor.
 
+#include "genfuncs.h"
 #include "main.h"
 #include "qtdialogs.h"
 #include "registry.h"
@@ -15,7 +16,7 @@ int main(int argc, char** argv) {
   {
     SmApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Saltmarch98"));
-    QtDialogs dialogs;
+    QtDialogs dialogs(ApplicationTitle());
     SetDialogs(&dialogs);
     TF_Main::SetFeedbackFormOpener([](QWidget* owner) {
       TF_FB form(owner);

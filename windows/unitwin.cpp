@@ -112,8 +112,9 @@ void TUnitSettingsWin::BuildToolbar() {
   B_Prev = button("B_Prev", QStringLiteral("<-"), QStringLiteral("Previous Unit (CTRL + B)"));
   B_Select =
       button("B_Select", QStringLiteral("&Select Unit"), QStringLiteral("Select A Unit To Edit"));
-  // Alt+S belongs to "&Save Settings", the first button with that accelerator.
+  // Alt+S belongs to "&Save Settings", the first button with that accelerator (see eventFilter).
   B_Select->setShortcut(QKeySequence());
+  B_Save->setShortcut(QKeySequence());
   B_Next = button("B_Next", QStringLiteral("->"), QStringLiteral("Next Unit (CTRL + N)"));
   Toolbar->addSeparator()->setObjectName(QStringLiteral("tbEOTbInfs"));
 
@@ -489,6 +490,22 @@ void TUnitSettingsWin::FormKeyUp(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 bool TUnitSettingsWin::eventFilter(QObject* watched, QEvent* event) {
+  // Alt+S is "&Save Settings" while the user works in this window, although the frame's
+  // "&Settings" menu carries the same accelerator: the window claims the key before the frame's
+  // shortcuts see it.
+  if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    auto* key = static_cast<QKeyEvent*>(event);
+    const bool altS = key->key() == Qt::Key_S && key->modifiers() == Qt::AltModifier;
+    if (altS && widget && (widget == this || isAncestorOf(widget))) {
+      if (event->type() == QEvent::ShortcutOverride) {
+        event->accept();
+        return true;
+      }
+      if (B_Save->isEnabled()) B_Save->animateClick();
+      return true;
+    }
+  }
   if (event->type() == QEvent::KeyRelease) {
     auto* widget = qobject_cast<QWidget*>(watched);
     auto* key = static_cast<QKeyEvent*>(event);

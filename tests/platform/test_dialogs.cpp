@@ -57,7 +57,9 @@ TEST(MessageBox, ButtonsStandInTheirFixedOrder) {
   box.show();
   QApplication::processEvents();
   std::vector<std::pair<int, QString>> placed;
-  for (QAbstractButton* b : box.buttons()) placed.emplace_back(b->x(), b->text());
+  for (QAbstractButton* b : box.buttons()) {
+    if (b->isVisible()) placed.emplace_back(b->x(), b->text());
+  }
   std::sort(placed.begin(), placed.end());
   QStringList order;
   for (const auto& [x, text] : placed) order << text;
@@ -65,6 +67,16 @@ TEST(MessageBox, ButtonsStandInTheirFixedOrder) {
                                 QStringLiteral("Cancel"), QStringLiteral("&Abort"),
                                 QStringLiteral("&Retry")}));
   box.close();
+}
+
+TEST(MessageBox, EveryBoxKeepsItsCloseBox) {
+  // The window system greys the close box of a box without an escape button.
+  for (MsgButtons set :
+       {MsgButtons(mbYes | mbNo), MsgButtons(mbAbort | mbRetry), MsgButtons(mbOK)}) {
+    MessageBox box(MsgKind::Warning, QStringLiteral("Text"), set);
+    ASSERT_NE(box.escapeButton(), nullptr);
+    EXPECT_FALSE(box.escapeButton()->isVisibleTo(&box));
+  }
 }
 
 TEST(MessageBox, ShowsTheTextWithLineBreaks) {

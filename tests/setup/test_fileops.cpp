@@ -1,4 +1,5 @@
 #include "fileops.h"
+#include "registry.h"
 #include "sampledir.h"
 #include "setuptestsupport.h"
 
@@ -104,6 +105,30 @@ TEST(FileOps, MarkerIsFoundWhateverItsCaseAndMayBeAPattern) {
   EXPECT_FALSE(MarkerFound(loc, u"data/other.exe"_s));
   EXPECT_FALSE(MarkerFound(loc, u""_s));
   EXPECT_FALSE(MarkerFound(sandbox.Path(u"nowhere"_s), u"*"_s));
+}
+
+TEST(FileOps, OnlyStarAndQuestionMarkAreWildcards) {
+  EXPECT_TRUE(WildcardMatch(u"SM[1].DAT", u"sm[1].dat"));
+  EXPECT_FALSE(WildcardMatch(u"SM[1].DAT", u"SM1.DAT"));
+  EXPECT_TRUE(WildcardMatch(u"*.e?e", u"smarch.exe"));
+  EXPECT_TRUE(WildcardMatch(u"a*b*c", u"aXXbYc"));
+  EXPECT_FALSE(WildcardMatch(u"a*b*c", u"aXXbY"));
+  EXPECT_TRUE(WildcardMatch(u"*", u""));
+  EXPECT_FALSE(WildcardMatch(u"?", u""));
+  SetupSandbox sandbox;
+  QDir().mkpath(sandbox.Path(u"loc"_s));
+  WriteAll(sandbox.Path(u"loc/SM[1].DAT"_s), "x");
+  EXPECT_TRUE(MarkerFound(sandbox.Path(u"loc"_s), u"sm[1].dat"_s));
+}
+
+TEST(FileOps, TheShellsRecordedDesktopWins) {
+  SetupSandbox sandbox;
+  SetRegAccessor(MakeFileRegistry(sandbox.Path(u"registry"_s)));
+  const QString key = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"_s;
+  ASSERT_TRUE(RegAccessor().Write(RegRoot::CurrentUser, key, u"Desktop"_s,
+                                  RegValue::String(sandbox.Path(u"MyDesktop"_s))));
+  EXPECT_EQ(DesktopFolder(), sandbox.Path(u"MyDesktop"_s));
+  SetRegAccessor(nullptr);
 }
 
 TEST(FileOps, LauncherQuotesWhatTheDesktopWouldReadOtherwise) {

@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -322,6 +323,23 @@ TEST_F(MainWindow, TheActionsAreAsDesigned) {
             QStringLiteral("Run Dune2000"));
   EXPECT_EQ(frame->findChild<QToolButton*>(QStringLiteral("bProject"))->text(),
             QStringLiteral("&Project"));
+}
+
+TEST_F(MainWindow, AltSSavesTheSettingsWindowNotTheFramesMenu) {
+  LaterRun(game.Folder());
+  Open();
+  QApplication::setActiveWindow(frame.get());
+  frame->A_Infantry->trigger();
+  auto* w = qobject_cast<TF_Infs*>(frame->MdiArea()->subWindowList().first());
+  w->SE_Cost->Editor()->setFocus();
+  w->SE_Cost->Editor()->selectAll();
+  w->SE_Cost->Editor()->insert(QStringLiteral("77"));
+  QTest::keyClick(w->SE_Cost->Editor(), Qt::Key_S, Qt::AltModifier);
+  for (int i = 0; i < 50 && dialogs.log.empty(); ++i) QTest::qWait(20);
+  EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("Light Infantry Saved Successfully")});
+  TUnitTemplate u;
+  SaltmarchApp->Store->GetInfantry(1, u);
+  EXPECT_EQ(u.Cost, 77);
 }
 
 TEST_F(MainWindow, TheFeedbackCommandOpensTheFormOverTheFrame) {

@@ -341,8 +341,6 @@ TEST_F(SettingsWindow, PowerUserModeEmbedsTheRawViewAndGivesTheSizeBack) {
 
 TEST_F(SettingsWindow, AFloatingToolbarKeepsThePanelsSize) {
   auto* w = new TF_Infs(&frame);
-  EXPECT_TRUE(w->CtrlBar_InfsDockOver(QStringLiteral("tbInfs")));
-  EXPECT_FALSE(w->CtrlBar_InfsDockOver(QStringLiteral("tbVehics")));
   w->Toolbar->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);  // floating, as when dragged out
   emit w->Toolbar->topLevelChanged(true);
   EXPECT_EQ(w->ClientSize(), QSize(378, 255));
