@@ -48,7 +48,6 @@ class RegHive {
   const RegValue* Value(const QString& path, const QString& name) const;
   void Set(const QString& path, const QString& name, const RegValue& value);
 
-  const std::vector<Key>& Keys() const { return keys_; }
   friend bool operator==(const RegHive&, const RegHive&) = default;
 
   // "\SOFTWARE\X\" and "software\x" name the same key: separators at the ends and doubled ones
