@@ -430,5 +430,6 @@ std::optional<ModFile> ParseModText(const QByteArray& bytes, QString& error) {
   }
   QByteArray text = bytes;
   if (text.startsWith("\xEF\xBB\xBF")) text.remove(0, 3);  // spreadsheets write a BOM
-  return text.trimmed().startsWith('{') ? ParseJsonFile(text, error) : ParseCsvFile(text, error);
+  const QByteArray start = text.trimmed().left(1);
+  return start == "{" || start == "[" ? ParseJsonFile(text, error) : ParseCsvFile(text, error);
 }
