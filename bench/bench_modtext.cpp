@@ -5,8 +5,6 @@
 #include "modtext.h"
 #include "samplegame.h"
 
-#include <QCoreApplication>
-
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -62,9 +60,4 @@ BENCHMARK(BM_ApplyAndDiffFullMod);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  return 0;
-}
+BENCHMARK_MAIN();
