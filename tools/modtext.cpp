@@ -120,16 +120,19 @@ bool AddValue(ModUnit& mod, const QString& key, const QString& value, QString& e
   return true;
 }
 
+// Linear, so a hostile file listing the same unit many times costs no more than reading it.
 bool NoUnitTwice(const ModFile& mod, QString& error) {
+  std::array<qsizetype, UnitCount> seen;
+  seen.fill(-1);
   for (qsizetype i = 0; i < mod.units.size(); ++i) {
-    for (qsizetype j = 0; j < i; ++j) {
-      if (mod.units[i].unit == mod.units[j].unit) {
-        error = u"%1 is given twice: %2 and %3"_s.arg(UnitLabel(mod.units[i].unit),
-                                                      mod.units[j].where.section(u" ("_s, 0, 0),
-                                                      mod.units[i].where.section(u" ("_s, 0, 0));
-        return false;
-      }
+    qsizetype& first = seen[PositionOf(mod.units[i].unit)];
+    if (first >= 0) {
+      error = u"%1 is given twice: %2 and %3"_s.arg(UnitLabel(mod.units[i].unit),
+                                                    mod.units[first].where.section(u" ("_s, 0, 0),
+                                                    mod.units[i].where.section(u" ("_s, 0, 0));
+      return false;
     }
+    first = i;
   }
   return true;
 }
