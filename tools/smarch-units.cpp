@@ -3,6 +3,7 @@
 
 #include "d2kfile.h"
 #include "dialogs.h"
+#include "modcommands.h"
 #include "paths.h"
 #include "resstrings.h"
 #include "unitfields.h"
@@ -36,10 +37,17 @@ const char* kUsageText =
     "Usage:\n"
     "  smarch-units show PATH [--json]\n"
     "  smarch-units set PATH infantry|vehicle N Field=value [Field=value ...]\n"
+    "  smarch-units export PATH [--format json|csv] [-o FILE]\n"
+    "  smarch-units import PATH FILE [--dry-run]\n"
+    "  smarch-units diff A B\n"
+    "  smarch-units diff PATH --backup\n"
     "\n"
     "PATH is the game folder (holding data/bin/templates.bin) or a templates.bin itself.\n"
     "Infantry are numbered 1..7, vehicles 1..21. Owners takes a comma-separated list of\n"
-    "Atreides, Ordos, Harkonnen (or none); Byte20Set takes 0..5; flags take true or false.\n";
+    "Atreides, Ordos, Harkonnen (or none); Byte20Set takes 0..5; flags take true or false.\n"
+    "export writes every unit as JSON or CSV; import applies such a file (a unit may give only\n"
+    "some fields) and writes nothing when any value is refused; diff compares games, backups\n"
+    "and exported files: exit code 0 when they are the same, 1 when they differ, 2 on trouble.\n";
 
 int Usage(const QString& problem = {}) {
   if (!problem.isEmpty()) Err() << problem << '\n';
@@ -211,6 +219,12 @@ int main(int argc, char** argv) {
     status = Show(args);
   } else if (command == u"set"_s) {
     status = Set(args);
+  } else if (command == u"export"_s) {
+    status = ExportCommand(args, Out(), Err());
+  } else if (command == u"import"_s) {
+    status = ImportCommand(args, Out(), Err());
+  } else if (command == u"diff"_s) {
+    status = DiffCommand(args, Out(), Err());
   } else {
     status = Usage(u"Unknown command: %1"_s.arg(command));
   }

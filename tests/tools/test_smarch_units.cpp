@@ -145,4 +145,29 @@ TEST_F(UnitsTool, AMissingTemplatesFileIsReported) {
   EXPECT_FALSE(QFile::exists(sample.TemplatesPath()));
 }
 
+TEST_F(UnitsTool, TextCommandsAnswerWithDiffsExitCodes) {
+  const Outcome help = Units({QStringLiteral("--help")});
+  for (const char* usage : {"export PATH", "import PATH FILE", "diff A B", "--backup"}) {
+    EXPECT_TRUE(help.out.contains(QString::fromLatin1(usage))) << usage;
+  }
+  Outcome exported = Units({QStringLiteral("export"), Game()});
+  ASSERT_EQ(exported.status, 0) << exported.err.toStdString();
+  const QString mod = sample.Path(QStringLiteral("mod.json"));
+  ASSERT_TRUE(WriteAll(
+      mod, exported.out.replace(QStringLiteral("\"Armor\": 1,"), QStringLiteral("\"Armor\": 5,"))
+               .toUtf8()));
+  EXPECT_EQ(Units({QStringLiteral("diff"), Game(), Game()}).status, 0);
+  const Outcome differs = Units({QStringLiteral("diff"), Game(), mod});
+  EXPECT_EQ(differs.status, 1);
+  EXPECT_TRUE(
+      differs.out.startsWith(QStringLiteral("infantry 1 \"Light Infantry\"\n  Armor: 1 -> 5\n")))
+      << differs.out.toStdString();
+  EXPECT_EQ(Units({QStringLiteral("diff"), Game(), QStringLiteral("/nowhere")}).status, 2);
+  EXPECT_EQ(sample.TemplatesBytes(), original);
+  const Outcome imported = Units({QStringLiteral("import"), Game(), mod});
+  EXPECT_EQ(imported.status, 0) << imported.err.toStdString();
+  EXPECT_TRUE(imported.out.contains(QStringLiteral("Changes Have Been Applied")));
+  EXPECT_EQ(Units({QStringLiteral("diff"), Game(), mod}).status, 0);
+}
+
 }  // namespace
