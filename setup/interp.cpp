@@ -178,7 +178,8 @@ class Interpreter {
 
   // Where E and S write: refused, never cut, when the name is longer than a path may be.
   StagedFile Destination(const QString& destination) const {
-    return StagedFile(destination.size() > kMaxPath ? Place() : Reached(destination), false);
+    const bool tooLong = InFolder(state_.currentFolder, destination).size() > kMaxPath;
+    return StagedFile(tooLong ? Place() : Reached(destination), false);
   }
 
   int ExpandInto(const QString& source, StagedFile& out) {
