@@ -4,6 +4,8 @@
 #include "singleinstance.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -203,6 +205,36 @@ TEST_F(Window, LocationMustBeEnterableAndHaveRoom) {
   Control<QLineEdit>(*window, SetupDlg::kLocation)->setText(sandbox.Location());
   ClickOk(*window);
   EXPECT_EQ(boxes.Texts(), QStringList{u"Installation Completed Successfully"_s});
+}
+
+TEST_F(Window, ADriveLetterTakesTheWinePrefixsDriveOrAPlaceInTheHomeFolder) {
+  sandbox.WriteScript(ScriptText({u"M:@I\\x"_s}));
+  const QByteArray saved = qgetenv("WINEPREFIX");
+  const QString prefix = sandbox.Path(u"prefix"_s);
+  qputenv("WINEPREFIX", QFile::encodeName(prefix));
+  auto window = Open();
+  auto* edit = Control<QLineEdit>(*window, SetupDlg::kLocation);
+  edit->setText(u"D:\\Games\\Dune Tools\\"_s);
+  ClickOk(*window);
+  EXPECT_EQ(boxes.Texts(), QStringList{u"Unable To Create Directory\nInstallation Aborted"_s});
+  EXPECT_EQ(boxes.boxes.at(0).caption, u"Error"_s);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(Control<QPushButton>(*window, SetupDlg::kOk)->isEnabled());
+  EXPECT_EQ(edit->text(), QDir::homePath() + u"/Dune Tools"_s);
+  EXPECT_FALSE(QFileInfo::exists(sandbox.Medium() + u"/D:"_s));
+
+  // Inside a Wine prefix, its drive C: is the place.
+  QDir().mkpath(prefix + u"/drive_c"_s);
+  QDir().mkpath(prefix + u"/dosdevices"_s);
+  ASSERT_TRUE(QFile::link(u"../drive_c"_s, prefix + u"/dosdevices/c:"_s));
+  boxes.boxes.clear();
+  edit->setText(u"C:\\Games"_s);
+  ClickOk(*window);
+  EXPECT_EQ(boxes.Texts(), QStringList{u"Installation Completed Successfully"_s});
+  EXPECT_EQ(window->State().location, prefix + u"/drive_c/Games"_s);
+  EXPECT_TRUE(QFileInfo(prefix + u"/drive_c/Games/x"_s).isDir());
+  qputenv("WINEPREFIX", saved);
+  if (saved.isEmpty()) qunsetenv("WINEPREFIX");
 }
 
 TEST_F(Window, GivingUpAtTheDiskPromptEndsSetup) {

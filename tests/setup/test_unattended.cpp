@@ -11,6 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -85,6 +92,65 @@ TEST(Unattended, EveryFailureGivesANonZeroStatus) {
   EXPECT_TRUE(QFileInfo(sandbox.Location() + u"/updated"_s).isDir());
 
   EXPECT_EQ(RunSetup(sandbox.Medium(), {u"--unattended"_s, u"--bogus"_s}).exitCode, 2);
+}
+
+TEST(Unattended, RefusesWhatItCannotDoWhole) {
+  SetupSandbox sandbox;
+  sandbox.WriteMedium(u"F.TX_"_s, MsCompressed("content"));
+  sandbox.WriteScript(ScriptText({u"E:F.TX_>pipe"_s, u"M:@I\\after"_s}));
+  QDir().mkpath(sandbox.Location());
+  ASSERT_EQ(::mkfifo(QFile::encodeName(sandbox.Location() + u"/pipe"_s).constData(), 0600), 0);
+  // A pipe at the destination would block the install for ever.
+  Result result =
+      RunSetup(sandbox.Medium(), {u"--unattended"_s, u"--location"_s, sandbox.Location()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(result.output.contains(u"Error: Destination Is Not A Regular File ("_s))
+      << result.output.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(sandbox.Location() + u"/after"_s));
+
+  // A location longer than any path is refused, never cut into another folder.
+  const QString longLocation = sandbox.Path(u"long/"_s) + QString(250, u'a') + u'/' +
+                               QString(250, u'b') + u'/' + QString(60, u'c');
+  result = RunSetup(sandbox.Medium(), {u"--unattended"_s, u"--location"_s, longLocation});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(result.output.contains(u"Error: Unable To Change Into Directory\n"_s));
+  EXPECT_FALSE(QFileInfo::exists(sandbox.Path(u"long"_s)));
+}
+
+TEST(Unattended, AReaderThatGoesAwayDoesNotStopTheInstall) {
+  SetupSandbox sandbox;
+  QStringList commands;
+  for (int i = 0; i < 20; ++i) commands << u"M:@I\\d"_s + QString::number(i);
+  sandbox.WriteScript(ScriptText(commands));
+  // Standard output is a pipe whose reader has gone before setup writes its first line.
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  ::close(ends[0]);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
+  const QByteArray folder = QFile::encodeName(sandbox.Medium());
+  posix_spawn_file_actions_addchdir_np(&actions, folder.constData());
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t pipeSignal;
+  sigemptyset(&pipeSignal);
+  sigaddset(&pipeSignal, SIGPIPE);
+  posix_spawnattr_setsigdefault(&attributes, &pipeSignal);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+  QByteArray program(SETUP_EXE), unattended("--unattended"), option("--location");
+  QByteArray location = QFile::encodeName(sandbox.Location());
+  char* argv[] = {program.data(), unattended.data(), option.data(), location.data(), nullptr};
+  pid_t child = 0;
+  ASSERT_EQ(posix_spawn(&child, argv[0], &actions, &attributes, argv, environ), 0);
+  ::close(ends[1]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(QFileInfo(sandbox.Location() + u"/d19"_s).isDir());
 }
 
 TEST(SecondStart, BringsTheFirstToTheFrontAndEnds) {
