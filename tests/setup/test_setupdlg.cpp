@@ -13,9 +13,12 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
@@ -287,6 +290,71 @@ TEST_F(Window, ComesBackToTheFrontRestored) {
   EXPECT_FALSE(second.Claim());
   EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isMinimized(); }, 5000));
   EXPECT_TRUE(window->isVisible());
+}
+
+// The buttons of the box that is up, left to right, as the user reads them.
+QStringList ButtonsShown(QWidget* box) {
+  QList<QPushButton*> shown;
+  for (QPushButton* button : box->findChildren<QPushButton*>()) {
+    if (button->isVisibleTo(box)) shown << button;
+  }
+  std::sort(shown.begin(), shown.end(), [box](QPushButton* a, QPushButton* b) {
+    return a->mapTo(box, QPoint()).x() < b->mapTo(box, QPoint()).x();
+  });
+  QStringList texts;
+  for (QPushButton* button : shown) texts << button->text().remove(u'&');
+  return texts;
+}
+
+// Shows a real box and does `act` on it once it is up; gives the answer.
+int ShowAndDo(unsigned style, const std::function<void(QWidget*)>& act) {
+  QTimer::singleShot(0, [act] {
+    QWidget* box = QApplication::activeModalWidget();
+    ASSERT_TRUE(box);
+    act(box);
+  });
+  return QtSetupMessageBox().Show(nullptr, style, u"Error"_s, u"Failed (x)"_s);
+}
+
+TEST(SetupBox, ButtonsStandInTheirOrderAndAnswerAsTheyShould) {
+  QStringList shown;
+  QString title;
+  EXPECT_EQ(ShowAndDo(kBoxAbortRetryIgnore,
+                      [&](QWidget* box) {
+                        shown = ButtonsShown(box);
+                        title = box->windowTitle();
+                        // Neither the close box nor Escape answers a box without a way out.
+                        box->close();
+                        QTest::keyClick(box, Qt::Key_Escape);
+                        ASSERT_TRUE(box->isVisible());
+                        box->findChild<QPushButton*>(u"Ignore"_s)->click();
+                      }),
+            idIgnore);
+  EXPECT_EQ(shown, (QStringList{u"Abort"_s, u"Retry"_s, u"Ignore"_s}));
+  EXPECT_EQ(title, u"Error"_s);
+  EXPECT_EQ(
+      ShowAndDo(kBoxAbortRetryIgnore, [](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); }),
+      idAbort);
+  EXPECT_EQ(ShowAndDo(kBoxAbortRetryIgnore,
+                      [](QWidget* box) { box->findChild<QPushButton*>(u"Retry"_s)->click(); }),
+            idRetry);
+  EXPECT_EQ(ShowAndDo(kBoxYesNo | kIconQuestion,
+                      [&](QWidget* box) {
+                        shown = ButtonsShown(box);
+                        box->close();
+                        ASSERT_TRUE(box->isVisible());
+                        box->findChild<QPushButton*>(u"No"_s)->click();
+                      }),
+            idNo);
+  EXPECT_EQ(shown, (QStringList{u"Yes"_s, u"No"_s}));
+  EXPECT_EQ(ShowAndDo(kBoxOkCancel | kIconExclamation,
+                      [&](QWidget* box) {
+                        shown = ButtonsShown(box);
+                        QTest::keyClick(box, Qt::Key_Escape);
+                      }),
+            idCancel);
+  EXPECT_EQ(shown, (QStringList{u"OK"_s, u"Cancel"_s}));
+  EXPECT_EQ(ShowAndDo(0, [](QWidget* box) { box->close(); }), idOk);
 }
 
 }  // namespace
