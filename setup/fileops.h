@@ -19,7 +19,7 @@ class StagedFile;
 // `destination`: created or emptied when `create`, else appended to. `buffer` holds at least one
 // block; `progress` gets the share done, 0 to 100, after every block. Gives 0, or the message
 // number of the failure: 27 source, 28 destination, 29 damaged data, 30 failed write, 36 the
-// destination is a link or a special file. The new content takes the destination's place only
+// destination is a link, a pipe or a device. The new content takes the destination's place only
 // when it is complete: after a failure the destination is as it was.
 int ExpandFile(const QString& source, const QString& destination, bool create,
                std::span<char> buffer, const std::function<void(int)>& progress);

@@ -67,6 +67,13 @@ Place& Place::operator=(Place&& other) noexcept {
   return *this;
 }
 
+StagedFile::StagedFile(Place destination, bool keepContent)
+    : destination_(std::move(destination)), keepContent_(keepContent) {}
+
+StagedFile::~StagedFile() {
+  Discard();
+}
+
 #ifndef _WIN32
 
 namespace {
@@ -238,13 +245,6 @@ bool RemoveTreeAt(const Place& place) {
     default:
       return false;
   }
-}
-
-StagedFile::StagedFile(Place destination, bool keepContent)
-    : destination_(std::move(destination)), keepContent_(keepContent) {}
-
-StagedFile::~StagedFile() {
-  Discard();
 }
 
 void StagedFile::Discard() {
@@ -441,13 +441,6 @@ bool RemoveTreeAt(const Place& place) {
   }
   QDir().rmdir(place.Path());
   return true;
-}
-
-StagedFile::StagedFile(Place destination, bool keepContent)
-    : destination_(std::move(destination)), keepContent_(keepContent) {}
-
-StagedFile::~StagedFile() {
-  Discard();
 }
 
 void StagedFile::Discard() {

@@ -86,7 +86,7 @@ class StagedFile {
   StagedFile& operator=(const StagedFile&) = delete;
 
   // Creates the temporary file, once. 0, or the failure's message number: 28 the destination
-  // cannot be written, 36 it is a link or a special file (a pipe, a device).
+  // cannot be written, 36 it is a link, a pipe, a device or the like.
   int Open();
   bool IsOpen() const { return fd_ >= 0; }
   // The file the destination names now, when it exists.
