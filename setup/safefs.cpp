@@ -177,7 +177,7 @@ Place Reach(const QString& path, const QStringList& trusted) {
   QStringList rest;
   if (anchor.isEmpty() || anchor == path) {
     // The folder part is taken as named; only the last entry is not followed.
-    place.trusted_ = !anchor.isEmpty();
+    place.trusted_ = true;
     const qsizetype cut = path.lastIndexOf(separator);
     base = cut < 0 ? u"."_s : cut == 0 ? QString(separator) : path.left(cut);
     rest = QStringList{path.mid(cut + 1)};
@@ -370,7 +370,7 @@ std::optional<FileIdentity> Identity(const QString& path, bool follow) {
 
 EntryKind KindOfPath(const QString& path) {
   const QFileInfo info(path);
-  if (info.isSymLink() || info.isJunction()) return EntryKind::Link;
+  if (info.isSymbolicLink() || info.isJunction()) return EntryKind::Link;
   if (!info.exists()) return EntryKind::Absent;
   if (info.isDir()) return EntryKind::Folder;
   return info.isFile() ? EntryKind::File : EntryKind::Other;
@@ -396,8 +396,10 @@ EntryKind Place::Kind(FileIdentity* identity) const {
 Place Reach(const QString& path, const QStringList& trusted) {
   Place place;
   const QString anchor = AnchorOf(path, trusted);
-  place.trusted_ = !anchor.isEmpty() && anchor == path;
-  QString walked = anchor.isEmpty() || anchor == path ? QFileInfo(path).path() : anchor;
+  place.trusted_ = anchor.isEmpty() || anchor == path;
+  QString walked = anchor.isEmpty() || anchor == path
+                       ? QDir::toNativeSeparators(QFileInfo(path).path())
+                       : anchor;
   const QStringList rest = path.mid(walked.size() + 1).split(PathSeparator(), Qt::SkipEmptyParts);
   if (rest.isEmpty() || !QFileInfo(walked).isDir()) return place;
   for (qsizetype i = 0; i + 1 < rest.size(); ++i) {
@@ -445,9 +447,9 @@ bool RemoveTreeAt(const Place& place) {
 
 void StagedFile::Discard() {
   if (fd_ < 0) return;
-  CloseHandle(reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd_)));
+  _close(fd_);
   fd_ = -1;
-  DeleteFileW(W(QString::fromLocal8Bit(tempName_)));
+  _wunlink(W(QString::fromUtf8(tempName_)));
 }
 
 int StagedFile::Open() {
@@ -459,14 +461,18 @@ int StagedFile::Open() {
   if (kind != EntryKind::File && kind != EntryKind::Absent) return 36;
   if (kind == EntryKind::File) replaces_ = id;
   const QString folder = QFileInfo(destination_.Path()).path();
-  const QString temp = folder + PathSeparator() + Temporary(destination_.Name());
-  tempName_ = temp.toLocal8Bit();
-  if (keepContent_ && replaces_ && !CopyFileW(W(destination_.Path()), W(temp), TRUE)) return 28;
-  HANDLE h =
-      CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return 28;
-  SetFilePointer(h, 0, nullptr, FILE_END);
-  fd_ = static_cast<int>(reinterpret_cast<std::intptr_t>(h));
+  const QString temp = QDir::toNativeSeparators(folder + u'/' + Temporary(destination_.Name()));
+  tempName_ = temp.toUtf8();
+  const bool copied = keepContent_ && replaces_;
+  if (copied && !CopyFileW(W(destination_.Path()), W(temp), TRUE)) return 28;
+  fd_ = _wopen(W(temp),
+               _O_WRONLY | _O_BINARY | _O_NOINHERIT | (copied ? _O_APPEND : _O_CREAT | _O_EXCL),
+               _S_IREAD | _S_IWRITE);
+  if (fd_ < 0) {
+    if (copied) _wunlink(W(temp));
+    return 28;
+  }
+  size_ = copied ? _filelengthi64(fd_) : 0;
   return 0;
 }
 
@@ -476,23 +482,19 @@ bool StagedFile::Write(const char* data, std::int64_t size) {
     g_failAfter = -1;
     return false;
   }
-  DWORD done = 0;
-  HANDLE h = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd_));
-  if (!WriteFile(h, data, DWORD(size), &done, nullptr) || done != DWORD(size)) return false;
+  if (_write(fd_, data, static_cast<unsigned>(size)) != size) return false;
   size_ += size;
   return true;
 }
 
 bool StagedFile::Commit() {
   if (fd_ < 0) return false;
-  HANDLE h = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd_));
-  const bool flushed = FlushFileBuffers(h);
-  CloseHandle(h);
-  fd_ = -1;
-  const QString temp = QString::fromLocal8Bit(tempName_);
+  const bool flushed = _commit(fd_) == 0;
+  _close(std::exchange(fd_, -1));
+  const QString temp = QString::fromUtf8(tempName_);
   if (!flushed || !MoveFileExW(W(temp), W(destination_.Path()),
                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileW(W(temp));
+    _wunlink(W(temp));
     return false;
   }
   return true;

@@ -43,7 +43,8 @@ class Place {
   // The entry's name as found on disk (as given when absent), and its whole path.
   const QString& Name() const { return name_; }
   const QString& Path() const { return path_; }
-  // The entry is itself one of the trusted folders, which may be reached through a link.
+  // The entry may be entered through a link: it is a trusted folder itself, or it lies outside
+  // every trusted folder, where the script names it as it stands.
   bool Trusted() const { return trusted_; }
   // What the entry is, never following a link; its identity when it exists.
   EntryKind Kind(FileIdentity* identity = nullptr) const;
@@ -63,7 +64,7 @@ class Place {
 // Reaches the last entry of `path` (absolute, in the platform's form), see above.
 Place Reach(const QString& path, const QStringList& trusted = {});
 
-// A folder that may be entered: a real folder, or a trusted one reached through a link.
+// A folder that may be entered: a real folder, or a link to one where the place is trusted.
 bool CanEnterAt(const Place& place);
 // Creates the folder (one level); false when it could not be made.
 bool MakeFolderAt(const Place& place);

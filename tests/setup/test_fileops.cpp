@@ -141,6 +141,13 @@ TEST_F(Expand, NeverWritesThroughWhatLiesAtTheDestination) {
             0);
   EXPECT_EQ(Run(Path(u"medium/F.TX_"_s), Path(u"loc/hard"_s)), 28);
   EXPECT_EQ(ReadAll(Path(u"medium/F.TX_"_s)), MsCompressed("new content"));
+  // A hard link of a file elsewhere is replaced by the new file; the other name keeps its bytes.
+  ASSERT_EQ(::link(QFile::encodeName(outside).constData(),
+                   QFile::encodeName(Path(u"loc/other"_s)).constData()),
+            0);
+  EXPECT_EQ(Run(Path(u"F.TX_"_s), Path(u"loc/other"_s)), 0);
+  EXPECT_EQ(ReadAll(Path(u"loc/other"_s)), QByteArray("new content"));
+  EXPECT_EQ(ReadAll(outside), QByteArray("outside"));
 }
 
 TEST_F(Expand, ProgramsMayRunOnceExpanded) {
