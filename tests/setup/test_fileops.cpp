@@ -120,7 +120,9 @@ TEST_F(Expand, AFailureLeavesTheOldFileAsItWas) {
 TEST_F(Expand, NeverWritesThroughWhatLiesAtTheDestination) {
   const QString outside = Path(u"outside.txt"_s);
   WriteAll(outside, "outside");
-  WriteAll(Path(u"F.TX_"_s), MsCompressed("new content"));
+  const QByteArray content = TestBytes(3000, 19);
+  const QByteArray packed = MsCompressed(content);
+  WriteAll(Path(u"F.TX_"_s), packed);
   QDir().mkpath(Path(u"loc"_s));
   ASSERT_TRUE(QFile::link(outside, Path(u"loc/flink"_s)));
   ASSERT_TRUE(QFile::link(Path(u"nowhere.txt"_s), Path(u"loc/dangling"_s)));
@@ -140,13 +142,13 @@ TEST_F(Expand, NeverWritesThroughWhatLiesAtTheDestination) {
                    QFile::encodeName(Path(u"loc/hard"_s)).constData()),
             0);
   EXPECT_EQ(Run(Path(u"medium/F.TX_"_s), Path(u"loc/hard"_s)), 28);
-  EXPECT_EQ(ReadAll(Path(u"medium/F.TX_"_s)), MsCompressed("new content"));
+  EXPECT_EQ(ReadAll(Path(u"medium/F.TX_"_s)), packed);
   // A hard link of a file elsewhere is replaced by the new file; the other name keeps its bytes.
   ASSERT_EQ(::link(QFile::encodeName(outside).constData(),
                    QFile::encodeName(Path(u"loc/other"_s)).constData()),
             0);
   EXPECT_EQ(Run(Path(u"F.TX_"_s), Path(u"loc/other"_s)), 0);
-  EXPECT_EQ(ReadAll(Path(u"loc/other"_s)), QByteArray("new content"));
+  EXPECT_EQ(ReadAll(Path(u"loc/other"_s)), content);
   EXPECT_EQ(ReadAll(outside), QByteArray("outside"));
 }
 
