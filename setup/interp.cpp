@@ -272,7 +272,11 @@ class Interpreter {
     const qsizetype line = program.size() + arguments.size() + state_.sourceFolder.size() +
                            state_.location.size() + 13;
     if (program.isEmpty() || line > kMaxPath) return Step::Next;
-    const QString path = Existing(InFolder(state_.currentFolder, NativeText(program)));
+    // A link placed in the location in the program's stead starts nothing.
+    const Place place = Reached(NativeText(program));
+    if (!place.Reached() || (!place.Trusted() && place.Kind() == EntryKind::Link))
+      return Step::Next;
+    const QString path = Existing(place.Path());
     ProgramRunner& runner = state_.runner ? *state_.runner : ProcessRunner();
     runner.Run(path, {arguments, state_.sourceFolder, state_.location, mode}, state_.currentFolder,
                [this] { ui_.Repaint(); });

@@ -375,6 +375,13 @@ TEST_F(Interp, ProgramsThatDoNotStartAreNotReported) {
   EXPECT_EQ(runner.arguments[0],
             (QStringList{QString(), sandbox.Medium(), sandbox.Location(), u"O"_s}));
   EXPECT_EQ(runner.folders[0], sandbox.Location());
+
+  // Nor does a program that a link in the location stands in for.
+  QDir().mkpath(sandbox.Path(u"outside"_s));
+  ASSERT_TRUE(QFile::link(sandbox.Path(u"outside/tool"_s), At(u"linked"_s)));
+  ASSERT_TRUE(QFile::link(sandbox.Path(u"outside"_s), At(u"dir"_s)));
+  EXPECT_EQ(Run({u"X:linked"_s, u"X:dir\\tool"_s}), RunOutcome::Completed);
+  EXPECT_EQ(runner.programs.size(), 1);
 }
 
 TEST_F(Interp, RemovesATreeButNeverFollowsALinkOutOfIt) {
