@@ -173,24 +173,24 @@ Place Reach(const QString& path, const QStringList& trusted) {
   Place place;
   const QChar separator = PathSeparator();
   const QString anchor = AnchorOf(path, trusted);
-  QString base;
-  QStringList rest;
+  QString base = anchor;
+  qsizetype cut = anchor.size();
   if (anchor.isEmpty() || anchor == path) {
     // The folder part is taken as named; only the last entry is not followed.
     place.trusted_ = true;
-    const qsizetype cut = path.lastIndexOf(separator);
+    cut = path.lastIndexOf(separator);
     base = cut < 0 ? u"."_s : cut == 0 ? QString(separator) : path.left(cut);
-    rest = QStringList{path.mid(cut + 1)};
-  } else {
-    base = anchor;
-    rest = path.mid(anchor.size() + 1).split(separator, Qt::SkipEmptyParts);
   }
+  QStringList rest = path.mid(cut + 1).split(separator, Qt::SkipEmptyParts);
+  // A path that ends in "." or ".." (or a separator) names a folder itself: it is walked to
+  // the end, and the entry is that folder's ".".
+  const bool itself = rest.isEmpty() || rest.last() == u"."_s || rest.last() == u".."_s;
   rest.removeAll(u"."_s);
-  if (rest.isEmpty() || rest.last() == u".."_s) return place;
+  const qsizetype folders = itself ? rest.size() : rest.size() - 1;
 
   int folder = OpenFolder(base);
   QString walked = ResolveExisting(base);
-  for (qsizetype i = 0; folder >= 0 && i + 1 < rest.size(); ++i) {
+  for (qsizetype i = 0; folder >= 0 && i < folders; ++i) {
     const QString name = rest[i] == u".."_s ? rest[i] : FindEntry(folder, rest[i]);
     const int next = OpenFolderAt(folder, name, false);
     ::close(folder);
@@ -200,8 +200,9 @@ Place Reach(const QString& path, const QStringList& trusted) {
   if (folder < 0) return place;
   place.folder_ = folder;
   place.reached_ = true;
-  place.name_ = FindEntry(folder, rest.last());
-  place.path_ = (walked == separator ? QString() : walked) + separator + place.name_;
+  place.name_ = itself ? u"."_s : FindEntry(folder, rest.last());
+  place.path_ =
+      itself ? walked : (walked == separator ? QString() : walked) + separator + place.name_;
   return place;
 }
 
@@ -268,7 +269,8 @@ int StagedFile::Open() {
     if (::faccessat(folder, name.constData(), W_OK, AT_EACCESS) != 0) return 28;
     replaces_ =
         FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
-    mode_ = st.st_mode & 07777;
+    // The permissions stay; set-user and set-group bits are not carried over to new content.
+    mode_ = st.st_mode & 0777;
     keepMode_ = true;
   }
 
@@ -282,10 +284,12 @@ int StagedFile::Open() {
   if (!keepMode_) {
     struct stat made {};
     ::fstat(fd_, &made);
-    mode_ = made.st_mode & 07777;
+    mode_ = made.st_mode & 0777;
   }
   if (keepContent_ && replaces_) {
-    const int old = ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    // Not blocking: a pipe put in the file's place meanwhile gives no data instead of a hang.
+    const int old =
+        ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     bool copied = old >= 0;
     std::vector<char> block(64 * 1024);
     while (copied) {

@@ -229,6 +229,13 @@ TEST_F(Interp, WhatLiesInTheLocationNeverLeadsOutOfIt) {
   ui.boxes.clear();
   EXPECT_EQ(Run({u"M:@I\\linkdir"_s}), RunOutcome::Stopped);
   EXPECT_EQ(ui.Texts(), QStringList{u"Unable To Create Directory\nInstallation Aborted"_s});
+
+  // Paths the script writes with "." and ".." still lead where they say.
+  QDir().mkpath(At(u"a/b"_s));
+  ui.boxes.clear();
+  EXPECT_EQ(Run({u"C:@I\\a\\b\\..\\."_s, u"M:.\\c"_s, u"C:..\\a\\..\\"_s}), RunOutcome::Completed);
+  EXPECT_TRUE(Exists(u"a/c"_s));
+  EXPECT_EQ(state.currentFolder, sandbox.Location());
 }
 
 TEST_F(Interp, AFailedUpdateKeepsTheInstalledFile) {
