@@ -15,7 +15,6 @@
 #include <cstring>
 
 #include <poll.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -130,28 +129,19 @@ TEST(Unattended, AReaderThatGoesAwayDoesNotStopTheInstall) {
   int ends[2];
   ASSERT_EQ(::pipe(ends), 0);
   ::close(ends[0]);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
   const QByteArray folder = QFile::encodeName(sandbox.Medium());
-  posix_spawn_file_actions_addchdir_np(&actions, folder.constData());
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t pipeSignal;
-  sigemptyset(&pipeSignal);
-  sigaddset(&pipeSignal, SIGPIPE);
-  posix_spawnattr_setsigdefault(&attributes, &pipeSignal);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
-  QByteArray program(SETUP_EXE), unattended("--unattended"), option("--location");
-  QByteArray location = QFile::encodeName(sandbox.Location());
-  char* argv[] = {program.data(), unattended.data(), option.data(), location.data(), nullptr};
-  pid_t child = 0;
-  ASSERT_EQ(posix_spawn(&child, argv[0], &actions, &attributes, argv, environ), 0);
+  const QByteArray location = QFile::encodeName(sandbox.Location());
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(ends[1], 1);
+    ::signal(SIGPIPE, SIG_DFL);
+    if (::chdir(folder.constData()) == 0)
+      ::execl(SETUP_EXE, SETUP_EXE, "--unattended", "--location", location.constData(), nullptr);
+    ::_exit(127);
+  }
   ::close(ends[1]);
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
   EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_TRUE(QFileInfo(sandbox.Location() + u"/d19"_s).isDir());
