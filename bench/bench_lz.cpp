@@ -100,7 +100,8 @@ int main(int argc, char** argv) {
     Report("decoder, in memory", size, best);
   }
 
-  // ExpandFile as setup runs it: file to file in 32000-byte blocks, with progress.
+  // ExpandFile as setup runs it: file to file in 32000-byte blocks, with progress, into a
+  // temporary file that is flushed to the disk and renamed into place.
   {
     std::vector<char> buffer(63000);
     timer.start();

@@ -4,6 +4,7 @@
 #include "lzfile.h"
 #include "paths.h"
 #include "registry.h"
+#include "safefs.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,31 +28,12 @@ namespace {
 // The shell keeps its folder names in buffers of this many characters.
 constexpr qsizetype kMaxShellPath = 260;
 
-// The two files are one and the same: opening the destination for writing would destroy the
-// source while it is being read.
-bool SameFile(const QString& a, const QString& b) {
-  const QString ca = QFileInfo(a).canonicalFilePath();
-  return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
-}
-
 // Programs and scripts carry their mark in their first bytes; once expanded here they need the
 // permission to run, which the install medium cannot pass on.
 bool LooksRunnable(std::span<const char> start) {
   return (start.size() >= 4 && start[0] == '\x7f' && start[1] == 'E' && start[2] == 'L' &&
           start[3] == 'F') ||
          (start.size() >= 2 && start[0] == '#' && start[1] == '!');
-}
-
-void MakeRunnable(QFile& file) {
-#ifndef _WIN32
-  QFileDevice::Permissions p = file.permissions();
-  p |= QFileDevice::ExeOwner | QFileDevice::ExeUser;
-  if (p & QFileDevice::ReadGroup) p |= QFileDevice::ExeGroup;
-  if (p & QFileDevice::ReadOther) p |= QFileDevice::ExeOther;
-  file.setPermissions(p);
-#else
-  Q_UNUSED(file);
-#endif
 }
 
 // Quoting for the Exec line of a desktop entry: the argument in double quotes with ", `, $ and
@@ -132,18 +114,15 @@ ProgramRunner& ProcessRunner() {
   return runner;
 }
 
-int ExpandFile(const QString& source, const QString& destination, bool create,
-               std::span<char> buffer, const std::function<void(int)>& progress) {
+int ExpandInto(const QString& source, StagedFile& out, std::span<char> buffer,
+               const std::function<void(int)>& progress) {
   auto reader = LzReader::OpenFile(source);
   if (!reader) return 27;
-
-  if (destination.isEmpty() || SameFile(source, destination)) return 28;
-  QFile out(destination);
-  const QIODevice::OpenMode mode = create ? QIODevice::WriteOnly | QIODevice::Truncate
-                                          : QIODevice::WriteOnly | QIODevice::Append;
-  if (!out.open(mode)) return 28;
-  bool fromStart = out.size() == 0;
-  bool runnable = false;
+  if (const int failure = out.Open()) return failure;
+  // Writing a file into itself, say through a hard link of the medium's file at the
+  // destination, would change the medium.
+  if (out.Replaces() && out.Replaces() == IdentityOf(ResolveExisting(source))) return 28;
+  bool fromStart = out.Size() == 0;
 
   const std::uint64_t total = static_cast<std::uint64_t>(std::max<std::int64_t>(reader->Size(), 0));
   std::uint64_t done = 0;
@@ -153,8 +132,9 @@ int ExpandFile(const QString& source, const QString& destination, bool create,
     got = reader->Read(buffer.data(), block);
     if (got < 0) return 29;
     if (got > 0) {
-      if (out.write(buffer.data(), got) != got) return 30;
-      if (fromStart) runnable = LooksRunnable(buffer.first(static_cast<std::size_t>(got)));
+      if (!out.Write(buffer.data(), got)) return 30;
+      if (fromStart && LooksRunnable(buffer.first(static_cast<std::size_t>(got))))
+        out.MakeRunnable();
       fromStart = false;
     }
     done += static_cast<std::uint64_t>(got);
@@ -162,39 +142,20 @@ int ExpandFile(const QString& source, const QString& destination, bool create,
     const std::uint64_t share = total == 0 ? 100 : std::min<std::uint64_t>(done * 100 / total, 100);
     if (progress) progress(static_cast<int>(share));
   } while (got == block);
+  return 0;
+}
 
-  if (!out.flush()) return 30;
-  if (runnable) MakeRunnable(out);
-  out.close();
-  return out.error() == QFileDevice::NoError ? 0 : 30;
+int ExpandFile(const QString& source, const QString& destination, bool create,
+               std::span<char> buffer, const std::function<void(int)>& progress) {
+  if (destination.isEmpty()) return 28;
+  StagedFile out(Reach(destination), !create);
+  const int failure = ExpandInto(source, out, buffer, progress);
+  if (failure != 0) return failure;
+  return out.Commit() ? 0 : 30;
 }
 
 bool RemoveTree(const QString& folder) {
-  const QFileInfo info(folder);
-  if (folder.isEmpty()) return false;
-  if (info.isSymLink()) {
-    // A link into another tree: only the link goes.
-    QFile::remove(folder);
-    return true;
-  }
-  if (!CanEnter(folder)) return false;
-
-  const QDir dir(folder);
-  const QFileInfoList entries =
-      dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-  for (const QFileInfo& entry : entries) {
-    const QString path = entry.absoluteFilePath();
-    if (entry.isSymLink()) {
-      QFile::remove(path);
-    } else if (entry.isDir()) {
-      if (!entry.fileName().startsWith(u'.')) RemoveTree(path);
-    } else if (entry.permissions() & QFileDevice::WriteOwner) {
-      // A read-only file stays, as the installer's scripts expect.
-      QFile::remove(path);
-    }
-  }
-  QDir().rmdir(folder);
-  return true;
+  return !folder.isEmpty() && RemoveTreeAt(Reach(folder));
 }
 
 #ifdef _WIN32
@@ -233,13 +194,14 @@ bool CreateDesktopLink(const QString& linkFile, const QString& target, const QSt
       EntryValue(description) + u"\nComment="_s + EntryValue(description) + u"\nExec="_s +
       EntryValue(ExecArgument(target)) + u"\nPath="_s + EntryValue(workingFolder) +
       u"\nTerminal=false\n"_s;
-  QFile file(linkFile);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  // Written beside its place and renamed into it: a link or a pipe of that name on the desktop
+  // is never written through (no launcher is made then).
+  StagedFile file(Reach(linkFile), false);
   const QByteArray bytes = entry.toUtf8();
-  if (file.write(bytes) != bytes.size() || !file.flush()) return false;
+  if (file.Open() != 0 || !file.Write(bytes.constData(), bytes.size())) return false;
   // Desktops start only launchers that may run.
-  file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
-  return true;
+  file.MakeRunnable();
+  return file.Commit();
 }
 
 #endif

@@ -13,16 +13,26 @@ inline constexpr qsizetype kMaxPath = 511;
 // Bytes moved per read of an expansion.
 inline constexpr std::int64_t kExpandBlock = 32000;
 
+class StagedFile;
+
 // Expands `source` (Microsoft LZ format, or a plain file that passes through unchanged) into
 // `destination`: created or emptied when `create`, else appended to. `buffer` holds at least one
 // block; `progress` gets the share done, 0 to 100, after every block. Gives 0, or the message
-// number of the failure: 27 source, 28 destination, 29 damaged data, 30 failed write.
+// number of the failure: 27 source, 28 destination, 29 damaged data, 30 failed write, 36 the
+// destination is a link, a pipe or a device. The new content takes the destination's place only
+// when it is complete: after a failure the destination is as it was.
 int ExpandFile(const QString& source, const QString& destination, bool create,
                std::span<char> buffer, const std::function<void(int)>& progress);
 
+// Expands `source` to the end of `out` (opened here on first use); failures as above. Several
+// sources make one file this way, which takes its destination's place on `out.Commit()`.
+int ExpandInto(const QString& source, StagedFile& out, std::span<char> buffer,
+               const std::function<void(int)>& progress);
+
 // Removes the folder with everything in it. A symbolic link is removed itself and never
-// followed; read-only files stay, and so do their folders, and so do sub-folders whose name
-// starts with a dot. Gives false when the folder could not be entered (nothing was done).
+// followed, neither the folder nor anything in it; read-only files stay, and so do their
+// folders, and so do sub-folders whose name starts with a dot. Gives false when there was no
+// folder to enter (nothing was done).
 bool RemoveTree(const QString& folder);
 
 // Puts a shortcut to `target` into `linkFile`: a desktop entry (a launcher) here. Gives false

@@ -2,6 +2,7 @@
 
 #include "fileops.h"
 #include "paths.h"
+#include "safefs.h"
 #include "setupstrings.h"
 #include "textformat.h"
 
@@ -37,17 +38,6 @@ QString InFolder(const QString& folder, const QString& path) {
 QString Existing(const QString& path) {
   const QString found = ResolveExisting(path);
   return found.isEmpty() ? path : found;
-}
-
-// Where a file is written: an existing file of that name whatever its case, else the name in
-// its folder found whatever the folder's case.
-QString ForWrite(const QString& path) {
-  const QString found = ResolveExisting(path);
-  if (!found.isEmpty()) return found;
-  const qsizetype cut = path.lastIndexOf(PathSeparator());
-  if (cut <= 0) return path;
-  const QString folder = ResolveExisting(path.left(cut));
-  return folder.isEmpty() ? path : folder + path.mid(cut);
 }
 
 int ToDiskNumber(quint32 value) {
@@ -127,12 +117,21 @@ class Interpreter {
   }
   Step Fatal(int message, int caption = smError) { return Fatal(Ref(message), caption); }
 
+  // The entry a path of a command names. Below the install location and the current folder,
+  // what lies at the destination (a link to elsewhere) can never lead the command out.
+  Place Reached(const QString& path) const {
+    const QString full = InFolder(state_.currentFolder, path);
+    if (full.isEmpty()) return {};
+    return Reach(full, {state_.location, state_.currentFolder});
+  }
+
   Step ChangeFolder(QStringView argument) {
     const QString path = ExpandMacros(argument, state_, true);
     ui_.SetStatus(SetupString(smChangingFolder) + path);
-    const QString full = Existing(InFolder(state_.currentFolder, path));
-    if (path.size() > kMaxPath || !CanEnter(full)) return Fatal(smCannotEnterFolder);
-    state_.currentFolder = Clean(full);
+    if (path.size() > kMaxPath) return Fatal(smCannotEnterFolder);
+    const Place folder = Reached(path);
+    if (!CanEnterAt(folder)) return Fatal(smCannotEnterFolder);
+    state_.currentFolder = Clean(folder.Path());
     return Step::Next;
   }
 
@@ -140,9 +139,9 @@ class Interpreter {
     const QString path = ExpandMacros(argument, state_, false);
     ui_.SetStatus(SetupString(smCreatingFolder) + path);
     if (path.size() > kMaxPath) return Fatal(smCannotCreateFolder);
-    const QString full = InFolder(state_.currentFolder, path);
-    if (!full.isEmpty() && !CanEnter(Existing(full))) QDir().mkdir(full);
-    if (!CanEnter(Existing(full))) return Fatal(smCannotCreateFolder);
+    const Place folder = Reached(path);
+    if (folder.Kind() == EntryKind::Absent) MakeFolderAt(folder);
+    if (!CanEnterAt(folder)) return Fatal(smCannotCreateFolder);
     return Step::Next;
   }
 
@@ -150,20 +149,17 @@ class Interpreter {
     const QString path = ExpandMacros(argument, state_, false);
     ui_.SetStatus(SetupString(smDeletingFolder) + path);
     if (path.size() > kMaxPath) return Step::Next;
-    const QString full = Existing(InFolder(state_.currentFolder, path));
+    const Place folder = Reached(path);
     // Like the removal itself, the current folder ends up in the removed folder's parent.
-    if (RemoveTree(full)) state_.currentFolder = Clean(full + PathSeparator() + u".."_s);
+    if (RemoveTreeAt(folder))
+      state_.currentFolder = Clean(folder.Path() + PathSeparator() + u".."_s);
     return Step::Next;
   }
 
   Step DeleteFile(QStringView argument) {
     const QString name = NativeText(argument);
     ui_.SetStatus(SetupString(smDeletingFile) + name);
-    const QString found = ResolveExisting(InFolder(state_.currentFolder, name));
-    if (found.isEmpty()) return Step::Next;
-    const QFileInfo info(found);
-    if (info.isSymLink() || (info.isFile() && (info.permissions() & QFileDevice::WriteOwner)))
-      QFile::remove(found);
+    if (name.size() <= kMaxPath) DeleteFileAt(Reached(name));
     return Step::Next;
   }
 
@@ -180,15 +176,19 @@ class Interpreter {
     return {};
   }
 
-  int ExpandInto(const QString& source, const QString& destination, bool create) {
+  // Where E and S write: refused, never cut, when the name is longer than a path may be.
+  StagedFile Destination(const QString& destination) const {
+    const bool tooLong = InFolder(state_.currentFolder, destination).size() > kMaxPath;
+    return StagedFile(tooLong ? Place() : Reached(destination), false);
+  }
+
+  int ExpandInto(const QString& source, StagedFile& out) {
     if (source.size() > kMaxPath) return smCannotOpenSource;
-    const QString target = ForWrite(InFolder(state_.currentFolder, destination));
-    if (target.isEmpty()) return smCannotOpenDestination;
     if (state_.buffer.size() < static_cast<std::size_t>(kExpandBlock)) {
       state_.buffer.assign(static_cast<std::size_t>(kWorkingBufferSize), 0);
     }
-    return ExpandFile(source, target, create, state_.buffer,
-                      [this](int percent) { ui_.SetFileProgress(percent); });
+    return ::ExpandInto(source, out, state_.buffer,
+                        [this](int percent) { ui_.SetFileProgress(percent); });
   }
 
   Step Expand(QStringView argument) {
@@ -200,7 +200,9 @@ class Interpreter {
     ui_.SetStatus(SetupString(smInflating) + sourcePath + u" -> "_s + destination);
 
     const QString found = FindOnMedium(name);
-    const int code = ExpandInto(found.isEmpty() ? sourcePath : found, destination, true);
+    StagedFile out = Destination(destination);
+    int code = ExpandInto(found.isEmpty() ? sourcePath : found, out);
+    if (code == 0 && !out.Commit()) code = smIgnoredCommand;
     if (code == 0) return Step::Next;
     const int answer =
         ui_.ShowSetupMessage(kBoxAbortRetryIgnore, Ref(smError),
@@ -225,6 +227,9 @@ class Interpreter {
     const QString pattern = NativeText(argument.mid(bang + 1, arrow - bang - 1));
     const QString destination = NativeText(argument.mid(arrow + 1));
 
+    // The pieces make one new file, which takes the destination's place only when all of them
+    // are in: a missing or damaged piece leaves the destination as it was.
+    StagedFile out = Destination(destination);
     for (quint32 piece = 1; piece <= count && piece != 0; ++piece) {
       const QString name = pattern.left(pattern.size() - 3) +
                            u"%1"_s.arg(static_cast<qulonglong>(piece), 3, 10, QChar(u'0'));
@@ -237,9 +242,10 @@ class Interpreter {
       }
       const QString shown = found.isEmpty() ? state_.sourceFolder + PathSeparator() + name : found;
       ui_.SetStatus(SetupString(smCopying) + shown + u" -> "_s + destination);
-      const int code = ExpandInto(shown, destination, piece == 1);
+      const int code = ExpandInto(shown, out);
       if (code != 0) return Fatal(ExpansionFailureText(code));
     }
+    if (!out.Commit()) return Fatal(ExpansionFailureText(smIgnoredCommand));
     return Step::Next;
   }
 
@@ -266,7 +272,11 @@ class Interpreter {
     const qsizetype line = program.size() + arguments.size() + state_.sourceFolder.size() +
                            state_.location.size() + 13;
     if (program.isEmpty() || line > kMaxPath) return Step::Next;
-    const QString path = Existing(InFolder(state_.currentFolder, NativeText(program)));
+    // A link placed in the location in the program's stead starts nothing.
+    const Place place = Reached(NativeText(program));
+    if (!place.Reached() || (!place.Trusted() && place.Kind() == EntryKind::Link))
+      return Step::Next;
+    const QString path = Existing(place.Path());
     ProgramRunner& runner = state_.runner ? *state_.runner : ProcessRunner();
     runner.Run(path, {arguments, state_.sourceFolder, state_.location, mode}, state_.currentFolder,
                [this] { ui_.Repaint(); });

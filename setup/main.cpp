@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -40,6 +41,11 @@ int main(int argc, char** argv) {
       }
       return Usage();
     }
+#ifdef SIGPIPE
+    // A reader that goes away early (setup --unattended | head) must not end the install
+    // half-way: the lines are lost, the work goes on.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     QCoreApplication app(argc, argv);
     return RunUnattended(QDir::toNativeSeparators(QDir::currentPath()),
                          location ? QString::fromLocal8Bit(location) : QString(), stdout);

@@ -246,6 +246,9 @@ void SetupDlg::B_OKClick() {
   if (!initialised_ || running_) return;
   EnableButtons(false);
   switch (PrepareLocation(E_Location->text(), script_, state_, *this, env_.freeSpace)) {
+    case LocationResult::NoDrive:
+      E_Location->setText(HomeLocationFor(E_Location->text()));
+      [[fallthrough]];
     case LocationResult::AskAgain:
       EnableButtons(true);
       E_Location->setFocus();

@@ -47,6 +47,7 @@ const std::map<int, QString>& Table() {
        u"Installation Completed. There were errors, the program may not operate correctly.\n"
        u"Please contact support for assistance.(support@pellworth.example)"_s},
       {35, u"Unable To Write Destination File"_s},
+      {36, u"Destination Is Not A Regular File"_s},
   };
   return table;
 }

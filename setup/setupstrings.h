@@ -38,6 +38,7 @@ enum SetupMessage : int {
   smCopying = 33,
   smCompletedWithErrors = 34,
   smCannotWriteDestination = 35,
+  smNotARegularFile = 36,
 };
 
 // Entry `id`, or an empty text for a number the table does not hold.
@@ -47,6 +48,6 @@ QString SetupString(int id);
 // other text stays as it is.
 QString SetupText(const QString& textOrReference);
 
-// The text shown for a failure code of the expansion (27 to 30). A failed write is code 30,
+// The text shown for a failure code of the expansion (27 to 30, 36). A failed write is code 30,
 // whose table entry is a leftover, so it is told with a text of its own.
 QString ExpansionFailureText(int code);

@@ -5,8 +5,12 @@
 
 class QLocalServer;
 
+// True when the process at the other end of the local socket runs as this user.
+bool SameUserAtOtherEnd(qintptr socket);
+
 // One setup at a time: the first start listens under the window class's name; a later start
-// finds it there, asks it to come to the front and ends.
+// finds it there, asks it to come to the front and ends. Only a start of the same user is obeyed,
+// and the name lies in a folder no other user can reach.
 class SingleInstance : public QObject {
   Q_OBJECT
  public:
@@ -17,7 +21,8 @@ class SingleInstance : public QObject {
   // has been asked to come to the front.
   bool Claim();
 
-  // The window class's name, per user so that users of one machine do not meet.
+  // The window class's name in the user's runtime folder (else in a folder of the user's own in
+  // the temporary folder); empty when there is no such folder, and then every start runs.
   static QString DefaultName();
 
  signals:

@@ -3,6 +3,7 @@
 #include "fileops.h"
 #include "paths.h"
 #include "setupstrings.h"
+#include "winepaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,16 +49,52 @@ QString WithoutTrailingSeparator(const QString& path) {
   return path;
 }
 
+namespace {
+
+bool HasDriveLetter(const QString& path) {
+  return path.size() >= 2 && path[1] == u':' && path[0].isLetter() && path[0].unicode() < 128;
+}
+
+LocationResult Refuse(InstallerUi& ui, int message) {
+  ui.ShowSetupMessage(0, u"@2"_s, u"@"_s + QString::number(message));
+  ui.EndSetup();
+  return LocationResult::Ended;
+}
+
+}  // namespace
+
+QString HomeLocationFor(const QString& windowsPath) {
+  const QStringList names = QString(windowsPath.mid(HasDriveLetter(windowsPath) ? 2 : 0))
+                                .replace(u'\\', u'/')
+                                .split(u'/', Qt::SkipEmptyParts);
+  const QString home = QDir::toNativeSeparators(QDir::homePath());
+  return names.isEmpty() ? home : home + PathSeparator() + names.last();
+}
+
 LocationResult PrepareLocation(const QString& typed, const InstallScript& script, RunState& state,
                                InstallerUi& ui,
                                const std::function<std::int64_t(const QString&)>& freeSpace) {
   state.sourceFolder = WithoutTrailingSeparator(state.sourceFolder);
-  QString location = NativeText(WithoutTrailingSeparator(typed.left(kMaxPath)));
+  QString location = WithoutTrailingSeparator(typed);
+#ifndef _WIN32
+  // A drive letter means a drive of the Wine prefix here; without one there is no such place.
+  if (HasDriveLetter(location)) {
+    const QString mapped = MapWindowsPath(location);
+    if (mapped == location) {
+      ui.ShowSetupMessage(0, u"@2"_s, u"@13"_s);
+      return LocationResult::NoDrive;
+    }
+    location = mapped;
+  }
+#endif
+  location = NativeText(location);
   // A relative location is taken from the folder setup started in, once, so that every later
   // use of it means the same folder whatever the current folder is then.
   if (!location.isEmpty() && QDir::isRelativePath(location)) {
     location = state.sourceFolder + PathSeparator() + location;
   }
+  // Longer than any path may be: refused, never cut (a cut one would be another folder).
+  if (location.size() > kMaxPath) return Refuse(ui, smCannotEnterFolder);
   state.location = location;
 
   const bool found = !location.isEmpty() && MarkerFound(location, NativeText(script.markerFile));
@@ -68,18 +105,11 @@ LocationResult PrepareLocation(const QString& typed, const InstallScript& script
 
   if (!location.isEmpty()) QDir().mkdir(location);
   const QString entered = ResolveExisting(location);
-  if (!CanEnter(entered)) {
-    ui.ShowSetupMessage(0, u"@2"_s, u"@14"_s);
-    ui.EndSetup();
-    return LocationResult::Ended;
-  }
+  if (!CanEnter(entered)) return Refuse(ui, smCannotEnterFolder);
   state.currentFolder = QDir::toNativeSeparators(QDir::cleanPath(entered));
 
   const std::int64_t free = freeSpace ? freeSpace(state.currentFolder) : FreeSpace(entered);
-  if (free >= 0 && static_cast<std::uint64_t>(free) < script.requiredSpace) {
-    ui.ShowSetupMessage(0, u"@2"_s, u"@16"_s);
-    ui.EndSetup();
-    return LocationResult::Ended;
-  }
+  if (free >= 0 && static_cast<std::uint64_t>(free) < script.requiredSpace)
+    return Refuse(ui, smNoSpace);
   return LocationResult::Run;
 }

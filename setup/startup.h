@@ -24,6 +24,7 @@ int LoadScript(const QString& sourceFolder, std::vector<char>& buffer, InstallSc
 enum class LocationResult {
   Run,       // the location is entered and has room: run the script
   AskAgain,  // the user does not want to update what is there: ask for another location
+  NoDrive,   // a drive letter this system has no drive for: message 13 was shown; ask again
   Ended,     // a failure was shown and setup is ending
 };
 
@@ -32,6 +33,10 @@ enum class LocationResult {
 LocationResult PrepareLocation(const QString& typed, const InstallScript& script, RunState& state,
                                InstallerUi& ui,
                                const std::function<std::int64_t(const QString&)>& freeSpace);
+
+// A location under the user's home folder in place of a Windows path ("C:\\Saltmarch98") that
+// this system has no drive for: the home folder and the path's last name.
+QString HomeLocationFor(const QString& windowsPath);
 
 // One trailing separator (either kind) removed.
 QString WithoutTrailingSeparator(const QString& path);

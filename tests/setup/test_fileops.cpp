@@ -1,5 +1,6 @@
 #include "fileops.h"
 #include "registry.h"
+#include "safefs.h"
 #include "sampledir.h"
 #include "setuptestsupport.h"
 
@@ -10,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -67,8 +71,9 @@ TEST_F(Expand, ReportsEachKindOfFailure) {
   // Writing a file over itself would destroy it while it is read.
   EXPECT_EQ(Run(Path(u"src"_s), Path(u"src"_s)), 28);
   EXPECT_EQ(ReadAll(Path(u"src"_s)).size(), MsCompressed(TestBytes(70000, 10)).size());
+  // A device is no file to replace; it is refused before a byte is written.
   if (QFileInfo::exists(u"/dev/full"_s)) {
-    EXPECT_EQ(Run(Path(u"src"_s), u"/dev/full"_s), 30);
+    EXPECT_EQ(Run(Path(u"src"_s), u"/dev/full"_s), 36);
   }
 
   WriteAll(Path(u"cut"_s), ReadAll(Path(u"src"_s)).chopped(500));
@@ -76,6 +81,75 @@ TEST_F(Expand, ReportsEachKindOfFailure) {
   // A header cut short after the signature.
   WriteAll(Path(u"header"_s), ReadAll(Path(u"src"_s)).left(11));
   EXPECT_EQ(Run(Path(u"header"_s), Path(u"out"_s)), 27);
+}
+
+// The folder holds nothing but the named files: no temporary file is left behind.
+QStringList Entries(const QString& folder) {
+  return QDir(folder).entryList(
+      QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+TEST_F(Expand, AFailureLeavesTheOldFileAsItWas) {
+  const QByteArray good = TestBytes(90000, 13);
+  const QByteArray packed = MsCompressed(TestBytes(100000, 14));
+  QDir().mkpath(Path(u"dest"_s));
+  const QString target = Path(u"dest/file.bin"_s);
+  WriteAll(target, good);
+  QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+  WriteAll(Path(u"cut"_s), packed.chopped(700));
+  WriteAll(Path(u"whole"_s), packed);
+
+  EXPECT_EQ(Run(Path(u"cut"_s), target), 29);
+  EXPECT_EQ(ReadAll(target), good);
+  FailNextStagedWriteForTesting(40000, ENOSPC);
+  EXPECT_EQ(Run(Path(u"whole"_s), target), 30);
+  EXPECT_EQ(ReadAll(target), good);
+  FailNextStagedWriteForTesting(95000, ENOSPC);
+  EXPECT_EQ(Run(Path(u"whole"_s), target, false), 30);
+  EXPECT_EQ(ReadAll(target), good);
+  EXPECT_EQ(Entries(Path(u"dest"_s)), QStringList{u"file.bin"_s});
+
+  // Once complete, the new content takes the old one's place with its permissions.
+  EXPECT_EQ(Run(Path(u"whole"_s), target, false), 0);
+  EXPECT_EQ(ReadAll(target), good + TestBytes(100000, 14));
+  EXPECT_EQ(QFileInfo(target).permissions() & 0x7077,
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+  EXPECT_EQ(Entries(Path(u"dest"_s)), QStringList{u"file.bin"_s});
+}
+
+TEST_F(Expand, NeverWritesThroughWhatLiesAtTheDestination) {
+  const QString outside = Path(u"outside.txt"_s);
+  WriteAll(outside, "outside");
+  const QByteArray content = TestBytes(3000, 19);
+  const QByteArray packed = MsCompressed(content);
+  WriteAll(Path(u"F.TX_"_s), packed);
+  QDir().mkpath(Path(u"loc"_s));
+  ASSERT_TRUE(QFile::link(outside, Path(u"loc/flink"_s)));
+  ASSERT_TRUE(QFile::link(Path(u"nowhere.txt"_s), Path(u"loc/dangling"_s)));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(Path(u"loc/fifo"_s)).constData(), 0600), 0);
+
+  for (const QString name : {u"flink"_s, u"FLINK"_s, u"dangling"_s, u"fifo"_s}) {
+    EXPECT_EQ(Run(Path(u"F.TX_"_s), Path(u"loc/"_s + name)), 36) << name.toStdString();
+    EXPECT_EQ(Run(Path(u"F.TX_"_s), Path(u"loc/"_s + name), false), 36) << name.toStdString();
+  }
+  EXPECT_EQ(ReadAll(outside), QByteArray("outside"));
+  EXPECT_FALSE(QFileInfo::exists(Path(u"nowhere.txt"_s)));
+  EXPECT_EQ(Entries(Path(u"loc"_s)), (QStringList{u"dangling"_s, u"fifo"_s, u"flink"_s}));
+
+  // A hard link of the source at the destination is the source itself, whatever its name.
+  ASSERT_TRUE(QFile::copy(Path(u"F.TX_"_s), Path(u"medium/F.TX_"_s)));
+  ASSERT_EQ(::link(QFile::encodeName(Path(u"medium/F.TX_"_s)).constData(),
+                   QFile::encodeName(Path(u"loc/hard"_s)).constData()),
+            0);
+  EXPECT_EQ(Run(Path(u"medium/F.TX_"_s), Path(u"loc/hard"_s)), 28);
+  EXPECT_EQ(ReadAll(Path(u"medium/F.TX_"_s)), packed);
+  // A hard link of a file elsewhere is replaced by the new file; the other name keeps its bytes.
+  ASSERT_EQ(::link(QFile::encodeName(outside).constData(),
+                   QFile::encodeName(Path(u"loc/other"_s)).constData()),
+            0);
+  EXPECT_EQ(Run(Path(u"F.TX_"_s), Path(u"loc/other"_s)), 0);
+  EXPECT_EQ(ReadAll(Path(u"loc/other"_s)), content);
+  EXPECT_EQ(ReadAll(outside), QByteArray("outside"));
 }
 
 TEST_F(Expand, ProgramsMayRunOnceExpanded) {
@@ -141,6 +215,9 @@ TEST(FileOps, LauncherQuotesWhatTheDesktopWouldReadOtherwise) {
   EXPECT_TRUE(entry.contains(u"\nPath=/opt/w\\\\x\n"_s));
   EXPECT_TRUE(QFileInfo(link).isExecutable());
   EXPECT_FALSE(CreateDesktopLink(sandbox.Path(u"no/dir/x.desktop"_s), u"t"_s, u"w"_s, u"P"_s));
+  // A pipe in the launcher's place is left alone (writing into it would wait for ever).
+  ASSERT_EQ(::mkfifo(QFile::encodeName(sandbox.Path(u"p.desktop"_s)).constData(), 0600), 0);
+  EXPECT_FALSE(CreateDesktopLink(sandbox.Path(u"p.desktop"_s), u"t"_s, u"w"_s, u"P"_s));
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -178,6 +180,90 @@ TEST_F(Interp, AbortStopsTheRun) {
   EXPECT_EQ(ui.ended, 1);
 }
 
+TEST_F(Interp, WhatLiesInTheLocationNeverLeadsOutOfIt) {
+  const QString outside = sandbox.Path(u"outside"_s);
+  QDir().mkpath(outside + u"/subdir"_s);
+  WriteAll(outside + u"/target.txt"_s, "target");
+  WriteAll(outside + u"/victim.txt"_s, "victim");
+  const QByteArray packed = MsCompressed("installed");
+  sandbox.WriteMedium(u"F.TX_"_s, packed);
+  sandbox.WriteMedium(u"F.001"_s, packed);
+  ASSERT_TRUE(QFile::link(outside + u"/target.txt"_s, At(u"flink"_s)));
+  ASSERT_TRUE(QFile::link(outside + u"/new.txt"_s, At(u"dangling"_s)));
+  ASSERT_TRUE(QFile::link(outside, At(u"linkdir"_s)));
+  ASSERT_TRUE(QFile::link(sandbox.Medium() + u"/F.TX_"_s, At(u"mlink"_s)));
+  ASSERT_EQ(::link(QFile::encodeName(sandbox.Medium() + u"/F.TX_"_s).constData(),
+                   QFile::encodeName(At(u"hard"_s)).constData()),
+            0);
+  for (int i = 0; i < 5; ++i) ui.Answer(idIgnore);
+  const QStringList commands{u"E:F.TX_>flink"_s,         u"E:F.TX_>FLINK"_s,
+                             u"E:F.TX_>dangling"_s,      u"E:F.TX_>linkdir\\target.txt"_s,
+                             u"E:F.TX_>hard"_s,          u"D:linkdir\\victim.txt"_s,
+                             u"R:@I\\linkdir\\subdir"_s, u"D:mlink"_s,
+                             u"S:1!F.EX_>flink"_s};
+  EXPECT_EQ(Run(commands), RunOutcome::Stopped);
+  const QString source = u" ("_s + sandbox.Medium() + u"/F.TX_)"_s;
+  EXPECT_EQ(ui.Texts(), (QStringList{u"Destination Is Not A Regular File"_s + source,
+                                     u"Destination Is Not A Regular File"_s + source,
+                                     u"Destination Is Not A Regular File"_s + source,
+                                     u"Unable To Open Destination File"_s + source,
+                                     u"Unable To Open Destination File"_s + source,
+                                     u"Destination Is Not A Regular File"_s}))
+      << ui.Texts().join(u'|').toStdString();
+  EXPECT_EQ(ReadAll(outside + u"/target.txt"_s), QByteArray("target"));
+  EXPECT_EQ(ReadAll(outside + u"/victim.txt"_s), QByteArray("victim"));
+  EXPECT_TRUE(QFileInfo(outside + u"/subdir"_s).isDir());
+  EXPECT_FALSE(QFileInfo::exists(outside + u"/new.txt"_s));
+  EXPECT_EQ(ReadAll(sandbox.Medium() + u"/F.TX_"_s), packed);
+  // D on a link removes the link alone.
+  EXPECT_FALSE(QFileInfo(At(u"mlink"_s)).isSymLink());
+  EXPECT_EQ(QDir(sandbox.Location())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+            (QStringList{u"dangling"_s, u"flink"_s, u"hard"_s, u"linkdir"_s}));
+
+  // Nor can the current folder be moved through a link.
+  ui.boxes.clear();
+  EXPECT_EQ(Run({u"C:@I\\linkdir"_s, u"E:F.TX_>target.txt"_s}), RunOutcome::Stopped);
+  EXPECT_EQ(ui.Texts(), QStringList{u"Unable To Change Into Directory\nInstallation Aborted"_s});
+  EXPECT_EQ(ReadAll(outside + u"/target.txt"_s), QByteArray("target"));
+  ui.boxes.clear();
+  EXPECT_EQ(Run({u"M:@I\\linkdir"_s}), RunOutcome::Stopped);
+  EXPECT_EQ(ui.Texts(), QStringList{u"Unable To Create Directory\nInstallation Aborted"_s});
+
+  // Paths the script writes with "." and ".." still lead where they say.
+  QDir().mkpath(At(u"a/b"_s));
+  ui.boxes.clear();
+  EXPECT_EQ(Run({u"C:@I\\a\\b\\..\\."_s, u"M:.\\c"_s, u"C:..\\a\\..\\"_s}), RunOutcome::Completed);
+  EXPECT_TRUE(Exists(u"a/c"_s));
+  EXPECT_EQ(state.currentFolder, sandbox.Location());
+}
+
+TEST_F(Interp, AFailedUpdateKeepsTheInstalledFile) {
+  const QByteArray installed = TestBytes(70000, 15);
+  WriteAll(At(u"prog.exe"_s), installed);
+  sandbox.WriteMedium(u"PROG.EX_"_s, MsCompressed(TestBytes(80000, 16)).chopped(900));
+  sandbox.WriteMedium(u"PROG.001"_s, MsCompressed(TestBytes(40000, 17)));
+  sandbox.WriteMedium(u"PROG.002"_s, MsCompressed(TestBytes(40000, 18)).left(2000));
+  ui.Answer(idIgnore);
+  EXPECT_EQ(Run({u"E:PROG.EX_>prog.exe"_s, u"S:2!PROG.EX_>PROG.EXE"_s}), RunOutcome::Stopped);
+  EXPECT_EQ(ui.Texts().at(1), u"Unable To Decompress LZ Compressed File"_s)
+      << ui.Texts().join(u'|').toStdString();
+  EXPECT_EQ(ReadAll(At(u"prog.exe"_s)), installed);
+  EXPECT_EQ(QDir(sandbox.Location()).entryList(QDir::Files | QDir::Hidden),
+            QStringList{u"prog.exe"_s});
+
+  // A destination whose path is longer than any path is refused, not cut.
+  state.location = sandbox.Location() + u'/' + QString(200, u'c') + u'/' + QString(200, u'c');
+  state.currentFolder = state.location;
+  ASSERT_TRUE(QDir().mkpath(state.location));
+  ui.boxes.clear();
+  ui.Answer(idIgnore);
+  EXPECT_EQ(Run({u"E:PROG.001>"_s + QString(100, u'n')}), RunOutcome::CompletedWithErrors);
+  EXPECT_EQ(ui.Texts().at(0),
+            u"Unable To Open Destination File ("_s + sandbox.Medium() + u"/PROG.001)"_s);
+  EXPECT_TRUE(QDir(state.location).isEmpty());
+}
+
 class Pieces : public Interp {
  protected:
   void SetUp() override {
@@ -296,6 +382,13 @@ TEST_F(Interp, ProgramsThatDoNotStartAreNotReported) {
   EXPECT_EQ(runner.arguments[0],
             (QStringList{QString(), sandbox.Medium(), sandbox.Location(), u"O"_s}));
   EXPECT_EQ(runner.folders[0], sandbox.Location());
+
+  // Nor does a program that a link in the location stands in for.
+  QDir().mkpath(sandbox.Path(u"outside"_s));
+  ASSERT_TRUE(QFile::link(sandbox.Path(u"outside/tool"_s), At(u"linked"_s)));
+  ASSERT_TRUE(QFile::link(sandbox.Path(u"outside"_s), At(u"dir"_s)));
+  EXPECT_EQ(Run({u"X:linked"_s, u"X:dir\\tool"_s}), RunOutcome::Completed);
+  EXPECT_EQ(runner.programs.size(), 1);
 }
 
 TEST_F(Interp, RemovesATreeButNeverFollowsALinkOutOfIt) {

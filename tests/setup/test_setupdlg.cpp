@@ -4,6 +4,8 @@
 #include "singleinstance.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,9 +13,12 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
@@ -205,6 +210,36 @@ TEST_F(Window, LocationMustBeEnterableAndHaveRoom) {
   EXPECT_EQ(boxes.Texts(), QStringList{u"Installation Completed Successfully"_s});
 }
 
+TEST_F(Window, ADriveLetterTakesTheWinePrefixsDriveOrAPlaceInTheHomeFolder) {
+  sandbox.WriteScript(ScriptText({u"M:@I\\x"_s}));
+  const QByteArray saved = qgetenv("WINEPREFIX");
+  const QString prefix = sandbox.Path(u"prefix"_s);
+  qputenv("WINEPREFIX", QFile::encodeName(prefix));
+  auto window = Open();
+  auto* edit = Control<QLineEdit>(*window, SetupDlg::kLocation);
+  edit->setText(u"D:\\Games\\Dune Tools\\"_s);
+  ClickOk(*window);
+  EXPECT_EQ(boxes.Texts(), QStringList{u"Unable To Create Directory\nInstallation Aborted"_s});
+  EXPECT_EQ(boxes.boxes.at(0).caption, u"Error"_s);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(Control<QPushButton>(*window, SetupDlg::kOk)->isEnabled());
+  EXPECT_EQ(edit->text(), QDir::homePath() + u"/Dune Tools"_s);
+  EXPECT_FALSE(QFileInfo::exists(sandbox.Medium() + u"/D:"_s));
+
+  // Inside a Wine prefix, its drive C: is the place.
+  QDir().mkpath(prefix + u"/drive_c"_s);
+  QDir().mkpath(prefix + u"/dosdevices"_s);
+  ASSERT_TRUE(QFile::link(u"../drive_c"_s, prefix + u"/dosdevices/c:"_s));
+  boxes.boxes.clear();
+  edit->setText(u"C:\\Games"_s);
+  ClickOk(*window);
+  EXPECT_EQ(boxes.Texts(), QStringList{u"Installation Completed Successfully"_s});
+  EXPECT_EQ(window->State().location, prefix + u"/drive_c/Games"_s);
+  EXPECT_TRUE(QFileInfo(prefix + u"/drive_c/Games/x"_s).isDir());
+  qputenv("WINEPREFIX", saved);
+  if (saved.isEmpty()) qunsetenv("WINEPREFIX");
+}
+
 TEST_F(Window, GivingUpAtTheDiskPromptEndsSetup) {
   sandbox.WriteScript(ScriptText({u"I:2"_s, u"M:@I\\after"_s}));
   auto window = Open();
@@ -255,6 +290,71 @@ TEST_F(Window, ComesBackToTheFrontRestored) {
   EXPECT_FALSE(second.Claim());
   EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isMinimized(); }, 5000));
   EXPECT_TRUE(window->isVisible());
+}
+
+// The buttons of the box that is up, left to right, as the user reads them.
+QStringList ButtonsShown(QWidget* box) {
+  QList<QPushButton*> shown;
+  for (QPushButton* button : box->findChildren<QPushButton*>()) {
+    if (button->isVisibleTo(box)) shown << button;
+  }
+  std::sort(shown.begin(), shown.end(), [box](QPushButton* a, QPushButton* b) {
+    return a->mapTo(box, QPoint()).x() < b->mapTo(box, QPoint()).x();
+  });
+  QStringList texts;
+  for (QPushButton* button : shown) texts << button->text().remove(u'&');
+  return texts;
+}
+
+// Shows a real box and does `act` on it once it is up; gives the answer.
+int ShowAndDo(unsigned style, const std::function<void(QWidget*)>& act) {
+  QTimer::singleShot(0, [act] {
+    QWidget* box = QApplication::activeModalWidget();
+    ASSERT_TRUE(box);
+    act(box);
+  });
+  return QtSetupMessageBox().Show(nullptr, style, u"Error"_s, u"Failed (x)"_s);
+}
+
+TEST(SetupBox, ButtonsStandInTheirOrderAndAnswerAsTheyShould) {
+  QStringList shown;
+  QString title;
+  EXPECT_EQ(ShowAndDo(kBoxAbortRetryIgnore,
+                      [&](QWidget* box) {
+                        shown = ButtonsShown(box);
+                        title = box->windowTitle();
+                        // Neither the close box nor Escape answers a box without a way out.
+                        box->close();
+                        QTest::keyClick(box, Qt::Key_Escape);
+                        ASSERT_TRUE(box->isVisible());
+                        box->findChild<QPushButton*>(u"Ignore"_s)->click();
+                      }),
+            idIgnore);
+  EXPECT_EQ(shown, (QStringList{u"Abort"_s, u"Retry"_s, u"Ignore"_s}));
+  EXPECT_EQ(title, u"Error"_s);
+  EXPECT_EQ(
+      ShowAndDo(kBoxAbortRetryIgnore, [](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); }),
+      idAbort);
+  EXPECT_EQ(ShowAndDo(kBoxAbortRetryIgnore,
+                      [](QWidget* box) { box->findChild<QPushButton*>(u"Retry"_s)->click(); }),
+            idRetry);
+  EXPECT_EQ(ShowAndDo(kBoxYesNo | kIconQuestion,
+                      [&](QWidget* box) {
+                        shown = ButtonsShown(box);
+                        box->close();
+                        ASSERT_TRUE(box->isVisible());
+                        box->findChild<QPushButton*>(u"No"_s)->click();
+                      }),
+            idNo);
+  EXPECT_EQ(shown, (QStringList{u"Yes"_s, u"No"_s}));
+  EXPECT_EQ(ShowAndDo(kBoxOkCancel | kIconExclamation,
+                      [&](QWidget* box) {
+                        shown = ButtonsShown(box);
+                        QTest::keyClick(box, Qt::Key_Escape);
+                      }),
+            idCancel);
+  EXPECT_EQ(shown, (QStringList{u"OK"_s, u"Cancel"_s}));
+  EXPECT_EQ(ShowAndDo(0, [](QWidget* box) { box->close(); }), idOk);
 }
 
 }  // namespace

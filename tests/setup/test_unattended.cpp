@@ -11,6 +11,16 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstring>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -87,6 +97,56 @@ TEST(Unattended, EveryFailureGivesANonZeroStatus) {
   EXPECT_EQ(RunSetup(sandbox.Medium(), {u"--unattended"_s, u"--bogus"_s}).exitCode, 2);
 }
 
+TEST(Unattended, RefusesWhatItCannotDoWhole) {
+  SetupSandbox sandbox;
+  sandbox.WriteMedium(u"F.TX_"_s, MsCompressed("content"));
+  sandbox.WriteScript(ScriptText({u"E:F.TX_>pipe"_s, u"M:@I\\after"_s}));
+  QDir().mkpath(sandbox.Location());
+  ASSERT_EQ(::mkfifo(QFile::encodeName(sandbox.Location() + u"/pipe"_s).constData(), 0600), 0);
+  // A pipe at the destination would block the install for ever.
+  Result result =
+      RunSetup(sandbox.Medium(), {u"--unattended"_s, u"--location"_s, sandbox.Location()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(result.output.contains(u"Error: Destination Is Not A Regular File ("_s))
+      << result.output.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(sandbox.Location() + u"/after"_s));
+
+  // A location longer than any path is refused, never cut into another folder.
+  const QString longLocation = sandbox.Path(u"long/"_s) + QString(250, u'a') + u'/' +
+                               QString(250, u'b') + u'/' + QString(60, u'c');
+  result = RunSetup(sandbox.Medium(), {u"--unattended"_s, u"--location"_s, longLocation});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(result.output.contains(u"Error: Unable To Change Into Directory\n"_s));
+  EXPECT_FALSE(QFileInfo::exists(sandbox.Path(u"long"_s)));
+}
+
+TEST(Unattended, AReaderThatGoesAwayDoesNotStopTheInstall) {
+  SetupSandbox sandbox;
+  QStringList commands;
+  for (int i = 0; i < 20; ++i) commands << u"M:@I\\d"_s + QString::number(i);
+  sandbox.WriteScript(ScriptText(commands));
+  // Standard output is a pipe whose reader has gone before setup writes its first line.
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  ::close(ends[0]);
+  const QByteArray folder = QFile::encodeName(sandbox.Medium());
+  const QByteArray location = QFile::encodeName(sandbox.Location());
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(ends[1], 1);
+    ::signal(SIGPIPE, SIG_DFL);
+    if (::chdir(folder.constData()) == 0)
+      ::execl(SETUP_EXE, SETUP_EXE, "--unattended", "--location", location.constData(), nullptr);
+    ::_exit(127);
+  }
+  ::close(ends[1]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(QFileInfo(sandbox.Location() + u"/d19"_s).isDir());
+}
+
 TEST(SecondStart, BringsTheFirstToTheFrontAndEnds) {
   SingleInstance first;
   if (!first.Claim()) GTEST_SKIP() << "a setup of this user is running";
@@ -104,3 +164,110 @@ TEST(SecondStart, BringsTheFirstToTheFrontAndEnds) {
 }
 
 }  // namespace
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+
+// Runs `work` in a child process as another user; gives its exit status.
+template <class Work>
+pid_t AsAnotherUser(Work work) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(99);
+    ::_exit(work());
+  }
+  return child;
+}
+
+int ExitStatus(pid_t child) {
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+sockaddr_un Address(const QString& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path - 1);
+  return address;
+}
+
+}  // namespace
+
+TEST(SecondStart, TheSocketLiesInAFolderOfTheUsersOwn) {
+  SetupSandbox sandbox;
+  const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+  const QString runtime = sandbox.Path(u"runtime"_s);
+  QDir().mkpath(runtime);
+  QFile::setPermissions(runtime,
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+  EXPECT_EQ(SingleInstance::DefaultName(), runtime + u"/QRBSetup"_s);
+
+  // A runtime folder others may enter is not used.
+  QFile::setPermissions(runtime, QFile::permissions(runtime) | QFileDevice::ExeOther);
+  const QString fallback = QDir::tempPath() + u"/QRBSetup-"_s + QString::number(::getuid());
+  EXPECT_EQ(SingleInstance::DefaultName(), fallback + u"/QRBSetup"_s);
+  struct stat st {};
+  ASSERT_EQ(::lstat(QFile::encodeName(fallback).constData(), &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  EXPECT_EQ(st.st_mode & 077, 0u);
+  EXPECT_EQ(st.st_uid, ::getuid());
+  qputenv("XDG_RUNTIME_DIR", saved);
+  if (saved.isEmpty()) qunsetenv("XDG_RUNTIME_DIR");
+}
+
+TEST(SecondStart, OnlyAStartOfTheSameUserIsObeyed) {
+  if (::getuid() != 0) GTEST_SKIP() << "needs to run processes as another user";
+  SetupSandbox sandbox;
+  const QString open = sandbox.Path(u"open"_s);
+  QDir().mkpath(open);
+  ::chmod(QFile::encodeName(open).constData(), 0777);
+  ::chmod(QFile::encodeName(sandbox.Root()).constData(), 0755);
+  const QString name = open + u"/QRBSetup"_s;
+
+  // Someone else listening under the name first does not silence this start.
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t listener = AsAnotherUser([&] {
+    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const sockaddr_un address = Address(name);
+    if (::bind(server, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(server, 1) != 0)
+      return 98;
+    char c = 'r';
+    if (::write(ready[1], &c, 1) != 1) return 97;
+    pollfd wait{server, POLLIN, 0};
+    if (::poll(&wait, 1, 5000) != 1) return 2;
+    const int peer = ::accept(server, nullptr, nullptr);
+    pollfd data{peer, POLLIN, 0};
+    char got[16] = {};
+    // What this start says to a stranger: nothing.
+    return ::poll(&data, 1, 1000) == 1 && ::read(peer, got, sizeof got) > 0 ? 1 : 0;
+  });
+  char c = 0;
+  ASSERT_EQ(::read(ready[0], &c, 1), 1);
+  SingleInstance first(name);
+  EXPECT_TRUE(first.Claim());
+  EXPECT_EQ(ExitStatus(listener), 0);
+
+  // And a stranger that reaches this start's socket is not obeyed.
+  QSignalSpy activated(&first, &SingleInstance::Activate);
+  ::chmod(QFile::encodeName(name).constData(), 0777);
+  const pid_t stranger = AsAnotherUser([&] {
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const sockaddr_un address = Address(name);
+    if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+      return 98;
+    return ::write(socket, "front\n", 6) == 6 ? 0 : 97;
+  });
+  int status = -1;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ::waitpid(stranger, &status, WNOHANG) != 0; }, 5000));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the stranger could not connect";
+  QTest::qWait(300);
+  EXPECT_EQ(activated.count(), 0);
+  SingleInstance second(name);
+  EXPECT_FALSE(second.Claim());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return activated.count() > 0; }, 5000));
+}
