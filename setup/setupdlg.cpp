@@ -1,6 +1,8 @@
 #include "setupdlg.h"
 
+#include "appicon.h"
 #include "fileops.h"
+#include "fontfit.h"
 #include "setupbox.h"
 #include "setupstrings.h"
 #include "startup.h"
@@ -133,6 +135,7 @@ SetupDlg::SetupDlg(SetupEnvironment environment) : env_(std::move(environment)) 
 SetupDlg::~SetupDlg() = default;
 
 void SetupDlg::BuildFromTemplate() {
+  setWindowIcon(AppIcon());
   const DialogUnits units(font());
   setFixedSize(units.X(kTemplateWidth), units.Y(kTemplateHeight));
   for (const TemplateControl& c : kSetupDlg) {
@@ -154,6 +157,8 @@ void SetupDlg::BuildFromTemplate() {
         label->setTextFormat(Qt::PlainText);
         label->setAlignment((c.kind == Kind::CentredText ? Qt::AlignHCenter : Qt::AlignLeft) |
                             Qt::AlignTop);
+        // The designed width stays; a text too long for it in this font gets a smaller one.
+        FitFontToWidth(label, text, units.Rect(c).width());
         control = label;
         break;
       }
