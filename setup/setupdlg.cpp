@@ -1,6 +1,5 @@
 #include "setupdlg.h"
 
-#include "appicon.h"
 #include "fileops.h"
 #include "fontfit.h"
 #include "setupbox.h"
@@ -135,7 +134,6 @@ SetupDlg::SetupDlg(SetupEnvironment environment) : env_(std::move(environment)) 
 SetupDlg::~SetupDlg() = default;
 
 void SetupDlg::BuildFromTemplate() {
-  setWindowIcon(AppIcon());
   const DialogUnits units(font());
   setFixedSize(units.X(kTemplateWidth), units.Y(kTemplateHeight));
   for (const TemplateControl& c : kSetupDlg) {
