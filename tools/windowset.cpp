@@ -138,5 +138,6 @@ QString VisitDemoWindows(const WindowVisitor& visit) {
     problem = VisitInstaller(visit, work.path());
   }
   SetRegAccessor(nullptr);
+  SetProgramFolderForTesting(QString());
   return problem;
 }

@@ -2,7 +2,6 @@
 // control, no two visible controls overlap, and a grid shows all of its cells.
 
 #include "appicon.h"
-#include "paths.h"
 #include "windowset.h"
 
 #include <QAbstractButton>
@@ -151,7 +150,6 @@ TEST(WindowLayout, EveryWindowShowsAllItHoldsUnderTheProgramsIcon) {
     CheckChildren(window, found);
     for (const QString& problem : found) problems << name + QStringLiteral(": ") + problem;
   });
-  SetProgramFolderForTesting(QString());
   EXPECT_TRUE(installer.isEmpty()) << installer.toStdString();
   EXPECT_GE(windows, 15);
   EXPECT_TRUE(problems.isEmpty()) << problems.join(QChar(u'\n')).toStdString();
