@@ -5,6 +5,7 @@
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -45,6 +46,16 @@ FolderBrowser::FolderBrowser(const BrowseRequest& request, QWidget* parent)
 
   connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           &FolderBrowser::SelectionChanged);
+  // The model reads and sorts folders in the background: as the folders above the selected
+  // one fill in, its row moves down, so the tree follows it once each change has settled.
+  followTimer_ = new QTimer(this);
+  followTimer_->setSingleShot(true);
+  followTimer_->setInterval(0);
+  connect(followTimer_, &QTimer::timeout, this, &FolderBrowser::ScrollToSelected);
+  const auto follow = [this] { followTimer_->start(); };
+  connect(model_, &QFileSystemModel::directoryLoaded, this, follow);
+  connect(model_, &QFileSystemModel::rowsInserted, this, follow);
+  connect(model_, &QFileSystemModel::layoutChanged, this, follow);
 
   if (request_.callback) request_.callback(*this, BrowseEvent::Initialized, QString());
 }
@@ -52,8 +63,22 @@ FolderBrowser::FolderBrowser(const BrowseRequest& request, QWidget* parent)
 void FolderBrowser::SelectFolder(const QString& folder) {
   const QModelIndex index = model_->index(folder);
   if (!index.isValid()) return;
+  selected_ = model_->filePath(index);
   tree_->setCurrentIndex(index);
-  tree_->scrollTo(index);
+  ScrollToSelected();
+}
+
+void FolderBrowser::ScrollToSelected() {
+  const QModelIndex index = model_->index(selected_);
+  // Only while the folder chosen for the user is still the current one.
+  if (index.isValid() && index == tree_->currentIndex()) {
+    tree_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+  }
+}
+
+void FolderBrowser::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  followTimer_->start();  // the tree has its size only now
 }
 
 void FolderBrowser::SetStatusText(const QString& text) {

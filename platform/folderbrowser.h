@@ -7,6 +7,7 @@
 class QFileSystemModel;
 class QLabel;
 class QPushButton;
+class QTimer;
 class QTreeView;
 
 // The folder browser: the request's title, a tree of the file system's folders, a status line
@@ -23,12 +24,18 @@ class FolderBrowser : public QDialog, public BrowserControl {
 
   QString SelectedFolder() const;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   void SelectionChanged();
+  void ScrollToSelected();
 
   BrowseRequest request_;
   QFileSystemModel* model_;
   QTreeView* tree_;
   QLabel* status_;
   QPushButton* ok_;
+  QString selected_;  // the folder last selected for the user
+  QTimer* followTimer_;
 };

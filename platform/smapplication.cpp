@@ -1,5 +1,6 @@
 #include "smapplication.h"
 
+#include "appicon.h"
 #include "dialogs.h"
 
 #include <QFont>
@@ -12,6 +13,7 @@ SmApplication::SmApplication(int& argc, char** argv) : QApplication(argc, argv) 
   QFont small = font();
   small.setPointSize(8);
   setFont(small);
+  setWindowIcon(AppIcon());
 }
 
 bool SmApplication::notify(QObject* receiver, QEvent* event) {

@@ -1,6 +1,7 @@
 #include "setupdlg.h"
 
 #include "fileops.h"
+#include "fontfit.h"
 #include "setupbox.h"
 #include "setupstrings.h"
 #include "startup.h"
@@ -154,6 +155,8 @@ void SetupDlg::BuildFromTemplate() {
         label->setTextFormat(Qt::PlainText);
         label->setAlignment((c.kind == Kind::CentredText ? Qt::AlignHCenter : Qt::AlignLeft) |
                             Qt::AlignTop);
+        // The designed width stays; a text too long for it in this font gets a smaller one.
+        FitFontToWidth(label, text, units.Rect(c).width());
         control = label;
         break;
       }

@@ -173,6 +173,12 @@ TF_About::TF_About(QWidget* parent)
   Txt_Licence->setObjectName(QStringLiteral("Txt_Licence"));
   Txt_Licence->setReadOnly(true);
   Txt_Licence->setEnabled(false);
+  // Disabled only so that nobody types into it: the licence is drawn in the normal text colour.
+  QPalette licencePalette = Txt_Licence->palette();
+  for (const QPalette::ColorRole role : {QPalette::Text, QPalette::Base}) {
+    licencePalette.setColor(QPalette::Disabled, role, licencePalette.color(QPalette::Active, role));
+  }
+  Txt_Licence->setPalette(licencePalette);
   Txt_Licence->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Txt_Licence->setPlainText(QString::fromUtf16(kLicence));
   auto* licencePage = new QVBoxLayout(tsLicense);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fontfit.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -33,12 +35,3 @@ QString ApplicationTitle();
 // controls itself, so the version is always recent enough.
 unsigned CommonControlsVersion();
 void SetCommonControlsVersionForTesting(unsigned version);  // 0: the real one again
-
-class QFont;
-
-class QWidget;
-// The font, made smaller (never larger) until every text fits in `width` pixels, so captions
-// laid out for a narrow interface font stay whole with wider fonts.
-QFont FontFittingWidth(QFont font, const QStringList& texts, int width);
-// The same for one widget's own font and caption.
-void FitFontToWidth(QWidget* widget, const QString& text, int width);

@@ -1,5 +1,7 @@
 #include "hedit.h"
 
+#include "genfuncs.h"
+
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -17,8 +19,10 @@ const std::set<int> KnownRawBytes = {0,  1,  2,  3,  4,  5,  6,  7,  9,  10,
 
 namespace {
 
+// The designed cells, 24 x 15, leave out the grid line between them; a Qt section holds it.
 constexpr int kCellWidth = 24;
 constexpr int kCellHeight = 15;
+constexpr int kGridLine = 1;
 
 // What the editor makes of the byte at an offset, for the information box.
 QString Meaning(int offset) {
@@ -105,8 +109,8 @@ TF_HexEdit::TF_HexEdit(QWidget* owner) : QWidget(owner, Qt::Window) {
   SG_Data->verticalHeader()->hide();
   SG_Data->horizontalHeader()->setMinimumSectionSize(1);
   SG_Data->verticalHeader()->setMinimumSectionSize(1);
-  SG_Data->horizontalHeader()->setDefaultSectionSize(kCellWidth);
-  SG_Data->verticalHeader()->setDefaultSectionSize(kCellHeight);
+  SG_Data->horizontalHeader()->setDefaultSectionSize(kCellWidth + kGridLine);
+  SG_Data->verticalHeader()->setDefaultSectionSize(kCellHeight + kGridLine);
   SG_Data->setShowGrid(true);
   SG_Data->setItemDelegate(new CellPainter(this));
   SG_Data->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -135,8 +139,11 @@ TF_HexEdit::TF_HexEdit(QWidget* owner) : QWidget(owner, Qt::Window) {
   rgFormatDec = new QRadioButton(QStringLiteral("Decimal"), rgFormat);
   rgFormatDec->setObjectName(QStringLiteral("rgFormatDec"));
   auto* formatLayout = new QVBoxLayout(rgFormat);
+  formatLayout->setContentsMargins(6, 0, 2, 2);
+  formatLayout->setSpacing(0);
   formatLayout->addWidget(rgFormatHex);
   formatLayout->addWidget(rgFormatDec);
+  FitFormatItems();
   rgFormatHex->setChecked(true);
   connect(rgFormatHex, &QRadioButton::toggled, this, &TF_HexEdit::rgFormatClick);
 
@@ -148,11 +155,24 @@ TF_HexEdit::~TF_HexEdit() {
   delete panel_.data();
 }
 
+// The radio group keeps its designed width: with a font wider than the design's, its items
+// get a smaller font rather than a cut caption.
+void TF_HexEdit::FitFormatItems() {
+  rgFormat->layout()->activate();
+  const QString hex = rgFormatHex->text(), dec = rgFormatDec->text();
+  const int indicator =
+      rgFormatHex->sizeHint().width() - rgFormatHex->fontMetrics().horizontalAdvance(hex);
+  const QFont font =
+      FontFittingWidth(rgFormatHex->font(), {hex, dec}, rgFormatHex->width() - indicator);
+  rgFormatHex->setFont(font);
+  rgFormatDec->setFont(font);
+}
+
 void TF_HexEdit::FormCreate() {
   for (int i = 0; i < 16; ++i) {
     auto* label = new QLabel(QString::number(i * 16), P_HexEdit);
     label->setObjectName(QStringLiteral("RowLabel%1").arg(i));
-    const int h = SG_Data->rowHeight(i);
+    const int h = SG_Data->rowHeight(i) - kGridLine;
     label->setGeometry(SG_Data->x() / 3, 0, SG_Data->x() / 2, label->sizeHint().height());
     label->move(label->x(), i * (h + 1) + SG_Data->y() + (h + 1) / 2 - label->height() / 2 + 2);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -51,6 +51,7 @@ class TF_HexEdit : public QWidget {
 
  private:
   void FormCreate();
+  void FitFormatItems();
   void FillGrid();
   void DescribeByte(int row, int column);
 

@@ -55,9 +55,11 @@ TF_Main::TF_Main(QWidget* parent) : QMainWindow(parent) {
   CreateMainToolbar();
   CreateStatusBar();
   FormCreate();
+  qApp->installEventFilter(this);  // sees every click, to clear the hint
 }
 
 TF_Main::~TF_Main() {
+  qApp->removeEventFilter(this);
   // Settings windows take themselves out of the application object's list as they go.
   delete mdi_;
   mdi_ = nullptr;
@@ -338,6 +340,12 @@ bool TF_Main::event(QEvent* event) {
     return true;
   }
   return QMainWindow::event(event);
+}
+
+bool TF_Main::eventFilter(QObject* watched, QEvent* event) {
+  // A click ends the hint: the pointer rests no longer, and a command may now be running.
+  if (event->type() == QEvent::MouseButtonPress) DisplayHint(QString());
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void TF_Main::DisplayHint(const QString& hint) {

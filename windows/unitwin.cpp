@@ -180,7 +180,7 @@ void TUnitSettingsWin::BuildPanel() {
   };
   const auto box = [this](const char* name, int x, int top, const QString& hint) {
     auto* b = Named(new QCheckBox(P_Infs), name);
-    b->setGeometry(x, top, kBoxSize + 2, kBoxSize);
+    b->setGeometry(x, top, kBoxSize, kBoxSize);
     if (!hint.isEmpty()) SetHint(b, hint);
     return b;
   };

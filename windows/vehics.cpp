@@ -64,11 +64,12 @@ void TF_Vehics::FillUnitMenu() {
 }
 
 void TF_Vehics::UnitShown() {
-  // A unit without a picture file leaves the previous picture in place.
-  if (FPicture) {
-    SaltmarchApp->Store->LoadVehiclePicture(ukVehicle, std::uint8_t(FCurrentUnit), false,
-                                            FPicture.get());
-  }
+  // A unit without a picture file leaves FPicture as it was, but the box then stays empty
+  // rather than showing another unit's picture.
+  TDune2kFile& store = *SaltmarchApp->Store;
+  const auto unit = std::uint8_t(FCurrentUnit);
+  pictureIsCurrent_ = FPicture && store.LoadVehiclePicture(ukVehicle, unit, false, nullptr) &&
+                      store.LoadVehiclePicture(ukVehicle, unit, false, FPicture.get());
   pbImg->update();
 }
 
@@ -85,7 +86,7 @@ bool TF_Vehics::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TF_Vehics::pbImgPaint() {
-  if (!FPicture || FPicture->isNull()) return;
+  if (!pictureIsCurrent_ || !FPicture || FPicture->isNull()) return;
   QPainter painter(pbImg);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
   // Scaled to fit the box, keeping its proportions, centred.

@@ -28,6 +28,8 @@ class TF_Vehics : public TUnitSettingsWin {
 
  private:
   void pbImgPaint();
+
+  bool pictureIsCurrent_ = false;  // FPicture shows the unit on view
 };
 
 // The vehicle window opened last.

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include <algorithm>
 #include <functional>
@@ -139,6 +140,32 @@ TEST(FolderBrowser, TheCallbackPreselectsShowsAndDecidesOk) {
   EXPECT_EQ(status->text(), QStringLiteral("at ") + dir.filePath(QStringLiteral("good")));
   EXPECT_EQ(browser.findChild<QLabel*>(QStringLiteral("Title"))->text(),
             QStringLiteral("Pick one"));
+}
+
+TEST(FolderBrowser, ScrollsToThePreselectedFolder) {
+  QTemporaryDir dir;
+  for (int i = 0; i < 150; ++i)
+    QDir(dir.path()).mkpath(QStringLiteral("d%1").arg(i, 3, 10, QChar(u'0')));
+  const QString last = dir.filePath(QStringLiteral("d140"));
+  BrowseRequest request{QStringLiteral("Pick one"),
+                        [&](BrowserControl& b, BrowseEvent e, const QString&) {
+                          if (e == BrowseEvent::Initialized) b.SelectFolder(last);
+                          return 0;
+                        }};
+  FolderBrowser browser(request);
+  browser.show();
+  auto* tree = browser.findChild<QTreeView*>(QStringLiteral("Folders"));
+  ASSERT_TRUE(tree);
+  const auto inSight = [tree] {
+    const QRect row = tree->visualRect(tree->currentIndex());
+    return row.isValid() && tree->viewport()->rect().contains(row);
+  };
+  // Its siblings are read in the background; the row stays in sight once they are all there.
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return tree->model()->rowCount(tree->currentIndex().parent()) == 150; }));
+  QTest::qWait(50);
+  EXPECT_TRUE(inSight());
+  EXPECT_EQ(browser.SelectedFolder(), last);
 }
 
 TEST(Rules, EnterAndEscapeAnswers) {

@@ -185,6 +185,13 @@ TEST_F(AboutTest, PagesAndButtonsAreWhereTheProgramLooksForThem) {
   about.show();
   QCoreApplication::processEvents();
   EXPECT_EQ(about.Txt_Licence->verticalScrollBar()->maximum(), 0);
+  // ... and readable: its letters are drawn dark, not in the light grey of disabled text.
+  const QImage licence = about.Txt_Licence->viewport()->grab().toImage();
+  int darkest = 255;
+  for (int y = 0; y < licence.height(); ++y) {
+    for (int x = 0; x < licence.width(); ++x) darkest = qMin(darkest, qGray(licence.pixel(x, y)));
+  }
+  EXPECT_LT(darkest, 80);
   EXPECT_EQ(about.HelpButton->toolTip(), QStringLiteral("Get help on this window"));
   for (const char* name :
        {"L_AnimCaption", "copyrite", "HelpButton", "OKButton", "L_AppText", "Bevel3", "Bv_Anim",

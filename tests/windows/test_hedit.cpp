@@ -1,10 +1,13 @@
 #include "hedit.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QRadioButton>
 #include <QTableWidget>
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -45,6 +48,19 @@ TEST_F(RawView, ShowsTheRecordRowByRowInEitherFormat) {
   EXPECT_EQ(view->CellText(15, 15), QStringLiteral("ff"));
 }
 
+TEST_F(RawView, EveryRowIsShownBesideItsLabel) {
+  host.show();
+  QCoreApplication::processEvents();
+  QTableWidget* grid = view->SG_Data;
+  for (int row = 0; row < 16; ++row) {
+    const QRect cell = grid->visualRect(grid->model()->index(row, 15));
+    EXPECT_TRUE(grid->viewport()->rect().contains(cell)) << "row " << row;
+    const int rowCentre = grid->viewport()->mapTo(view->P_HexEdit, cell.center()).y();
+    const int labelCentre = view->RowLabels[row]->geometry().center().y();
+    EXPECT_LE(std::abs(rowCentre - labelCentre), 2) << "row " << row;
+  }
+}
+
 TEST_F(RawView, KnownOffsetsAreRedInTheDrawnGrid) {
   const QImage grid = view->SG_Data->viewport()->grab().toImage();
   for (int b = 0; b < 40; ++b) {
@@ -65,8 +81,8 @@ TEST_F(RawView, ItOnlyDisplays) {
   EXPECT_EQ(bytes[2], 2);
   EXPECT_EQ(view->LocalBytes[3], 3);
   EXPECT_EQ(view->SG_Data->geometry(), QRect(49, 20, 420, 260));
-  EXPECT_EQ(view->SG_Data->columnWidth(0), 24);
-  EXPECT_EQ(view->SG_Data->rowHeight(0), 15);
+  // Cells of 24 x 15 inside the grid lines.
+  EXPECT_EQ(view->SG_Data->visualRect(view->SG_Data->model()->index(0, 0)).size(), QSize(24, 15));
 }
 
 }  // namespace

@@ -304,6 +304,10 @@ TEST_F(MainWindow, HintsGoToTheFirstStatusPanel) {
   QStatusTipEvent none{QString()};
   QApplication::sendEvent(button, &none);
   EXPECT_EQ(frame->StatusPanel(0)->text(), QString());
+  // A click clears the hint, wherever it lands.
+  QApplication::sendEvent(button, &tip);
+  QTest::mouseClick(frame->MdiArea()->viewport(), Qt::LeftButton);
+  EXPECT_EQ(frame->StatusPanel(0)->text(), QString());
   frame->resize(700, 400);
   EXPECT_EQ(frame->StatusPanel(0)->width(), 620);
 }

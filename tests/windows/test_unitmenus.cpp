@@ -71,10 +71,23 @@ TEST_F(UnitMenus, TheVehiclePictureFollowsTheUnitAndStaysWithoutAFile) {
   ChooseFromMenu(w, QStringLiteral("Ornithopter"));
   const QImage ornithopter = *w->FPicture;
   EXPECT_FALSE(ornithopter.isNull());
-  w->B_Next->click();  // 17 has no picture file
+  // The box is empty when all of it has one colour.
+  const auto boxIsEmpty = [w] {
+    const QImage drawn = w->pbImg->grab().toImage();
+    for (int y = 0; y < drawn.height(); ++y) {
+      for (int x = 0; x < drawn.width(); ++x) {
+        if (drawn.pixel(x, y) != drawn.pixel(0, 0)) return false;
+      }
+    }
+    return true;
+  };
+  EXPECT_FALSE(boxIsEmpty());
+  w->B_Next->click();  // 17 has no picture file: the picture is kept but not shown for it
   EXPECT_EQ(*w->FPicture, ornithopter);
-  const QImage drawn = w->pbImg->grab().toImage();
-  EXPECT_EQ(drawn.size(), QSize(56, 57));
+  EXPECT_EQ(w->pbImg->grab().size(), QSize(56, 57));
+  EXPECT_TRUE(boxIsEmpty());
+  w->B_Prev->click();
+  EXPECT_FALSE(boxIsEmpty());
 }
 
 TEST_F(UnitMenus, TheMenuWorksFromTheKeyboard) {
