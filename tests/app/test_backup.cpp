@@ -97,7 +97,10 @@ TEST_F(BackupTest, ABackupFolderWhoseParentIsMissingIsNotMade) {
   app->SetBackupFolder(programDir.path() + QStringLiteral("/no/such/parent"));
   dialogs.Answer(MsgResult::Abort);
   EXPECT_FALSE(app->BackupGameFile());
-  EXPECT_EQ(dialogs.Texts(), QStringList{Err7(QStringLiteral("No such file or directory"))});
+  // The folder that could not be made is named with the reason.
+  EXPECT_EQ(dialogs.Texts(),
+            QStringList{Err7(app->BackupFolder + QStringLiteral(": No such file or directory"))});
+  EXPECT_FALSE(QDir(programDir.path() + QStringLiteral("/no")).exists());
 }
 
 TEST_F(BackupTest, MissingFoldersAreAskedForAndTheWholeBackupRepeated) {

@@ -24,7 +24,8 @@ TEST_F(LocateGameTest, FirstRunTakesTheGameFromItsInstallKeyAndOffersABackup) {
   TSaltmarch app;
   EXPECT_EQ(app.GameFolder, game.Folder());
   EXPECT_EQ(app.Store->GameFolder, game.Folder());
-  const QString backupFolder = programDir.path() + QStringLiteral("/Dune2kBak/");
+  // The user's own data folder, made for it: the program's folder may be read-only.
+  const QString backupFolder = DefaultBackupDir();
   EXPECT_EQ(app.BackupFolder, backupFolder);
   EXPECT_EQ(dialogs.Texts(),
             (QStringList{kFirstRunQuestion, QStringLiteral("Backup Was Successful")}));

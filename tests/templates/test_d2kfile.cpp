@@ -276,7 +276,7 @@ TEST_F(StoreTest, ApplyWritesOnlyChangedRecords) {
   EXPECT_TRUE(store.ApplyChanges());
   EXPECT_EQ(Messages(), QStringList{kApplied});
   EXPECT_EQ(plan.writeOffsets, (QList<qint64>{0x0300, 0x1A00}));
-  EXPECT_EQ(plan.accesses.last(), FileAccess::Write);
+  EXPECT_EQ(plan.accesses.last(), FileAccess::ReadWrite);
   EXPECT_FALSE(store.Infantry[6].Changed);
   EXPECT_FALSE(store.Vehicles[21].Changed);
   EXPECT_FALSE(store.HandleOpen());
@@ -296,7 +296,7 @@ TEST_F(StoreTest, ApplyWithNothingChangedStillReportsSuccess) {
   EXPECT_TRUE(store.ApplyChanges());
   EXPECT_EQ(Messages(), QStringList{kApplied});
   EXPECT_EQ(plan.opens, 1);
-  EXPECT_EQ(plan.accesses, QList<FileAccess>{FileAccess::Write});
+  EXPECT_EQ(plan.accesses, QList<FileAccess>{FileAccess::ReadWrite});
   EXPECT_EQ(plan.writes, 0);
   EXPECT_EQ(sample.TemplatesBytes(), original);
 }
@@ -323,7 +323,7 @@ TEST_F(StoreTest, SharedRecordIsWrittenTwiceVehicleLast) {
   ExpectOnlyRecordsChanged({0x1500});
 }
 
-TEST_F(StoreTest, WriteFailureStopsAndKeepsTheRestMarked) {
+TEST_F(StoreTest, WriteFailureStopsAndKeepsEveryMark) {
   store.LoadVehicles();
   for (int i : {2, 4, 6, 8}) {
     TUnitTemplate u;
@@ -337,8 +337,9 @@ TEST_F(StoreTest, WriteFailureStopsAndKeepsTheRestMarked) {
 
   EXPECT_FALSE(store.ApplyChanges());
   EXPECT_EQ(Messages(), QStringList{kErr4});
-  EXPECT_FALSE(store.Vehicles[2].Changed);
-  EXPECT_FALSE(store.Vehicles[4].Changed);
+  // Nothing was flushed, so nothing counts as applied.
+  EXPECT_TRUE(store.Vehicles[2].Changed);
+  EXPECT_TRUE(store.Vehicles[4].Changed);
   EXPECT_TRUE(store.Vehicles[6].Changed);
   EXPECT_TRUE(store.Vehicles[8].Changed);
   EXPECT_FALSE(store.HandleOpen());
