@@ -61,6 +61,17 @@ TEST_F(LocateGameTest, FirstRunWithAFailedBackupSaysSo) {
                            "Back."));
 }
 
+TEST_F(LocateGameTest, AnOlderBackupDoesNotMakeAFailedOneASuccess) {
+  // An older backup of another game waits in the default folder; the new copy fails.
+  ASSERT_TRUE(QDir().mkpath(DefaultBackupDir()));
+  ASSERT_TRUE(WriteAll(DefaultBackupDir() + QStringLiteral("templates.bin"), "older"));
+  InstallGameInRegistry(programDir.path() + QStringLiteral("/nowhere/Dune2000.exe"));
+  dialogs.Answer(MsgResult::Yes).Answer(MsgResult::Yes).Answer(MsgResult::Abort);
+  TSaltmarch app;
+  ASSERT_EQ(dialogs.log.size(), 4u);
+  EXPECT_TRUE(dialogs.log[3].text.startsWith(QStringLiteral("Backup Failed.")));
+}
+
 TEST_F(LocateGameTest, FirstRunFindsAGameInstalledWithWine) {
   // A Wine prefix whose drive C holds the game, recorded in the prefix's own registry.
   QTemporaryDir prefix;

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -61,6 +63,29 @@ TEST_F(GameFileTest, ReadsGiveWhatIsThereAndAShortCountAtTheEnd) {
   EXPECT_EQ(file->Write("x", 1), -1);
   EXPECT_TRUE(file->Close());
   EXPECT_TRUE(file->Close());
+}
+
+TEST_F(GameFileTest, APipeOrAFolderInTheFilesPlaceIsRefusedWithoutWaiting) {
+  // Opening a pipe nobody writes to would block for ever.
+  const QString fifo = dir.filePath(QStringLiteral("pipe.bin"));
+  ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+  for (FileAccess access : {FileAccess::Read, FileAccess::ReadWrite}) {
+    EXPECT_EQ(OpenExistingFile(fifo, access), nullptr);
+  }
+  EXPECT_EQ(OpenExistingFile(dir.path(), FileAccess::Read), nullptr);
+}
+
+TEST_F(GameFileTest, TheLockIsSharedWithOtherOpenings) {
+  auto first = OpenExistingFile(path, FileAccess::ReadWrite);
+  auto second = OpenExistingFile(path, FileAccess::ReadWrite);
+  ASSERT_TRUE(first && second);
+  EXPECT_TRUE(first->Lock());
+  EXPECT_FALSE(second->Lock());  // after a few seconds' wait
+  EXPECT_TRUE(first->Close());
+  EXPECT_TRUE(second->Lock());
+  char buffer[4];
+  EXPECT_EQ(second->Read(buffer, 4), 4);  // read and write on one handle
+  EXPECT_EQ(second->Write("Q", 1), 1);
 }
 
 TEST_F(GameFileTest, AWriteOnlyFileRefusesReads) {

@@ -1,10 +1,16 @@
+#include "d2kfile.h"
 #include "sampledir.h"
+#include "scripteddialogs.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+
+#include <sys/stat.h>
+
+#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +36,7 @@ class UnitsTool : public ::testing::Test {
     ASSERT_TRUE(sample.ok());
     original = sample.TemplatesBytes();
   }
+  ScriptedDialogs dialogs;  // the editor's store reports here
   QString Game() const { return sample.Path(QString()); }
   SampleDir sample;
   QByteArray original;
@@ -136,13 +143,103 @@ TEST_F(UnitsTool, BadRequestsLeaveTheFileUntouched) {
   }
 }
 
-TEST_F(UnitsTool, AMissingTemplatesFileIsReported) {
+TEST_F(UnitsTool, AMissingTemplatesFileIsReportedOnceWithPathAndReason) {
   QFile::remove(sample.TemplatesPath());
-  const Outcome run = Units({QStringLiteral("set"), Game(), QStringLiteral("infantry"),
-                             QStringLiteral("1"), QStringLiteral("Armor=1")});
-  EXPECT_NE(run.status, 0);
-  EXPECT_TRUE(run.err.contains(QStringLiteral("Error #2 : Couldn't Open TEMPLATES.BIN")));
+  for (const QString& command : {QStringLiteral("set"), QStringLiteral("show")}) {
+    const QStringList args = {command, Game(), QStringLiteral("infantry"), QStringLiteral("1"),
+                              QStringLiteral("Armor=1")};
+    const Outcome run = Units(args.mid(0, command == QStringLiteral("set") ? 5 : 2));
+    EXPECT_EQ(run.status, 1);
+    const QString all = run.out + run.err;
+    EXPECT_EQ(all.count(QStringLiteral("Error #2 : Couldn't Open TEMPLATES.BIN")), 1)
+        << all.toStdString();
+    EXPECT_TRUE(all.contains(QStringLiteral("templates.bin: No such file or directory")));
+  }
   EXPECT_FALSE(QFile::exists(sample.TemplatesPath()));
+}
+
+TEST_F(UnitsTool, OnlyATemplatesBinOfFullSizeIsTouched) {
+  // Files that are not the game's templates.bin: the program, a note, a short templates.bin.
+  ASSERT_TRUE(WriteAll(sample.Path(QStringLiteral("notes.txt")), QByteArray("hello\n")));
+  const QByteArray exe = ReadAll(sample.Path(QStringLiteral("Dune2000.exe")));
+  const QByteArray shortFile = original.left(100);
+  sample.WriteTemplates(shortFile);
+  const QStringList paths = {sample.Path(QStringLiteral("Dune2000.exe")),
+                             sample.Path(QStringLiteral("notes.txt")), sample.TemplatesPath(),
+                             Game()};
+  for (const QString& path : paths) {
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("show"), path},
+          QStringList{QStringLiteral("set"), path, QStringLiteral("infantry"), QStringLiteral("1"),
+                      QStringLiteral("Health=5")}}) {
+      const Outcome run = Units(args);
+      EXPECT_EQ(run.status, 1) << args.join(QLatin1Char(' ')).toStdString();
+      EXPECT_FALSE(run.out.contains(QStringLiteral("Changes Have Been Applied")));
+    }
+  }
+  const Outcome run = Units({QStringLiteral("show"), Game()});
+  EXPECT_TRUE(run.err.contains(QStringLiteral("100 bytes")));
+  EXPECT_TRUE(run.err.contains(QStringLiteral("6912")));
+  EXPECT_EQ(ReadAll(sample.Path(QStringLiteral("notes.txt"))), QByteArray("hello\n"));
+  EXPECT_EQ(ReadAll(sample.Path(QStringLiteral("Dune2000.exe"))), exe);
+  EXPECT_EQ(sample.TemplatesBytes(), shortFile);
+}
+
+TEST_F(UnitsTool, APipeInTheFilesPlaceIsRefusedAtOnce) {
+  QFile::remove(sample.TemplatesPath());
+  ASSERT_EQ(::mkfifo(sample.TemplatesPath().toLocal8Bit().constData(), 0600), 0);
+  const Outcome run = Units({QStringLiteral("show"), Game()});
+  EXPECT_EQ(run.status, 1);  // a hang would end in the harness's kill, not in 1
+  EXPECT_TRUE(run.err.contains(QStringLiteral("not a regular file")));
+}
+
+TEST_F(UnitsTool, ASetThatChangesNothingWritesNothing) {
+  // Byte 37 of 2 would become 1 on any write of the record.
+  QByteArray bytes = original;
+  bytes[0x0500 + 37] = 2;
+  sample.WriteTemplates(bytes);
+  qint32 health = 0;
+  std::memcpy(&health, bytes.constData() + 0x0504, 4);
+  const Outcome run =
+      Units({QStringLiteral("set"), Game(), QStringLiteral("vehicle"), QStringLiteral("1"),
+             QStringLiteral("Health=%1").arg(health), QStringLiteral("Flag37=true")});
+  EXPECT_EQ(run.status, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.out.contains(QStringLiteral("nothing written")));
+  EXPECT_EQ(sample.TemplatesBytes(), bytes);
+}
+
+TEST_F(UnitsTool, TheEditorsApplyKeepsWhatTheToolWroteMeanwhile) {
+  TDune2kFile editor;
+  editor.GameFolder = sample.Folder();
+  editor.LoadInfantry();
+  ASSERT_EQ(Units({QStringLiteral("set"), Game(), QStringLiteral("infantry"), QStringLiteral("1"),
+                   QStringLiteral("Health=777")})
+                .status,
+            0);
+  TUnitTemplate u;
+  editor.GetInfantry(1, u);
+  u.Cost = 1999;
+  editor.PutInfantry(1, u);
+  editor.CommitInfantry(1);
+  EXPECT_TRUE(editor.ApplyChanges());
+  TDune2kFile reader;
+  reader.GameFolder = sample.Folder();
+  reader.LoadInfantry();
+  EXPECT_EQ(reader.Infantry[1].Health, 777);
+  EXPECT_EQ(reader.Infantry[1].Cost, 1999);
+}
+
+TEST_F(UnitsTool, RangesAreTheEditorsControls) {
+  const auto set = [this](const char* kind, const char* value) {
+    return Units({QStringLiteral("set"), Game(), QString::fromLatin1(kind), QStringLiteral("1"),
+                  QString::fromLatin1(value)});
+  };
+  EXPECT_EQ(set("vehicle", "Sight=8").status, 2);
+  EXPECT_EQ(set("infantry", "Armor=8").status, 2);
+  EXPECT_EQ(sample.TemplatesBytes(), original);
+  EXPECT_EQ(set("infantry", "Sight=7").status, 0);
+  EXPECT_EQ(set("vehicle", "Armor=8").status, 0);
+  EXPECT_EQ(quint8(sample.TemplatesBytes()[0x0500 + 2]), 8u);
 }
 
 }  // namespace
