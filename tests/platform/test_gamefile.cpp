@@ -75,19 +75,6 @@ TEST_F(GameFileTest, APipeOrAFolderInTheFilesPlaceIsRefusedWithoutWaiting) {
   EXPECT_EQ(OpenExistingFile(dir.path(), FileAccess::Read), nullptr);
 }
 
-TEST_F(GameFileTest, TheLockIsSharedWithOtherOpenings) {
-  auto first = OpenExistingFile(path, FileAccess::ReadWrite);
-  auto second = OpenExistingFile(path, FileAccess::ReadWrite);
-  ASSERT_TRUE(first && second);
-  EXPECT_TRUE(first->Lock());
-  EXPECT_FALSE(second->Lock());  // after a few seconds' wait
-  EXPECT_TRUE(first->Close());
-  EXPECT_TRUE(second->Lock());
-  char buffer[4];
-  EXPECT_EQ(second->Read(buffer, 4), 4);  // read and write on one handle
-  EXPECT_EQ(second->Write("Q", 1), 1);
-}
-
 TEST_F(GameFileTest, AWriteOnlyFileRefusesReads) {
   auto file = OpenExistingFile(path, FileAccess::Write);
   ASSERT_NE(file, nullptr);

@@ -42,6 +42,16 @@ class StoreTest : public ::testing::Test {
   // The only messages shown, in order.
   QStringList Messages() const { return dialogs.Texts(); }
 
+  // Infantry i's cost changed and saved in memory, its notice cleared away.
+  void SaveCost(int i, std::int32_t cost) {
+    TUnitTemplate u;
+    store.GetInfantry(i, u);
+    u.Cost = cost;
+    store.PutInfantry(i, u);
+    store.CommitInfantry(i);
+    dialogs.Clear();
+  }
+
   // Every byte of the file is as it was, except inside the given records.
   void ExpectOnlyRecordsChanged(std::initializer_list<qint64> offsets) const {
     const QByteArray now = sample.TemplatesBytes();
@@ -359,12 +369,7 @@ TEST_F(StoreTest, WriteFailureStopsAndKeepsEveryMark) {
 
 TEST_F(StoreTest, FailedFlushIsAWriteErrorAndTheRetryWritesAgain) {
   store.LoadInfantry();
-  TUnitTemplate u;
-  store.GetInfantry(1, u);
-  u.Cost = 1234;
-  store.PutInfantry(1, u);
-  store.CommitInfantry(1);
-  dialogs.Clear();
+  SaveCost(1, 1234);
   plan.failFlush = true;
   EXPECT_FALSE(store.ApplyChanges());
   EXPECT_EQ(Messages(), QStringList{kErr4});
@@ -382,17 +387,13 @@ TEST_F(StoreTest, FailedFlushIsAWriteErrorAndTheRetryWritesAgain) {
 
 TEST_F(StoreTest, AFailedReReadKeepsTheCommittedRecord) {
   store.LoadInfantry();
-  TUnitTemplate u;
-  store.GetInfantry(1, u);
-  u.Health = 4321;
-  store.PutInfantry(1, u);
-  store.CommitInfantry(1);
+  SaveCost(1, 4321);
   const QByteArray committed = RawOf(store.Infantry[1]);
   store.ResetLoaded();
   plan.failReadAt = plan.reads + 1;
   store.LoadInfantry();
   EXPECT_EQ(RawOf(store.Infantry[1]), committed);
-  EXPECT_EQ(store.Infantry[1].Health, 4321);
+  EXPECT_EQ(store.Infantry[1].Cost, 4321);
 
   // The write-back puts the committed record into the file, never a zeroed one.
   dialogs.Clear();
@@ -413,14 +414,6 @@ class TwoWritersTest : public StoreTest {
     bytes[at] = value;
     sample.WriteTemplates(bytes);
   }
-  void SaveHere(int i, std::int32_t cost) {
-    TUnitTemplate u;
-    store.GetInfantry(i, u);
-    u.Cost = cost;
-    store.PutInfantry(i, u);
-    store.CommitInfantry(i);
-    dialogs.Clear();
-  }
   std::int32_t CostOnDisk(int i) const {
     TDune2kFile again;
     again.GameFolder = sample.Folder();
@@ -439,7 +432,7 @@ class TwoWritersTest : public StoreTest {
 
 TEST_F(TwoWritersTest, OnlyTheBytesChangedHereAreWritten) {
   ChangeOnDisk(0x0000 + 4, char(0x77));  // Light Infantry's health, by the other program
-  SaveHere(1, 2500);
+  SaveCost(1, 2500);
   EXPECT_TRUE(store.ApplyChanges());
   EXPECT_EQ(Messages(), QStringList{kApplied});
   const QByteArray now = sample.TemplatesBytes();
@@ -457,7 +450,7 @@ TEST_F(TwoWritersTest, AByteChangedOnBothSidesIsTheUsersChoice) {
   ChangeOnDisk(29, char(0x03));
   ChangeOnDisk(30, 0);
   ChangeOnDisk(31, 0);
-  SaveHere(1, 0x0305);  // the low byte differs on both sides, the rest does not
+  SaveCost(1, 0x0305);  // the low byte differs on both sides, the rest does not
 
   // Cancel writes nothing and keeps the mark.
   dialogs.Answer(MsgResult::Cancel);
@@ -477,14 +470,14 @@ TEST_F(TwoWritersTest, AByteChangedOnBothSidesIsTheUsersChoice) {
 
   // Yes keeps ours.
   ChangeOnDisk(28, char(0x06));
-  SaveHere(1, 0x0307);
+  SaveCost(1, 0x0307);
   dialogs.Answer(MsgResult::Yes);
   EXPECT_TRUE(store.ApplyChanges());
   EXPECT_EQ(CostOnDisk(1), 0x0307);
 }
 
 TEST_F(TwoWritersTest, TheWriteBackWaitsForAnotherWritersLockAndGivesUp) {
-  SaveHere(2, 99);
+  SaveCost(2, 99);
   QFile other(sample.TemplatesPath());
   ASSERT_TRUE(other.open(QIODevice::ReadWrite));
   ASSERT_EQ(::flock(other.handle(), LOCK_EX), 0);

@@ -1,6 +1,4 @@
-#include "d2kfile.h"
 #include "sampledir.h"
-#include "scripteddialogs.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -36,7 +34,6 @@ class UnitsTool : public ::testing::Test {
     ASSERT_TRUE(sample.ok());
     original = sample.TemplatesBytes();
   }
-  ScriptedDialogs dialogs;  // the editor's store reports here
   QString Game() const { return sample.Path(QString()); }
   SampleDir sample;
   QByteArray original;
@@ -206,27 +203,6 @@ TEST_F(UnitsTool, ASetThatChangesNothingWritesNothing) {
   EXPECT_EQ(run.status, 0) << run.err.toStdString();
   EXPECT_TRUE(run.out.contains(QStringLiteral("nothing written")));
   EXPECT_EQ(sample.TemplatesBytes(), bytes);
-}
-
-TEST_F(UnitsTool, TheEditorsApplyKeepsWhatTheToolWroteMeanwhile) {
-  TDune2kFile editor;
-  editor.GameFolder = sample.Folder();
-  editor.LoadInfantry();
-  ASSERT_EQ(Units({QStringLiteral("set"), Game(), QStringLiteral("infantry"), QStringLiteral("1"),
-                   QStringLiteral("Health=777")})
-                .status,
-            0);
-  TUnitTemplate u;
-  editor.GetInfantry(1, u);
-  u.Cost = 1999;
-  editor.PutInfantry(1, u);
-  editor.CommitInfantry(1);
-  EXPECT_TRUE(editor.ApplyChanges());
-  TDune2kFile reader;
-  reader.GameFolder = sample.Folder();
-  reader.LoadInfantry();
-  EXPECT_EQ(reader.Infantry[1].Health, 777);
-  EXPECT_EQ(reader.Infantry[1].Cost, 1999);
 }
 
 TEST_F(UnitsTool, RangesAreTheEditorsControls) {
