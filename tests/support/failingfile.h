@@ -11,7 +11,6 @@ struct FailurePlan {
   int failWriteAt = 0;
   bool failFlush = false;
   bool failClose = false;
-  bool failLock = false;
   int reads = 0, writes = 0, opens = 0, closes = 0;
   QList<qint64> writeOffsets;  // where each successful write went
   QList<FileAccess> accesses;  // the access of every open
