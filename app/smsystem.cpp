@@ -10,7 +10,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
+#include <QStandardPaths>
 
 TSaltmarch* SaltmarchApp = nullptr;
 QString BrowseStart;
@@ -84,12 +86,12 @@ void TSaltmarch::LocateGame() {
     const QString installPath =
         RegReadString(RegRoot::LocalMachine, kGameKey, QStringLiteral("InstallPath"), {});
     SetGameFolder(FolderPart(installPath));
-    SetBackupFolder(ProgramFolder() + QStringLiteral("Dune2kBak"));
+    SetBackupFolder(DefaultBackupFolder());
     CreateOneFolder(BackupFolder);
     if (MessageDlg(MsgKind::Confirmation, Text(Str::AppTitle) + Text(Str::FirstRunBackupQuestion),
                    mbYes | mbNo) == MsgResult::Yes) {
-      BackupGameFile();
-      if (BackupExists()) {
+      // A backup the user chose to keep counts; one left from a failed attempt does not.
+      if (BackupGameFile() || keptOlderBackup_) {
         MessageDlg(MsgKind::Information, Text(Str::BackupSuccessful), mbOK);
       } else {
         MessageDlg(MsgKind::Error, Text(Str::BackupFailed), mbOK);
@@ -209,7 +211,20 @@ void TSaltmarch::ShowHint(int n) {
 // ---- backup and restore ----
 
 QString TSaltmarch::GameFileName() const {
-  return GameFolder + NativeText(u"\\Data\\Bin\\templates.bin");
+  return TemplatesPath(GameFolder);
+}
+
+QString DefaultBackupFolder() {
+#ifdef _WIN32
+  return ProgramFolder() + QStringLiteral("Dune2kBak");
+#else
+  // Beside the program is often a folder the user can't write (a system-wide install), so the
+  // backup goes into the user's own data folder.
+  const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  const QString parent = data + QStringLiteral("/Saltmarch98");
+  QDir().mkpath(parent);
+  return WithTrailingSeparator(parent + QStringLiteral("/Dune2kBak"));
+#endif
 }
 
 QString TSaltmarch::BackupFileName() const {
@@ -239,13 +254,19 @@ bool TSaltmarch::BackupGameFile() {
   if (GameFolder.isEmpty() || BackupFolder.isEmpty()) {
     return AskForMissingFolders() && BackupGameFile();
   }
-  CreateOneFolder(BackupFolder);
-  if (BackupExists() &&
-      MessageDlg(MsgKind::Warning, Text(Str::Err11BackupExists), mbYes | mbNo) == MsgResult::No) {
-    return false;
-  }
+  keptOlderBackup_ = false;
   QString error;
-  if (CopyFileReplacing(GameFileName(), BackupFileName(), &error)) return true;
+  int mkdirError = 0;
+  if (!CreateOneFolder(BackupFolder, &mkdirError) && !FolderExists(BackupFolder)) {
+    // The copy would only say "No such file or directory"; the folder is the real cause.
+    error = QStringLiteral("%1: %2").arg(BackupFolder, SystemErrorText(mkdirError));
+  } else if (BackupExists() && MessageDlg(MsgKind::Warning, Text(Str::Err11BackupExists),
+                                          mbYes | mbNo) == MsgResult::No) {
+    keptOlderBackup_ = true;
+    return false;
+  } else if (CopyFileReplacing(GameFileName(), BackupFileName(), &error)) {
+    return true;
+  }
   if (MessageDlg(MsgKind::Warning, Format(Text(Str::Err7BackupFailed), {error}),
                  mbAbort | mbRetry) == MsgResult::Retry) {
     return BackupGameFile();
@@ -258,8 +279,12 @@ void TSaltmarch::RestoreGameFile() {
     if (AskForMissingFolders()) RestoreGameFile();
     return;
   }
+  // The backup is read whole before the game file is touched; the game file is written through
+  // a link (as mod managers make them) into the file it points to, never replacing the link.
   QString error;
-  if (!CopyFileReplacing(BackupFileName(), GameFileName(), &error)) {
+  QByteArray saved;
+  if (!ReadWholeFile(BackupFileName(), saved, &error) ||
+      !WriteThroughLinks(GameFileName(), saved, &error)) {
     if (MessageDlg(MsgKind::Warning, Format(Text(Str::Err9RestoreFailed), {error}),
                    mbAbort | mbRetry) == MsgResult::Retry) {
       RestoreGameFile();

@@ -31,6 +31,10 @@ class TPreferences {
   bool ShowNoBackupWarn = true;
 };
 
+// Where backups go unless the user chooses otherwise: beside the program on Windows, in the
+// user's data folder elsewhere (~/.local/share/Saltmarch98/Dune2kBak/), whose parent is made.
+QString DefaultBackupFolder();
+
 // What the folder browser is choosing, and the folder it starts on.
 enum BrowseModes : int { bmGameFolder = 1, bmBackupFolder = 2 };
 extern QString BrowseStart;
@@ -82,6 +86,8 @@ class TSaltmarch {
  private:
   // Asks for the missing folders (Error #6, Error #8); true when a browser was opened.
   bool AskForMissingFolders();
+  // The last backup stopped because the user kept the backup that was there.
+  bool keptOlderBackup_ = false;
 };
 
 // The one application object, while it exists.

@@ -65,8 +65,9 @@ bool Report(QString* error, int code) {
 
 // Writes what `next` hands out into a temporary file beside `target` and renames it over the
 // target. `next` fills a buffer and gives the byte count, 0 at the end, -1 on failure (errno set).
+// A new target takes `newMode`; a replaced one keeps its own permissions.
 template <typename Source>
-bool ReplaceWith(const QString& targetName, Source&& next, QString* error) {
+bool ReplaceWith(const QString& targetName, Source&& next, QString* error, mode_t newMode = 0644) {
   const QString target = ResolveTarget(targetName);
   const QFileInfo info(target);
   QByteArray tempName = (info.path() + u"/."_s + info.fileName() + u".XXXXXX"_s).toLocal8Bit();
@@ -81,7 +82,8 @@ bool ReplaceWith(const QString& targetName, Source&& next, QString* error) {
   // The new file keeps the permissions of the one it replaces.
   struct stat old {};
   const QByteArray targetBytes = target.toLocal8Bit();
-  const mode_t mode = ::stat(targetBytes.constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+  const mode_t mode =
+      ::stat(targetBytes.constData(), &old) == 0 ? (old.st_mode & 07777) : (newMode & 07777);
   if (::fchmod(temp.get(), mode) != 0) return fail(errno);
 
   std::vector<char> buffer(kBlock);
@@ -148,6 +150,43 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* 
   return true;
 }
 
+bool ReadWholeFile(const QString& path, QByteArray& bytes, QString* error) {
+  HANDLE h = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return ReportLast(error);
+  QByteArray read;
+  char buffer[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(h, buffer, sizeof buffer, &got, nullptr)) {
+      const bool result = ReportLast(error);
+      CloseHandle(h);
+      return result;
+    }
+    if (got == 0) break;
+    read.append(buffer, got);
+  }
+  CloseHandle(h);
+  bytes = read;
+  return true;
+}
+
+bool WriteThroughLinks(const QString& path, const QByteArray& bytes, QString* error) {
+  // Opening the existing file follows its links; the content is replaced in place.
+  HANDLE h = CreateFileW(W(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    if (GetLastError() == ERROR_FILE_NOT_FOUND) return WriteFileAtomically(path, bytes, error);
+    return ReportLast(error);
+  }
+  DWORD done = 0;
+  const bool ok = WriteFile(h, bytes.constData(), DWORD(bytes.size()), &done, nullptr) &&
+                  done == DWORD(bytes.size()) && SetEndOfFile(h) && FlushFileBuffers(h);
+  const bool result = ok || ReportLast(error);
+  CloseHandle(h);
+  return result;
+}
+
 bool CopyFileReplacing(const QString& source, const QString& target, QString* error) {
   const QString temp = target + u".new"_s;
   if (!CopyFileW(W(source), W(temp), FALSE)) return ReportLast(error);
@@ -178,6 +217,8 @@ bool CopyFileReplacing(const QString& source, const QString& target, QString* er
   const QString found = ResolveExisting(source);
   Fd in(found.isEmpty() ? -1 : ::open(found.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC));
   if (in.get() < 0) return Report(error, found.isEmpty() ? ENOENT : errno);
+  struct stat from {};
+  if (::fstat(in.get(), &from) != 0) return Report(error, errno);
   return ReplaceWith(
       target,
       [&](char* buffer, qint64 room) -> qint64 {
@@ -187,7 +228,55 @@ bool CopyFileReplacing(const QString& source, const QString& target, QString* er
           return n;
         }
       },
-      error);
+      error, from.st_mode);
+}
+
+bool ReadWholeFile(const QString& path, QByteArray& bytes, QString* error) {
+  const QString found = ResolveExisting(path);
+  Fd in(found.isEmpty() ? -1 : ::open(found.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC));
+  if (in.get() < 0) return Report(error, found.isEmpty() ? ENOENT : errno);
+  QByteArray read;
+  std::vector<char> buffer(kBlock);
+  for (;;) {
+    const ssize_t n = ::read(in.get(), buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Report(error, errno);
+    if (n == 0) break;
+    read.append(buffer.data(), n);
+  }
+  bytes = read;
+  return true;
+}
+
+namespace {
+
+// Writes `bytes` into the existing file itself, cutting off what lies beyond them, and flushes.
+bool WriteInPlace(const QByteArray& target, const QByteArray& bytes, QString* error) {
+  Fd out(::open(target.constData(), O_WRONLY | O_CLOEXEC));
+  if (out.get() < 0) return Report(error, errno);
+  for (qint64 done = 0; done < bytes.size();) {
+    const ssize_t w = ::write(out.get(), bytes.constData() + done, size_t(bytes.size() - done));
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return Report(error, w < 0 ? errno : EIO);
+    done += w;
+  }
+  if (::ftruncate(out.get(), off_t(bytes.size())) != 0) return Report(error, errno);
+  if (::fsync(out.get()) != 0) return Report(error, errno);
+  if (::close(out.release()) != 0) return Report(error, errno);
+  return true;
+}
+
+}  // namespace
+
+bool WriteThroughLinks(const QString& path, const QByteArray& bytes, QString* error) {
+  const QString found = ResolveExisting(path);
+  if (found.isEmpty()) return WriteFileAtomically(path, bytes, error);
+  // The file a link points to, through every link on the way; the links themselves stay.
+  const QString target = QFileInfo(found).canonicalFilePath();
+  if (target.isEmpty()) return Report(error, ENOENT);
+  const QByteArray folder = QFileInfo(target).path().toLocal8Bit();
+  if (::access(folder.constData(), W_OK) == 0) return WriteFileAtomically(target, bytes, error);
+  return WriteInPlace(target.toLocal8Bit(), bytes, error);
 }
 
 #endif

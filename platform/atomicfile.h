@@ -12,9 +12,20 @@
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
 // Copies `source` over `target` (created when missing), whole, byte for byte. Both names are
-// matched without regard to case where the files exist already. On failure `error` gets the
-// system's text for the failure, e.g. "No such file or directory" for a missing source.
+// matched without regard to case where the files exist already. A replaced target keeps its
+// permissions; a new one takes the source's. On failure `error` gets the system's text for the
+// failure, e.g. "No such file or directory" for a missing source.
 bool CopyFileReplacing(const QString& source, const QString& target, QString* error = nullptr);
+
+// Reads the whole file (name matched without regard to case) into `bytes`; on failure `error`
+// gets the system's text.
+bool ReadWholeFile(const QString& path, QByteArray& bytes, QString* error = nullptr);
+
+// Gives the file that `path` names (matched without regard to case, symbolic links followed to
+// the file they point to, the links left as they are) the content `bytes`: atomically through a
+// file beside it when its folder may be written, otherwise in place, flushed to the disk. A
+// missing file is created atomically.
+bool WriteThroughLinks(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
 // Tests: make the next atomic write fail after `bytes` bytes with the system error `code`.
 void FailNextAtomicWriteForTesting(qint64 bytes, int code);

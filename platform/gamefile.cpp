@@ -6,11 +6,30 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #endif
 
+#include <chrono>
+#include <thread>
+
 namespace {
+
+// How long a write-back waits for another program's lock on the file before giving up.
+constexpr auto kLockPatience = std::chrono::seconds(5);
+constexpr auto kLockPoll = std::chrono::milliseconds(20);
+
+template <typename TryLock>
+bool LockWithin(TryLock&& tryLock) {
+  const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
+  for (;;) {
+    if (tryLock()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(kLockPoll);
+  }
+}
 
 #ifdef _WIN32
 
@@ -36,6 +55,13 @@ class WinFile final : public FileHandle {
     return done == count ? done : -1;
   }
   bool Flush() override { return FlushFileBuffers(handle_) != 0; }
+  bool Lock() override {
+    return LockWithin([this] {
+      OVERLAPPED at{};
+      return LockFileEx(handle_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+                        MAXDWORD, &at) != 0;
+    });
+  }
   bool Close() override {
     if (handle_ == INVALID_HANDLE_VALUE) return true;
     if (!CloseHandle(handle_)) return false;
@@ -87,6 +113,16 @@ class PosixFile final : public FileHandle {
     return done;
   }
   bool Flush() override { return ::fsync(fd_) == 0; }
+  bool Lock() override {
+    // flock, not fcntl: an fcntl lock would vanish when any other descriptor of the file in this
+    // process is closed.
+    return LockWithin([this] {
+      while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EINTR) return false;
+      }
+      return true;
+    });
+  }
   bool Close() override {
     if (fd_ < 0) return true;
     const int fd = fd_;
@@ -112,16 +148,34 @@ std::unique_ptr<FileHandle> OpenExistingFile(const QString& path, FileAccess acc
     return nullptr;
   }
 #ifdef _WIN32
-  const DWORD desired = access == FileAccess::Read ? GENERIC_READ : GENERIC_WRITE;
+  const DWORD desired = access == FileAccess::Read    ? GENERIC_READ
+                        : access == FileAccess::Write ? GENERIC_WRITE
+                                                      : GENERIC_READ | GENERIC_WRITE;
   HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(found.utf16()), desired,
                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) return nullptr;
+  if (GetFileType(h) != FILE_TYPE_DISK) {
+    CloseHandle(h);
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
   return std::make_unique<WinFile>(h);
 #else
-  const int flags = (access == FileAccess::Read ? O_RDONLY : O_WRONLY) | O_CLOEXEC;
-  const int fd = ::open(found.toLocal8Bit().constData(), flags);
+  const int mode = access == FileAccess::Read    ? O_RDONLY
+                   : access == FileAccess::Write ? O_WRONLY
+                                                 : O_RDWR;
+  // Non-blocking, so that a pipe in the file's place can't hang the open; a regular file
+  // ignores the flag.
+  const int fd = ::open(found.toLocal8Bit().constData(), mode | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return nullptr;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    errno = EINVAL;
+    return nullptr;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 #ifdef POSIX_FADV_SEQUENTIAL
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif

@@ -7,10 +7,11 @@
 #include <memory>
 
 // The file layer for the game's files. A game file is only ever opened when it exists already,
-// for reading only or for writing only, and is never created or truncated; other programs
-// (the game itself) may read and write it at the same time.
+// and is never created or truncated; other programs (the game itself) may read and write it at
+// the same time. Only regular files are opened: a pipe or a device would block or lie.
 
-enum class FileAccess { Read, Write };
+// ReadWrite serves the write-back, which reads each record again just before writing it.
+enum class FileAccess { Read, Write, ReadWrite };
 
 class FileHandle {
  public:
@@ -24,10 +25,14 @@ class FileHandle {
   virtual bool Flush() = 0;
   // Gives false, and stays open, when the system refuses to close.
   virtual bool Close() = 0;
+  // Takes the system's advisory lock on the whole file, shared by every program that asks for it
+  // (not only by this one), waiting a few seconds at most. Released by Close.
+  virtual bool Lock() = 0;
 };
 
 // Opens an existing file with the rules above; the name is matched without regard to case.
-// Gives null when the file is missing or access is refused (errno / last error tells why).
+// Gives null when the file is missing, is no regular file, or access is refused (errno / last
+// error tells why).
 std::unique_ptr<FileHandle> OpenExistingFile(const QString& path, FileAccess access);
 
 // The opener used by the template store; tests replace it to make reads and writes fail.

@@ -5,10 +5,13 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <cerrno>
 #include <cstring>
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/stat.h>
 #endif
 
 using namespace Qt::Literals::StringLiterals;
@@ -130,7 +133,17 @@ QString SystemErrorText(int code) {
 #endif
 }
 
-bool CreateOneFolder(const QString& path) {
-  if (path.isEmpty()) return false;
-  return QDir().mkdir(path);
+bool CreateOneFolder(const QString& path, int* error) {
+  if (path.isEmpty()) {
+    if (error) *error = ENOENT;
+    return false;
+  }
+#ifdef _WIN32
+  if (CreateDirectoryW(reinterpret_cast<const wchar_t*>(path.utf16()), nullptr)) return true;
+  if (error) *error = int(GetLastError());
+#else
+  if (::mkdir(path.toLocal8Bit().constData(), 0777) == 0) return true;
+  if (error) *error = errno;
+#endif
+  return false;
 }

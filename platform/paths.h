@@ -34,5 +34,6 @@ bool FolderExists(const QString& path);  // an existing folder, found case-insen
 // The system's message text for an errno value (strerror) or a Windows error code.
 QString SystemErrorText(int code);
 
-// Creates one folder level; gives false when it exists already or can't be made.
-bool CreateOneFolder(const QString& path);
+// Creates one folder level; gives false when it exists already or can't be made, and then
+// `error` (when given) gets the system's error code, for SystemErrorText.
+bool CreateOneFolder(const QString& path, int* error = nullptr);

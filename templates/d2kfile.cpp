@@ -6,10 +6,14 @@
 #include "shell.h"
 #include "textformat.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
+#include <cerrno>
 #include <exception>
+#include <map>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -31,6 +35,36 @@ class CloseIfOpened {
 };
 
 }  // namespace
+
+QString TemplatesPath(const QString& gameFolder) {
+  return gameFolder + NativeText(u"\\data\\bin\\templates.bin");
+}
+
+std::int64_t TemplatesTableSize() {
+  std::int64_t end = 0;
+  for (std::int64_t offset : InfantryOffsets) end = std::max(end, offset + RecordSize);
+  for (std::int64_t offset : VehicleOffsets) end = std::max(end, offset + RecordSize);
+  return end;
+}
+
+QString TemplatesFileProblem(const QString& path) {
+  const auto problem = [](const QString& file, const QString& why) {
+    return u"%1 (%2: %3)"_s.arg(LoadStr(Str::Err2CouldntOpen), file, why);
+  };
+  const QString found = ResolveExisting(path);
+  if (found.isEmpty()) return problem(path, SystemErrorText(ENOENT));
+  const QFileInfo info(found);
+  if (!info.isFile()) return problem(found, u"not a regular file"_s);
+  if (info.fileName().compare(u"templates.bin"_s, Qt::CaseInsensitive) != 0) {
+    return problem(found, u"only a file called templates.bin holds the unit records"_s);
+  }
+  if (info.size() < TemplatesTableSize()) {
+    return problem(found,
+                   u"%1 bytes, but the game's templates.bin holds at least %2"_s.arg(info.size())
+                       .arg(TemplatesTableSize()));
+  }
+  return {};
+}
 
 QImage TransparentByBottomLeft(const QImage& image) {
   if (image.isNull()) return image;
@@ -54,7 +88,7 @@ TDune2kFile::~TDune2kFile() = default;
 
 QString TDune2kFile::TemplatesFileName() const {
   if (!fileOverride_.isEmpty()) return fileOverride_;
-  return GameFolder + NativeText(u"\\data\\bin\\templates.bin");
+  return TemplatesPath(GameFolder);
 }
 
 QString TDune2kFile::GameProgramName() const {
@@ -68,6 +102,27 @@ QString TDune2kFile::PictureFolder() const {
 void TDune2kFile::Report(int stringId, const QString& value) {
   const QString text = value.isNull() ? LoadStr(stringId) : Format(LoadStr(stringId), {value});
   MessageDlg(MsgKind::Information, text, mbOK);
+}
+
+void TDune2kFile::ReportFailure(int stringId) {
+  const int reason = errno;
+  if (!detailedReports_) return Report(stringId);
+  MessageDlg(MsgKind::Information,
+             u"%1 (%2: %3)"_s.arg(LoadStr(stringId), TemplatesFileName(), SystemErrorText(reason)),
+             mbOK);
+}
+
+RawRecord* TDune2kFile::BaseOf(std::uint8_t kind, const TUnitTemplate& slot) {
+  // Only the store's own slots have a base; a caller's record read for a look has none.
+  if (kind == ukInfantry && OneBased<TUnitTemplate, InfantryCount>::InRange(slot.Index) &&
+      &Infantry[slot.Index] == &slot) {
+    return &infantryBase_[slot.Index];
+  }
+  if (kind == ukVehicle && OneBased<TUnitTemplate, VehicleCount>::InRange(slot.Index) &&
+      &Vehicles[slot.Index] == &slot) {
+    return &vehicleBase_[slot.Index];
+  }
+  return nullptr;
 }
 
 bool TDune2kFile::OpenTemplates(FileAccess access) {
@@ -86,19 +141,23 @@ bool TDune2kFile::CloseTemplates() {
 bool TDune2kFile::ReadRecord(std::uint8_t kind, TUnitTemplate& slot) {
   const bool opened = !FileHandle_;
   if (opened && !OpenTemplates(FileAccess::Read)) {
-    Report(Str::Err2CouldntOpen);
+    ReportFailure(Str::Err2CouldntOpen);
     return false;
   }
   CloseIfOpened closer(*this, opened);
 
   const std::int64_t offset = UnitOffset(kind, slot.Index);
-  slot.RawBytes.fill(0);
+  // Read aside and take the bytes only when the read worked: a failed read must leave the slot
+  // as it was, or its next write-back would put a zeroed record into the game.
+  RawRecord bytes{};
   FileHandle_->Seek(offset);  // a failed seek shows in the read that follows
   // A short read is no failure: a short file leaves the tail of the record zero.
-  if (FileHandle_->Read(slot.RawBytes.data(), RecordSize) < 0) {
-    Report(Str::Err3Reading);
+  if (FileHandle_->Read(bytes.data(), RecordSize) < 0) {
+    ReportFailure(Str::Err3Reading);
     return false;
   }
+  slot.RawBytes = bytes;
+  if (RawRecord* base = BaseOf(kind, slot)) *base = bytes;
   DecodeRecord(slot, slot.RawBytes.data());
   return true;
 }
@@ -107,7 +166,7 @@ template <int N>
 void TDune2kFile::LoadKind(std::uint8_t kind, OneBased<TUnitTemplate, N>& units, bool& loaded) {
   if (loaded) return;
   if (!OpenTemplates(FileAccess::Read)) {
-    Report(Str::Err2CouldntOpen);
+    ReportFailure(Str::Err2CouldntOpen);
     return;
   }
   CloseIfOpened closer(*this, true);
@@ -154,33 +213,112 @@ void TDune2kFile::CommitVehicle(int i) {
   Commit(Vehicles, i, VehicleNames[i]);
 }
 
+// The changed records on their way to the file.
+struct TDune2kFile::WriteBack {
+  struct Record {
+    TUnitTemplate* slot;
+    RawRecord* base;
+    std::int64_t offset;
+  };
+  std::vector<Record> records;
+  // Each record as the file holds it now, and as this write-back will leave it: two units may
+  // share a record, and the later one builds on the earlier one's bytes.
+  std::map<std::int64_t, RawRecord> onDisk;
+  std::map<std::int64_t, RawRecord> planned;
+};
+
+bool TDune2kFile::ReadCurrent(std::int64_t offset, RawRecord& bytes) {
+  FileHandle_->Seek(offset);
+  const std::int64_t got = FileHandle_->Read(bytes.data(), RecordSize);
+  if (got < 0) {
+    ReportFailure(Str::Err3Reading);
+    return false;
+  }
+  // A file that ends inside the record is no game file: writing the record would grow it.
+  if (got < RecordSize) {
+    errno = EINVAL;
+    ReportFailure(Str::Err5Saving);
+    return false;
+  }
+  return true;
+}
+
 template <int N>
-bool TDune2kFile::WriteChanged(OneBased<TUnitTemplate, N>& units, std::uint8_t kind) {
+bool TDune2kFile::MergeChanged(OneBased<TUnitTemplate, N>& units, OneBased<RawRecord, N>& bases,
+                               WriteBack& writeBack) {
+  const std::uint8_t kind = N == InfantryCount ? ukInfantry : ukVehicle;
   for (TUnitTemplate& slot : units) {
     if (!slot.Changed) continue;
-    FileHandle_->Seek(UnitOffset(kind, slot.Index));
-    if (FileHandle_->Write(slot.RawBytes.data(), RecordSize) != RecordSize) {
-      Report(Str::Err4Writing);
-      return false;
+    const std::int64_t offset = UnitOffset(kind, slot.Index);
+    RawRecord& base = bases[slot.Index];
+    if (!writeBack.onDisk.contains(offset)) {
+      RawRecord current{};
+      if (!ReadCurrent(offset, current)) return false;
+      writeBack.onDisk[offset] = current;
+      writeBack.planned[offset] = current;
     }
-    slot.Changed = false;
+    const RawRecord& disk = writeBack.onDisk[offset];
+    // Only another program's changes make a question; the other unit of a shared record is ours.
+    const RecordMerge againstDisk = MergeRecord(base, slot.RawBytes, disk);
+    RecordMerge merge = MergeRecord(base, slot.RawBytes, writeBack.planned[offset]);
+    if (!againstDisk.conflicts.empty()) {
+      const QString name =
+          kind == ukInfantry ? InfantryNames[slot.Index] : VehicleNames[slot.Index];
+      switch (MessageDlg(MsgKind::Confirmation, Format(LoadStr(Str::ChangedOnBothSides), {name}),
+                         mbYes | mbNo | mbCancel)) {
+        case MsgResult::Yes:
+          break;
+        case MsgResult::No:
+          merge.conflicts = againstDisk.conflicts;
+          merge.KeepTheirs(disk);
+          break;
+        default:
+          return false;
+      }
+    }
+    writeBack.planned[offset] = merge.bytes;
+    writeBack.records.push_back({&slot, &base, offset});
   }
   return true;
 }
 
 bool TDune2kFile::ApplyChanges() {
-  if (!OpenTemplates(FileAccess::Write)) {
-    Report(Str::Err2CouldntOpen);
+  if (!OpenTemplates(FileAccess::ReadWrite)) {
+    ReportFailure(Str::Err2CouldntOpen);
     return false;
   }
   CloseIfOpened closer(*this, true);
+  // The lock keeps a second editor or the command line from writing between our read and write.
+  if (!FileHandle_->Lock()) {
+    ReportFailure(Str::Err2CouldntOpen);
+    return false;
+  }
   try {
     // Vehicles go last, so where two units share a record the vehicle's bytes are kept.
-    if (!WriteChanged(Infantry, ukInfantry) || !WriteChanged(Vehicles, ukVehicle)) return false;
-    // Only report success once the bytes have reached the disk.
-    if (!FileHandle_->Flush()) {
-      Report(Str::Err4Writing);
+    WriteBack writeBack;
+    if (!MergeChanged(Infantry, infantryBase_, writeBack) ||
+        !MergeChanged(Vehicles, vehicleBase_, writeBack)) {
       return false;
+    }
+    // Still one write per changed record, so a shared record is written twice, the same bytes.
+    for (const WriteBack::Record& r : writeBack.records) {
+      FileHandle_->Seek(r.offset);
+      if (FileHandle_->Write(writeBack.planned[r.offset].data(), RecordSize) != RecordSize) {
+        ReportFailure(Str::Err4Writing);
+        return false;
+      }
+    }
+    // The marks stay until the bytes have reached the disk, so that a retry writes them again.
+    if (!FileHandle_->Flush()) {
+      ReportFailure(Str::Err4Writing);
+      return false;
+    }
+    for (const WriteBack::Record& r : writeBack.records) {
+      // The slot now shows what the file holds, the other program's changes included.
+      *r.base = writeBack.planned[r.offset];
+      r.slot->RawBytes = writeBack.planned[r.offset];
+      DecodeRecord(*r.slot, r.slot->RawBytes.data());
+      r.slot->Changed = false;
     }
   } catch (const std::exception&) {
     Report(Str::Err5Saving);

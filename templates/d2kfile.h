@@ -2,6 +2,7 @@
 
 #include "gamefile.h"
 #include "gendefs.h"
+#include "recordmerge.h"
 #include "unittemplate.h"
 
 #include <QString>
@@ -9,6 +10,19 @@
 #include <memory>
 
 class QImage;
+
+// The template file of a game folder. Every reader and writer of the game's file (the store,
+// backup and restore) names it through here, so that all of them find the same file where a
+// folder holds names that differ only in case.
+QString TemplatesPath(const QString& gameFolder);
+
+// The least size of a templates.bin: its record table ends with the last unit's record.
+std::int64_t TemplatesTableSize();
+
+// Why `path` can't be a game's templates.bin, or an empty text when it can: it must be an
+// existing regular file called templates.bin (in any case) of at least TemplatesTableSize().
+// The text is Error #2's, followed by the file and what is wrong with it in brackets.
+QString TemplatesFileProblem(const QString& path);
 
 // The image with every pixel of its bottom-left pixel's colour made transparent.
 QImage TransparentByBottomLeft(const QImage& image);
@@ -39,8 +53,11 @@ class TDune2kFile {
   void LoadVehicles();
   void CommitInfantry(int i);
   void CommitVehicle(int i);
-  // Writes every changed record into the file. Gives true when "Changes Have Been Applied" was
-  // reported.
+  // Writes every changed record into the file, under the file's lock. Another program may have
+  // changed the record since it was read: only the bytes changed here since then are written
+  // over the file's present bytes, and where both changed the same byte the user decides.
+  // Gives true when "Changes Have Been Applied" was reported. The Changed marks are cleared only
+  // once everything has reached the disk.
   bool ApplyChanges();
   void RunGame();
   void ResetLoaded();
@@ -63,6 +80,8 @@ class TDune2kFile {
   void SetTemplatesFileOverride(const QString& path) { fileOverride_ = path; }
 
   bool HandleOpen() const { return FileHandle_ != nullptr; }
+  // Error reports name the file and the system's reason after the usual text (command line).
+  void SetDetailedReports(bool on) { detailedReports_ = on; }
 
   OneBased<TUnitTemplate, InfantryCount> Infantry;
   OneBased<TUnitTemplate, VehicleCount> Vehicles;
@@ -75,11 +94,22 @@ class TDune2kFile {
   void LoadKind(std::uint8_t kind, OneBased<TUnitTemplate, N>& units, bool& loaded);
   template <int N>
   void Commit(OneBased<TUnitTemplate, N>& units, int i, const QString& name);
+  struct WriteBack;
   template <int N>
-  bool WriteChanged(OneBased<TUnitTemplate, N>& units, std::uint8_t kind);
+  bool MergeChanged(OneBased<TUnitTemplate, N>& units, OneBased<RawRecord, N>& bases,
+                    WriteBack& writeBack);
+  bool ReadCurrent(std::int64_t offset, RawRecord& bytes);
+  RawRecord* BaseOf(std::uint8_t kind, const TUnitTemplate& slot);
   void Report(int stringId, const QString& value = QString());
+  // Reports a failure of the file; the system's reason is taken from errno.
+  void ReportFailure(int stringId);
 
   std::unique_ptr<FileHandle> FileHandle_;
   FileOpener opener_;
   QString fileOverride_;
+  bool detailedReports_ = false;
+  // Each slot's record as it was last read from or written to the file: what Apply compares
+  // against to find the bytes changed here.
+  OneBased<RawRecord, InfantryCount> infantryBase_;
+  OneBased<RawRecord, VehicleCount> vehicleBase_;
 };

@@ -50,6 +50,11 @@ const QHash<int, QString>& Table() {
       {Str::Err5Saving, u"Error #5 : Error Saving To TEMPLATES.BIN"_s},
       {Str::ChangesApplied, u"Changes Have Been Applied"_s},
       {Str::SavedSuccessfully, u"%s Saved Successfully"_s},
+      {Str::ChangedOnBothSides,
+       u"%s Has Been Changed In TEMPLATES.BIN By Another Program Since It Was Loaded, And Some "
+       "Of Those Changes Are To The Same Settings You Have Changed.\rDo You Want To Keep Your "
+       "Settings There?\r\rYes - Keep Yours, No - Keep The Other Program's, Cancel - Apply "
+       "Nothing"_s},
 
       {Str::FirstRunBackupQuestion,
        u" Will Make Changes To Your Dune2000 Game Files. Therefore We Strongly Suggest That You "

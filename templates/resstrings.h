@@ -22,7 +22,8 @@ enum Id : int {
   Err4Writing = 2004,
   Err5Saving = 2005,
   ChangesApplied = 2010,
-  SavedSuccessfully = 2011,  // %s: the unit's name
+  SavedSuccessfully = 2011,   // %s: the unit's name
+  ChangedOnBothSides = 2012,  // %s: the unit's name
 
   // Application object, folders, backup and restore.
   FirstRunBackupQuestion = 3001,  // follows the application title

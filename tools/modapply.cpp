@@ -36,7 +36,7 @@ std::optional<RawRecord> UnitBytes(const TUnitTemplate& game, const ModUnit& mod
   bool refused = false;
   for (const auto& [field, value] : mod.fields) {
     if (SameValue(start, field, value)) continue;
-    if (const auto error = UnitFields::Set(edited, field, value)) {
+    if (const auto error = UnitFields::Set(edited, mod.unit.kind, field, value)) {
       errors << u"%1: %2"_s.arg(mod.where, *error);
       refused = true;
     }

@@ -17,8 +17,6 @@ namespace {
 constexpr int kFailed = 1;
 constexpr int kRefused = 2;
 
-// The smallest templates.bin that holds every unit's record (the last lies at 0x1A00).
-constexpr qint64 kMinTemplatesSize = 0x1A00 + RecordSize;
 // Larger than any unit text file we accept, so the parser can say the file is too large.
 constexpr qint64 kTextReadLimit = 4 * 1024 * 1024 + 1;
 
@@ -38,7 +36,7 @@ std::optional<Source> FindSource(const QString& path, QString& problem) {
   Source source{found, false};
   if (QFileInfo(found).isDir()) {
     // A game folder holds it in data/bin; the editor's backup folder holds it directly.
-    source.file = ResolveExisting(found + NativeText(u"\\data\\bin\\templates.bin"));
+    source.file = ResolveExisting(TemplatesPath(found));
     if (source.file.isEmpty())
       source.file = ResolveExisting(found + NativeText(u"\\templates.bin"));
     if (source.file.isEmpty()) {
@@ -57,12 +55,9 @@ std::optional<Source> FindSource(const QString& path, QString& problem) {
     return std::nullopt;
   }
   source.text = LooksLikeModText(file.read(64));
-  if (!source.text && file.size() < kMinTemplatesSize) {
-    problem =
-        u"%1 is not a templates.bin: it holds %2 bytes, the unit records need %3"_s.arg(source.file)
-            .arg(file.size())
-            .arg(kMinTemplatesSize);
-    return std::nullopt;
+  if (!source.text) {
+    problem = TemplatesFileProblem(source.file);
+    if (!problem.isEmpty()) return std::nullopt;
   }
   return source;
 }

@@ -56,15 +56,17 @@ int Usage(const QString& problem = {}) {
   return kUsage;
 }
 
-// Points the store at PATH; gives an error text when PATH names nothing.
+// Points the store at PATH's templates.bin; gives an error text (naming the file and what is
+// wrong with it) when PATH leads to no game's templates.bin, which is then left untouched.
 QString Locate(TDune2kFile& store, const QString& path) {
   const QString found = ResolveExisting(path);
   if (found.isEmpty()) return u"No such game folder or file: %1"_s.arg(path);
-  if (QFileInfo(found).isDir()) {
-    store.GameFolder = WithTrailingSeparator(found);
-  } else {
-    store.SetTemplatesFileOverride(found);
-  }
+  const QString file =
+      QFileInfo(found).isDir() ? TemplatesPath(WithTrailingSeparator(found)) : found;
+  if (const QString problem = TemplatesFileProblem(file); !problem.isEmpty()) return problem;
+  store.SetTemplatesFileOverride(ResolveExisting(file));
+  // Failures name the file and the system's reason after the editor's text.
+  store.SetDetailedReports(true);
   return {};
 }
 
@@ -106,9 +108,11 @@ int Show(const QStringList& args) {
     Err() << problem << '\n';
     return kFailed;
   }
+  // One failure is reported once: the vehicles are not tried after the infantry failed.
   store.LoadInfantry();
+  if (!store.InfantryLoaded) return kFailed;
   store.LoadVehicles();
-  if (!store.InfantryLoaded || !store.VehiclesLoaded) return kFailed;
+  if (!store.VehiclesLoaded) return kFailed;
 
   std::vector<Unit> units;
   for (int i = 1; i <= InfantryCount; ++i) units.push_back({ukInfantry, i});
@@ -177,7 +181,7 @@ int Set(const QStringList& args) {
   }
   TUnitTemplate scratch;
   for (const auto& [field, value] : changes) {
-    if (const auto error = UnitFields::Set(scratch, field, value)) {
+    if (const auto error = UnitFields::Set(scratch, unit.kind, field, value)) {
       Err() << *error << '\n';
       return kUsage;
     }
@@ -191,8 +195,15 @@ int Set(const QStringList& args) {
   unit.kind == ukInfantry ? store.LoadInfantry() : store.LoadVehicles();
   if (!(unit.kind == ukInfantry ? store.InfantryLoaded : store.VehiclesLoaded)) return kFailed;
 
-  TUnitTemplate record = Record(store, unit);
-  for (const auto& [field, value] : changes) UnitFields::Set(record, field, value);
+  const TUnitTemplate before = Record(store, unit);
+  TUnitTemplate record = before;
+  for (const auto& [field, value] : changes) UnitFields::Set(record, unit.kind, field, value);
+  // As the editor's Save: values that are already there change nothing, and nothing is written
+  // (writing would still turn a byte 37 of 2 into 1).
+  if (record == before) {
+    Out() << u"%1 already has these values; nothing written\n"_s.arg(UnitName(unit));
+    return 0;
+  }
   if (unit.kind == ukInfantry) {
     store.PutInfantry(unit.index, record);
     store.CommitInfantry(unit.index);

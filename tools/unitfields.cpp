@@ -1,9 +1,10 @@
 #include "unitfields.h"
 
+#include "fieldranges.h"
+
 #include <QJsonArray>
 
 #include <functional>
-#include <limits>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -12,57 +13,53 @@ namespace {
 
 enum class Kind { Number, Boolean, Byte20, Owners };
 
+// Each field's range is the one the editor's controls use (fieldranges.h).
 struct Field {
   QString name;
   Kind kind;
-  qint64 min, max;
   std::function<qint64(const TUnitTemplate&)> get;
   std::function<void(TUnitTemplate&, qint64)> set;
 };
 
-constexpr qint64 kIntMin = std::numeric_limits<std::int32_t>::min();
-constexpr qint64 kIntMax = std::numeric_limits<std::int32_t>::max();
-
-#define SM_NUMBER(F, LO, HI)                                                                      \
-  Field {                                                                                         \
-    QStringLiteral(#F), Kind::Number, LO, HI, [](const TUnitTemplate& u) { return qint64(u.F); }, \
-        [](TUnitTemplate& u, qint64 v) { u.F = static_cast<decltype(u.F)>(v); }                   \
+#define SM_NUMBER(F)                                                                      \
+  Field {                                                                                 \
+    QStringLiteral(#F), Kind::Number, [](const TUnitTemplate& u) { return qint64(u.F); }, \
+        [](TUnitTemplate& u, qint64 v) { u.F = static_cast<decltype(u.F)>(v); }           \
   }
-#define SM_BOOL(F)                                                                               \
-  Field {                                                                                        \
-    QStringLiteral(#F), Kind::Boolean, 0, 1, [](const TUnitTemplate& u) { return qint64(u.F); }, \
-        [](TUnitTemplate& u, qint64 v) { u.F = v != 0; }                                         \
+#define SM_BOOL(F)                                                                         \
+  Field {                                                                                  \
+    QStringLiteral(#F), Kind::Boolean, [](const TUnitTemplate& u) { return qint64(u.F); }, \
+        [](TUnitTemplate& u, qint64 v) { u.F = v != 0; }                                   \
   }
 
 const std::vector<Field>& Fields() {
   static const std::vector<Field> fields = {
-      SM_NUMBER(Health, kIntMin, kIntMax),
-      SM_NUMBER(Cost, kIntMin, kIntMax),
-      SM_NUMBER(BuildSpeed, 0, 255),
-      SM_NUMBER(Byte40, 0, 255),
-      SM_NUMBER(Byte47, 0, 255),
-      SM_NUMBER(FireSpeed, 0, 255),
-      Field{u"Byte20Set"_s, Kind::Byte20, 0, 5,
+      SM_NUMBER(Health),
+      SM_NUMBER(Cost),
+      SM_NUMBER(BuildSpeed),
+      SM_NUMBER(Byte40),
+      SM_NUMBER(Byte47),
+      SM_NUMBER(FireSpeed),
+      Field{u"Byte20Set"_s, Kind::Byte20,
             [](const TUnitTemplate& u) { return qint64(Byte20Member(u.Byte20Set)); },
             [](TUnitTemplate& u, qint64 v) { u.Byte20Set = v < 0 ? 0 : std::uint8_t(1u << v); }},
-      SM_NUMBER(Armor, 0, 255),
-      SM_NUMBER(RateOfTurn, 0, 255),
-      SM_NUMBER(Byte12, 0, 255),
-      SM_NUMBER(Sight, 0, 255),
+      SM_NUMBER(Armor),
+      SM_NUMBER(RateOfTurn),
+      SM_NUMBER(Byte12),
+      SM_NUMBER(Sight),
       SM_BOOL(Flag37),
-      SM_NUMBER(Byte45, 0, 255),
+      SM_NUMBER(Byte45),
       SM_BOOL(Inaccurate),
       SM_BOOL(SelfHeal),
-      SM_NUMBER(Long92, kIntMin, kIntMax),
-      SM_NUMBER(Long96, kIntMin, kIntMax),
-      SM_NUMBER(Long100, kIntMin, kIntMax),
-      SM_NUMBER(Long104, kIntMin, kIntMax),
-      SM_NUMBER(Long124, kIntMin, kIntMax),
-      SM_NUMBER(Long128, kIntMin, kIntMax),
-      SM_NUMBER(Long132, kIntMin, kIntMax),
-      SM_NUMBER(Long136, kIntMin, kIntMax),
-      Field{u"Owners"_s, Kind::Owners, 0, 15,
-            [](const TUnitTemplate& u) { return qint64(u.Owners); },
+      SM_NUMBER(Long92),
+      SM_NUMBER(Long96),
+      SM_NUMBER(Long100),
+      SM_NUMBER(Long104),
+      SM_NUMBER(Long124),
+      SM_NUMBER(Long128),
+      SM_NUMBER(Long132),
+      SM_NUMBER(Long136),
+      Field{u"Owners"_s, Kind::Owners, [](const TUnitTemplate& u) { return qint64(u.Owners); },
             [](TUnitTemplate& u, qint64 v) { u.Owners = std::uint8_t(v); }},
   };
   return fields;
@@ -174,7 +171,8 @@ QString Text(const TUnitTemplate& unit, const QString& name) {
   return {};
 }
 
-std::optional<QString> Set(TUnitTemplate& unit, const QString& name, const QString& value) {
+std::optional<QString> Set(TUnitTemplate& unit, std::uint8_t kind, const QString& name,
+                           const QString& value) {
   const Field* f = Find(name);
   if (!f) {
     return u"Unknown field \"%1\". Fields: %2"_s.arg(name, Names().join(u", "_s));
@@ -201,10 +199,11 @@ std::optional<QString> Set(TUnitTemplate& unit, const QString& name, const QStri
   }
   if (!v) return error;
   const bool nullByte20 = f->kind == Kind::Byte20 && *v == -1;
-  if (!nullByte20 && (*v < f->min || *v > f->max)) {
+  const FieldRange range = *UnitFieldRange(kind, f->name);
+  if (!nullByte20 && !range.Contains(*v)) {
     return u"%1: %2 is outside the field's range %3..%4"_s.arg(f->name, value)
-        .arg(f->min)
-        .arg(f->max);
+        .arg(range.min)
+        .arg(range.max);
   }
   f->set(unit, *v);
   return std::nullopt;

@@ -10,7 +10,7 @@
 #include <vector>
 
 // The decoded fields of a unit record by name, for reading and changing them from the
-// command line with the same ranges the record can hold.
+// command line with the ranges the editor's controls allow (fieldranges.h).
 namespace UnitFields {
 
 // Every field name, in record order.
@@ -23,9 +23,11 @@ QJsonObject ToJson(const TUnitTemplate& unit);
 // The field's value as text, as `show` prints it.
 QString Text(const TUnitTemplate& unit, const QString& field);
 
-// Sets `field` from `value`. Gives an error message, or nothing on success; on error the
-// record is unchanged.
-std::optional<QString> Set(TUnitTemplate& unit, const QString& field, const QString& value);
+// Sets `field` of a unit of `kind` (ukInfantry or ukVehicle) from `value`, refusing values
+// outside the field's range for that kind. Gives an error message, or nothing on success; on
+// error the record is unchanged.
+std::optional<QString> Set(TUnitTemplate& unit, std::uint8_t kind, const QString& field,
+                           const QString& value);
 
 // House names as Owners lists them: "Atreides", "Ordos", "Harkonnen", "Emperor".
 QStringList HouseNames(std::uint8_t owners);

@@ -19,9 +19,7 @@ const UnitWindowDesign kInfantryDesign = {
     .clientWidth = 378,
     .controlBarHeight = 29,
     .panelHeight = 255,
-    .sightMax = 7,
     .sightSliderMax = 7,
-    .armorMax = 7,
     .armorSliderMax = 7,
 };
 

@@ -2,6 +2,7 @@
 
 #include "columnmenu.h"
 #include "dialogs.h"
+#include "fieldranges.h"
 #include "genfuncs.h"
 #include "hedit.h"
 #include "resstrings.h"
@@ -154,10 +155,14 @@ void TUnitSettingsWin::BuildPanel() {
     label->adjustSize();
     return label;
   };
-  const auto spin = [this](const char* name, int top, int lo, int hi, const QString& hint) {
+  const auto spin = [this](const char* name, int top, const char16_t* field, const QString& hint) {
     auto* s = Named(new TSpinEdit(P_Infs), name);
     s->setGeometry(kSpinX, top, kSpinW, kSpinH);
-    s->SetRange(lo, hi);
+    // Cost and Health take any 32-bit number: a spin edit without limits.
+    if (field) {
+      const FieldRange range = *UnitFieldRange(design_.kind, field);
+      s->SetRange(std::int32_t(range.min), std::int32_t(range.max));
+    }
     SetHint(s, hint);
     return s;
   };
@@ -186,34 +191,35 @@ void TUnitSettingsWin::BuildPanel() {
   };
 
   L_Cost = caption("L_Cost", QStringLiteral("Cost"), kRowTops[0]);
-  SE_Cost = spin("SE_Cost", kRowTops[0], 0, 0, QStringLiteral("Price Of Unit"));
+  SE_Cost = spin("SE_Cost", kRowTops[0], nullptr, QStringLiteral("Price Of Unit"));
   L_Health = caption("L_Health", QStringLiteral("Health"), kRowTops[1]);
-  SE_Health = spin("SE_Health", kRowTops[1], 0, 0, QStringLiteral("Health (or Strength) of unit"));
+  SE_Health =
+      spin("SE_Health", kRowTops[1], nullptr, QStringLiteral("Health (or Strength) of unit"));
 
   const QString sightHint = QStringLiteral("Range around the unit that it reveals the shroud");
   L_Sight = caption("L_Sight", QStringLiteral("Sight"), kRowTops[2]);
-  SE_Sight = spin("SE_Sight", kRowTops[2], 0, design_.sightMax, sightHint);
+  SE_Sight = spin("SE_Sight", kRowTops[2], u"Sight", sightHint);
   TB_Sight = slider("TB_Sight", kRowTops[2], design_.sightSliderMax, 1, sightHint);
   L_SightMin = endLabel("L_SightMin", QStringLiteral("Min (None)"), kSpinX, kRowTops[2]);
   L_SightMax = endLabel("L_SightMax", QStringLiteral("Max"), kRightLabelX, kRowTops[2]);
 
   const QString armorHint = QStringLiteral("Armor Strength (N.B. Max means they are invincible!)");
   L_Armor = caption("L_Armor", QStringLiteral("Armor"), kRowTops[3]);
-  SE_Armor = spin("SE_Armor", kRowTops[3], 0, design_.armorMax, armorHint);
+  SE_Armor = spin("SE_Armor", kRowTops[3], u"Armor", armorHint);
   TB_Armor = slider("TB_Armor", kRowTops[3], design_.armorSliderMax, 1, armorHint);
   L_ArmorMin = endLabel("L_ArmorMin", QStringLiteral("Min (None)"), kSpinX, kRowTops[3]);
   L_ArmorMax = endLabel("L_ArmorMax", QStringLiteral("Max"), kRightLabelX, kRowTops[3]);
 
   const QString rotHint = QStringLiteral("Speed That The Unit Turns");
   L_ROT = caption("L_ROT", QStringLiteral("Rate Of Turn"), kRowTops[4]);
-  SE_ROT = spin("SE_ROT", kRowTops[4], 0, 255, rotHint);
+  SE_ROT = spin("SE_ROT", kRowTops[4], u"RateOfTurn", rotHint);
   TB_ROT = slider("TB_ROT", kRowTops[4], 15, 1, rotHint);
   L_ROTFast = endLabel("L_ROTFast", QStringLiteral("Fast"), kSpinX, kRowTops[4]);
   L_ROTSlow = endLabel("L_ROTSlow", QStringLiteral("Slow"), kRightLabelX, kRowTops[4]);
 
   L_BuildSpeed = caption("L_BuildSpeed", QStringLiteral("Build Speed"), kRowTops[5]);
   SE_BuildSpeed =
-      spin("SE_BuildSpeed", kRowTops[5], 0, 255,
+      spin("SE_BuildSpeed", kRowTops[5], u"BuildSpeed",
            QStringLiteral("The Rate At Which The Unit Is Built (0 = Slow, 255 = Fast)"));
   TB_BuildSpeed = slider("TB_BuildSpeed", kRowTops[5], 255, 10,
                          QStringLiteral("The Rate At Which The Unit Is Built"));
@@ -223,7 +229,7 @@ void TUnitSettingsWin::BuildPanel() {
 
   const QString fireHint = QStringLiteral("The Rate At Which The Unit Fires It's Weapon");
   Label2 = caption("Label2", QStringLiteral("Firing Speed"), kRowTops[6]);
-  SE_FireSpeed = spin("SE_FireSpeed", kRowTops[6], 0, 255, fireHint);
+  SE_FireSpeed = spin("SE_FireSpeed", kRowTops[6], u"FireSpeed", fireHint);
   TB_FireSpeed = slider("TB_FireSpeed", kRowTops[6], 255, 10, fireHint);
   L_FSFast = endLabel("L_FSFast", QStringLiteral("Fastest"), kSpinX, kRowTops[6]);
   L_FSSlow = endLabel("L_FSSlow", QStringLiteral("Slowest"), kRightLabelX, kRowTops[6]);
@@ -407,32 +413,48 @@ void TUnitSettingsWin::ShowUnit(const TUnitTemplate& given) {
   FCurrentUnit = unit.Index;
   B_Prev->setEnabled(FCurrentUnit != 1);
   B_Next->setEnabled(FCurrentUnit != UnitCount());
+  shown_ = ControlValues();
   UnitShown();
+}
+
+TUnitSettingsWin::ShownValues TUnitSettingsWin::ControlValues() const {
+  return {SE_Health->ClampedValue(),
+          SE_Cost->ClampedValue(),
+          SE_BuildSpeed->ClampedValue(),
+          SE_FireSpeed->ClampedValue(),
+          SE_Armor->ClampedValue(),
+          SE_ROT->ClampedValue(),
+          SE_Sight->ClampedValue(),
+          KB_Inaccurate->isChecked(),
+          KB_SelfHeal->isChecked(),
+          std::uint8_t((KB_Atreides->isChecked() ? 1 : 0) | (KB_Ordos->isChecked() ? 2 : 0) |
+                       (KB_Harkonnen->isChecked() ? 4 : 0))};
 }
 
 void TUnitSettingsWin::ReadControls(TUnitTemplate& unit) {
   GetUnit(FCurrentUnit, unit);
   unit.Changed = false;
   // The spin edits, not the sliders, hold the values; a number still beyond its field's range
-  // (typed, not yet left) counts as the nearest one the field takes.
-  const auto take = [&unit](auto& field, auto value) {
+  // (typed, not yet left) counts as the nearest one the field takes. A control the user left as
+  // it was shown keeps the record's value.
+  const ShownValues now = ControlValues();
+  const auto take = [&unit](auto& field, auto value, auto shownValue) {
+    if (value == shownValue) return;
     using Field = std::remove_reference_t<decltype(field)>;
     const Field v = static_cast<Field>(value);
     if (field != v) unit.Changed = true;
     field = v;
   };
-  take(unit.Health, SE_Health->ClampedValue());
-  take(unit.Cost, SE_Cost->ClampedValue());
-  take(unit.BuildSpeed, SE_BuildSpeed->ClampedValue());
-  take(unit.FireSpeed, SE_FireSpeed->ClampedValue());
-  take(unit.Armor, SE_Armor->ClampedValue());
-  take(unit.RateOfTurn, SE_ROT->ClampedValue());
-  take(unit.Sight, SE_Sight->ClampedValue());
-  take(unit.Inaccurate, KB_Inaccurate->isChecked());
-  take(unit.SelfHeal, KB_SelfHeal->isChecked());
-  const std::uint8_t owners = (KB_Atreides->isChecked() ? 1 : 0) | (KB_Ordos->isChecked() ? 2 : 0) |
-                              (KB_Harkonnen->isChecked() ? 4 : 0);
-  take(unit.Owners, owners);
+  take(unit.Health, now.health, shown_.health);
+  take(unit.Cost, now.cost, shown_.cost);
+  take(unit.BuildSpeed, now.buildSpeed, shown_.buildSpeed);
+  take(unit.FireSpeed, now.fireSpeed, shown_.fireSpeed);
+  take(unit.Armor, now.armor, shown_.armor);
+  take(unit.RateOfTurn, now.rateOfTurn, shown_.rateOfTurn);
+  take(unit.Sight, now.sight, shown_.sight);
+  take(unit.Inaccurate, now.inaccurate, shown_.inaccurate);
+  take(unit.SelfHeal, now.selfHeal, shown_.selfHeal);
+  take(unit.Owners, now.owners, shown_.owners);
 }
 
 bool TUnitSettingsWin::HasChanges() {
@@ -456,6 +478,8 @@ void TUnitSettingsWin::B_SaveClick() {
     store.PutVehicle(FCurrentUnit, unit);
     store.CommitVehicle(FCurrentUnit);
   }
+  // What the controls hold is now in the store.
+  shown_ = ControlValues();
   SaltmarchApp->ShowHint(1);
 }
 

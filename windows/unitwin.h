@@ -29,8 +29,9 @@ struct UnitWindowDesign {
   int clientWidth;
   int controlBarHeight;
   int panelHeight;
-  int sightMax, sightSliderMax;
-  int armorMax, armorSliderMax;
+  // The spin edits' ranges come from the field range table; the sliders' are the window's own.
+  int sightSliderMax;
+  int armorSliderMax;
 };
 
 // The form and the behaviour both unit settings windows share: the toolbar, the rows of
@@ -108,6 +109,18 @@ class TUnitSettingsWin : public TSaltmarchSettingsWin {
   void CtrlBar_InfsResize();
   // Asks about unsaved changes; false when the user cancels.
   bool ConfirmDroppingChanges();
+
+  // What the slider rows' spin edits and the check boxes held right after the unit was shown or
+  // saved. A control still holding that value was not touched, and ReadControls keeps the
+  // record's own value for it: a stored value beyond a slider's range must not be clamped into
+  // a change by merely looking at the unit.
+  struct ShownValues {
+    std::int32_t health, cost, buildSpeed, fireSpeed, armor, rateOfTurn, sight;
+    bool inaccurate, selfHeal;
+    std::uint8_t owners;
+  };
+  ShownValues ControlValues() const;
+  ShownValues shown_{};
 
   UnitWindowDesign design_;
   const QKeyEvent* lastKey_ = nullptr;

@@ -22,9 +22,7 @@ const UnitWindowDesign kVehicleDesign = {
     .clientWidth = 396,
     .controlBarHeight = 26,
     .panelHeight = 258,
-    .sightMax = 7,
     .sightSliderMax = 7,
-    .armorMax = 255,
     .armorSliderMax = 15,
 };
 

@@ -19,10 +19,18 @@ class AppFixture : public ::testing::Test {
     ASSERT_TRUE(registryDir.isValid() && programDir.isValid() && game.ok());
     SetRegAccessor(MakeFileRegistry(registryDir.path()));
     SetProgramFolderForTesting(programDir.path());
+    // The default backup folder lies in the user's data folder: a fresh one for every test.
+    savedDataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", userDataDir.path().toLocal8Bit());
   }
   void TearDown() override {
     SetRegAccessor(nullptr);
     SetProgramFolderForTesting(QString());
+    qputenv("XDG_DATA_HOME", savedDataHome);
+  }
+
+  QString DefaultBackupDir() const {
+    return userDataDir.path() + QStringLiteral("/Saltmarch98/Dune2kBak/");
   }
 
   // The machine's registry names the sample game as installed.
@@ -51,6 +59,8 @@ class AppFixture : public ::testing::Test {
 
   QTemporaryDir registryDir;
   QTemporaryDir programDir;
+  QTemporaryDir userDataDir;
+  QByteArray savedDataHome;
   SampleDir game;
   ScriptedDialogs dialogs;
 };

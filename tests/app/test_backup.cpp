@@ -1,9 +1,15 @@
 #include "appfixture.h"
 #include "atomicfile.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QProcess>
+#include <QScopeGuard>
 
 namespace {
 
@@ -97,7 +103,10 @@ TEST_F(BackupTest, ABackupFolderWhoseParentIsMissingIsNotMade) {
   app->SetBackupFolder(programDir.path() + QStringLiteral("/no/such/parent"));
   dialogs.Answer(MsgResult::Abort);
   EXPECT_FALSE(app->BackupGameFile());
-  EXPECT_EQ(dialogs.Texts(), QStringList{Err7(QStringLiteral("No such file or directory"))});
+  // The folder that could not be made is named with the reason.
+  EXPECT_EQ(dialogs.Texts(),
+            QStringList{Err7(app->BackupFolder + QStringLiteral(": No such file or directory"))});
+  EXPECT_FALSE(QDir(programDir.path() + QStringLiteral("/no")).exists());
 }
 
 TEST_F(BackupTest, MissingFoldersAreAskedForAndTheWholeBackupRepeated) {
@@ -209,6 +218,67 @@ TEST_F(BackupTest, AFailedRestoreNeverLeavesAHalfWrittenGameFile) {
   EXPECT_EQ(game.TemplatesBytes(), original);
   EXPECT_EQ(QDir(game.Path(QStringLiteral("data/bin"))).entryList(QDir::Files | QDir::Hidden),
             QStringList{QStringLiteral("templates.bin")});
+}
+
+TEST_F(BackupTest, RestoreWritesThroughALinkIntoTheFileItNames) {
+  // A mod manager keeps the real file elsewhere and links it into the game.
+  ASSERT_TRUE(app->BackupGameFile());
+  const QByteArray saved = game.TemplatesBytes();
+  const QString real = programDir.path() + QStringLiteral("/mods/templates.bin");
+  QDir().mkpath(programDir.path() + QStringLiteral("/mods"));
+  ASSERT_TRUE(WriteAll(real, QByteArray(saved.size(), 'm')));
+  QFile::remove(game.TemplatesPath());
+  ASSERT_TRUE(QFile::link(real, game.TemplatesPath()));
+
+  dialogs.Answer(MsgResult::No);
+  app->RestoreGameFile();
+  EXPECT_EQ(dialogs.Texts(), QStringList{kResetQuestion});
+  EXPECT_TRUE(QFileInfo(game.TemplatesPath()).isSymLink());
+  EXPECT_EQ(ReadAll(real), saved);
+}
+
+TEST_F(BackupTest, RestoreWorksWhereOnlyTheFileMayBeWritten) {
+  ASSERT_TRUE(app->BackupGameFile());
+  const QByteArray saved = game.TemplatesBytes();
+  game.WriteTemplates(QByteArray(saved.size() + 300, 'g'));
+  const QString folder = game.Path(QStringLiteral("data/bin"));
+  // Root may write into any folder; an immutable one refuses even root.
+  QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+  const bool immutable = ::geteuid() == 0 && QProcess::execute(QStringLiteral("chattr"),
+                                                               {QStringLiteral("+i"), folder}) == 0;
+  const auto restoreFolder = qScopeGuard([&] {
+    if (immutable) QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), folder});
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  });
+  if (::access(folder.toLocal8Bit().constData(), W_OK) == 0) {
+    GTEST_SKIP() << "no way to make a folder read-only here";
+  }
+  dialogs.Answer(MsgResult::No);
+  app->RestoreGameFile();
+  EXPECT_EQ(dialogs.Texts(), QStringList{kResetQuestion});
+  EXPECT_EQ(game.TemplatesBytes(), saved);  // the longer content cut back to the backup's
+}
+
+TEST_F(BackupTest, BackupAndRestoreUseTheFileTheEditorUses) {
+  // Two copies whose names differ only in case: the one the store reads is the game's.
+  QDir().mkpath(game.Path(QStringLiteral("Data/Bin")));
+  ASSERT_TRUE(WriteAll(game.Path(QStringLiteral("Data/Bin/Templates.bin")), QByteArray("other")));
+  ASSERT_TRUE(app->BackupGameFile());
+  EXPECT_EQ(ReadAll(BackupFile()), game.TemplatesBytes());
+  ASSERT_TRUE(WriteAll(BackupFile(), QByteArray("restored")));
+  dialogs.Answer(MsgResult::No);
+  app->RestoreGameFile();
+  EXPECT_EQ(game.TemplatesBytes(), QByteArray("restored"));
+  EXPECT_EQ(ReadAll(game.Path(QStringLiteral("Data/Bin/Templates.bin"))), QByteArray("other"));
+}
+
+TEST_F(BackupTest, ANewBackupKeepsTheGameFilesPermissions) {
+  ASSERT_TRUE(QFile::setPermissions(game.TemplatesPath(),
+                                    QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+  ASSERT_TRUE(app->BackupGameFile());
+  struct stat st {};
+  ASSERT_EQ(::stat(BackupFile().toLocal8Bit().constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
 TEST_F(BackupTest, RestoreWithoutFoldersAsksForThemFirst) {

@@ -24,7 +24,8 @@ TEST_F(LocateGameTest, FirstRunTakesTheGameFromItsInstallKeyAndOffersABackup) {
   TSaltmarch app;
   EXPECT_EQ(app.GameFolder, game.Folder());
   EXPECT_EQ(app.Store->GameFolder, game.Folder());
-  const QString backupFolder = programDir.path() + QStringLiteral("/Dune2kBak/");
+  // The user's own data folder, made for it: the program's folder may be read-only.
+  const QString backupFolder = DefaultBackupDir();
   EXPECT_EQ(app.BackupFolder, backupFolder);
   EXPECT_EQ(dialogs.Texts(),
             (QStringList{kFirstRunQuestion, QStringLiteral("Backup Was Successful")}));
@@ -58,6 +59,17 @@ TEST_F(LocateGameTest, FirstRunWithAFailedBackupSaysSo) {
             QStringLiteral("Backup Failed.\r*N.B.* - Remember ... Once Changes Have Been Made, "
                            "You Will Have To Re-Install The Game To Get The Default Settings "
                            "Back."));
+}
+
+TEST_F(LocateGameTest, AnOlderBackupDoesNotMakeAFailedOneASuccess) {
+  // An older backup of another game waits in the default folder; the new copy fails.
+  ASSERT_TRUE(QDir().mkpath(DefaultBackupDir()));
+  ASSERT_TRUE(WriteAll(DefaultBackupDir() + QStringLiteral("templates.bin"), "older"));
+  InstallGameInRegistry(programDir.path() + QStringLiteral("/nowhere/Dune2000.exe"));
+  dialogs.Answer(MsgResult::Yes).Answer(MsgResult::Yes).Answer(MsgResult::Abort);
+  TSaltmarch app;
+  ASSERT_EQ(dialogs.log.size(), 4u);
+  EXPECT_TRUE(dialogs.log[3].text.startsWith(QStringLiteral("Backup Failed.")));
 }
 
 TEST_F(LocateGameTest, FirstRunFindsAGameInstalledWithWine) {

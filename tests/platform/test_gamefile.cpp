@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -61,6 +63,16 @@ TEST_F(GameFileTest, ReadsGiveWhatIsThereAndAShortCountAtTheEnd) {
   EXPECT_EQ(file->Write("x", 1), -1);
   EXPECT_TRUE(file->Close());
   EXPECT_TRUE(file->Close());
+}
+
+TEST_F(GameFileTest, APipeOrAFolderInTheFilesPlaceIsRefusedWithoutWaiting) {
+  // Opening a pipe nobody writes to would block for ever.
+  const QString fifo = dir.filePath(QStringLiteral("pipe.bin"));
+  ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+  for (FileAccess access : {FileAccess::Read, FileAccess::ReadWrite}) {
+    EXPECT_EQ(OpenExistingFile(fifo, access), nullptr);
+  }
+  EXPECT_EQ(OpenExistingFile(dir.path(), FileAccess::Read), nullptr);
 }
 
 TEST_F(GameFileTest, AWriteOnlyFileRefusesReads) {

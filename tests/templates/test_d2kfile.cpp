@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QImage>
 
+#include <sys/file.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -39,6 +41,16 @@ class StoreTest : public ::testing::Test {
 
   // The only messages shown, in order.
   QStringList Messages() const { return dialogs.Texts(); }
+
+  // Infantry i's cost changed and saved in memory, its notice cleared away.
+  void SaveCost(int i, std::int32_t cost) {
+    TUnitTemplate u;
+    store.GetInfantry(i, u);
+    u.Cost = cost;
+    store.PutInfantry(i, u);
+    store.CommitInfantry(i);
+    dialogs.Clear();
+  }
 
   // Every byte of the file is as it was, except inside the given records.
   void ExpectOnlyRecordsChanged(std::initializer_list<qint64> offsets) const {
@@ -156,7 +168,7 @@ TEST_F(StoreTest, ReadFailureLaterKeepsTheRecordsReadSoFar) {
   EXPECT_EQ(Messages(), QStringList{kErr3});
   EXPECT_TRUE(store.VehiclesLoaded);
   EXPECT_EQ(RawOf(store.Vehicles[2]), Slice(original, VehicleOffsets[2]));
-  EXPECT_EQ(RawOf(store.Vehicles[3]), QByteArray(256, '\0'));  // zero-filled before the read
+  EXPECT_EQ(RawOf(store.Vehicles[3]), QByteArray(256, '\0'));  // as it was: never read
   EXPECT_EQ(store.Vehicles[4].Health, 0);
   EXPECT_FALSE(store.HandleOpen());
   EXPECT_EQ(plan.closes, plan.opens);
@@ -276,7 +288,7 @@ TEST_F(StoreTest, ApplyWritesOnlyChangedRecords) {
   EXPECT_TRUE(store.ApplyChanges());
   EXPECT_EQ(Messages(), QStringList{kApplied});
   EXPECT_EQ(plan.writeOffsets, (QList<qint64>{0x0300, 0x1A00}));
-  EXPECT_EQ(plan.accesses.last(), FileAccess::Write);
+  EXPECT_EQ(plan.accesses.last(), FileAccess::ReadWrite);
   EXPECT_FALSE(store.Infantry[6].Changed);
   EXPECT_FALSE(store.Vehicles[21].Changed);
   EXPECT_FALSE(store.HandleOpen());
@@ -296,7 +308,7 @@ TEST_F(StoreTest, ApplyWithNothingChangedStillReportsSuccess) {
   EXPECT_TRUE(store.ApplyChanges());
   EXPECT_EQ(Messages(), QStringList{kApplied});
   EXPECT_EQ(plan.opens, 1);
-  EXPECT_EQ(plan.accesses, QList<FileAccess>{FileAccess::Write});
+  EXPECT_EQ(plan.accesses, QList<FileAccess>{FileAccess::ReadWrite});
   EXPECT_EQ(plan.writes, 0);
   EXPECT_EQ(sample.TemplatesBytes(), original);
 }
@@ -323,7 +335,7 @@ TEST_F(StoreTest, SharedRecordIsWrittenTwiceVehicleLast) {
   ExpectOnlyRecordsChanged({0x1500});
 }
 
-TEST_F(StoreTest, WriteFailureStopsAndKeepsTheRestMarked) {
+TEST_F(StoreTest, WriteFailureStopsAndKeepsEveryMark) {
   store.LoadVehicles();
   for (int i : {2, 4, 6, 8}) {
     TUnitTemplate u;
@@ -337,8 +349,9 @@ TEST_F(StoreTest, WriteFailureStopsAndKeepsTheRestMarked) {
 
   EXPECT_FALSE(store.ApplyChanges());
   EXPECT_EQ(Messages(), QStringList{kErr4});
-  EXPECT_FALSE(store.Vehicles[2].Changed);
-  EXPECT_FALSE(store.Vehicles[4].Changed);
+  // Nothing was flushed, so nothing counts as applied.
+  EXPECT_TRUE(store.Vehicles[2].Changed);
+  EXPECT_TRUE(store.Vehicles[4].Changed);
   EXPECT_TRUE(store.Vehicles[6].Changed);
   EXPECT_TRUE(store.Vehicles[8].Changed);
   EXPECT_FALSE(store.HandleOpen());
@@ -354,14 +367,139 @@ TEST_F(StoreTest, WriteFailureStopsAndKeepsTheRestMarked) {
   EXPECT_FALSE(store.Vehicles[8].Changed);
 }
 
-TEST_F(StoreTest, FailedFlushIsAWriteError) {
+TEST_F(StoreTest, FailedFlushIsAWriteErrorAndTheRetryWritesAgain) {
   store.LoadInfantry();
-  store.CommitInfantry(1);
-  dialogs.Clear();
+  SaveCost(1, 1234);
   plan.failFlush = true;
   EXPECT_FALSE(store.ApplyChanges());
   EXPECT_EQ(Messages(), QStringList{kErr4});
   EXPECT_FALSE(store.HandleOpen());
+  EXPECT_TRUE(store.Infantry[1].Changed);
+
+  dialogs.Clear();
+  plan.failFlush = false;
+  const int writesBefore = plan.writes;
+  EXPECT_TRUE(store.ApplyChanges());
+  EXPECT_EQ(Messages(), QStringList{kApplied});
+  EXPECT_EQ(plan.writes, writesBefore + 1);
+  EXPECT_FALSE(store.Infantry[1].Changed);
+}
+
+TEST_F(StoreTest, AFailedReReadKeepsTheCommittedRecord) {
+  store.LoadInfantry();
+  SaveCost(1, 4321);
+  const QByteArray committed = RawOf(store.Infantry[1]);
+  store.ResetLoaded();
+  plan.failReadAt = plan.reads + 1;
+  store.LoadInfantry();
+  EXPECT_EQ(RawOf(store.Infantry[1]), committed);
+  EXPECT_EQ(store.Infantry[1].Cost, 4321);
+
+  // The write-back puts the committed record into the file, never a zeroed one.
+  dialogs.Clear();
+  EXPECT_TRUE(store.ApplyChanges());
+  EXPECT_EQ(Slice(sample.TemplatesBytes(), 0), committed);
+  ExpectOnlyRecordsChanged({0x0000});
+}
+
+// Another program changes the file between our load and our write-back.
+class TwoWritersTest : public StoreTest {
+ protected:
+  void SetUp() override {
+    StoreTest::SetUp();
+    store.LoadInfantry();
+  }
+  void ChangeOnDisk(qint64 at, char value) {
+    QByteArray bytes = sample.TemplatesBytes();
+    bytes[at] = value;
+    sample.WriteTemplates(bytes);
+  }
+  std::int32_t CostOnDisk(int i) const {
+    TDune2kFile again;
+    again.GameFolder = sample.Folder();
+    again.LoadInfantry();
+    return again.Infantry[i].Cost;
+  }
+  static QString Question(const char* unit) {
+    return QStringLiteral(
+               "%1 Has Been Changed In TEMPLATES.BIN By Another Program Since It Was Loaded, "
+               "And Some Of Those Changes Are To The Same Settings You Have Changed.\rDo You "
+               "Want To Keep Your Settings There?\r\rYes - Keep Yours, No - Keep The Other "
+               "Program's, Cancel - Apply Nothing")
+        .arg(QString::fromLatin1(unit));
+  }
+};
+
+TEST_F(TwoWritersTest, OnlyTheBytesChangedHereAreWritten) {
+  ChangeOnDisk(0x0000 + 4, char(0x77));  // Light Infantry's health, by the other program
+  SaveCost(1, 2500);
+  EXPECT_TRUE(store.ApplyChanges());
+  EXPECT_EQ(Messages(), QStringList{kApplied});
+  const QByteArray now = sample.TemplatesBytes();
+  EXPECT_EQ(quint8(now[4]), 0x77u);
+  EXPECT_EQ(CostOnDisk(1), 2500);
+  EXPECT_EQ(plan.writeOffsets, QList<qint64>{0x0000});
+  // The store now holds what the file holds, the other program's change included.
+  EXPECT_EQ(RawOf(store.Infantry[1]), Slice(now, 0));
+  EXPECT_EQ(quint8(store.Infantry[1].Health & 0xFF), 0x77u);
+}
+
+TEST_F(TwoWritersTest, AByteChangedOnBothSidesIsTheUsersChoice) {
+  const std::int32_t theirs = 0x0304;
+  ChangeOnDisk(28, char(0x04));
+  ChangeOnDisk(29, char(0x03));
+  ChangeOnDisk(30, 0);
+  ChangeOnDisk(31, 0);
+  SaveCost(1, 0x0305);  // the low byte differs on both sides, the rest does not
+
+  // Cancel writes nothing and keeps the mark.
+  dialogs.Answer(MsgResult::Cancel);
+  EXPECT_FALSE(store.ApplyChanges());
+  EXPECT_EQ(Messages(), QStringList{Question("Light Infantry")});
+  EXPECT_EQ(dialogs.log[0].kind, MsgKind::Confirmation);
+  EXPECT_EQ(dialogs.log[0].buttons, MsgButtons(mbYes | mbNo | mbCancel));
+  EXPECT_EQ(plan.writes, 0);
+  EXPECT_TRUE(store.Infantry[1].Changed);
+  EXPECT_FALSE(store.HandleOpen());
+
+  // No keeps the other program's value.
+  dialogs.Clear();
+  dialogs.Answer(MsgResult::No);
+  EXPECT_TRUE(store.ApplyChanges());
+  EXPECT_EQ(CostOnDisk(1), theirs);
+
+  // Yes keeps ours.
+  ChangeOnDisk(28, char(0x06));
+  SaveCost(1, 0x0307);
+  dialogs.Answer(MsgResult::Yes);
+  EXPECT_TRUE(store.ApplyChanges());
+  EXPECT_EQ(CostOnDisk(1), 0x0307);
+}
+
+TEST_F(TwoWritersTest, TheWriteBackWaitsForAnotherWritersLockAndGivesUp) {
+  SaveCost(2, 99);
+  QFile other(sample.TemplatesPath());
+  ASSERT_TRUE(other.open(QIODevice::ReadWrite));
+  ASSERT_EQ(::flock(other.handle(), LOCK_EX), 0);
+  EXPECT_FALSE(store.ApplyChanges());
+  EXPECT_EQ(Messages(), QStringList{kErr2});
+  EXPECT_EQ(sample.TemplatesBytes(), original);
+  EXPECT_TRUE(store.Infantry[2].Changed);
+  other.close();  // releases the lock
+  dialogs.Clear();
+  EXPECT_TRUE(store.ApplyChanges());
+  EXPECT_EQ(CostOnDisk(2), 99);
+}
+
+TEST_F(StoreTest, AFileThatEndsInsideARecordIsNeverGrown) {
+  sample.WriteTemplates(original.left(100));
+  store.LoadInfantry();
+  store.CommitInfantry(2);
+  dialogs.Clear();
+  EXPECT_FALSE(store.ApplyChanges());
+  EXPECT_EQ(Messages(), QStringList{kErr5});
+  EXPECT_EQ(sample.TemplatesBytes(), original.left(100));
+  EXPECT_TRUE(store.Infantry[2].Changed);
 }
 
 TEST_F(StoreTest, ErrorDuringWriteBackReportsError5) {

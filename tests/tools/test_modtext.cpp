@@ -54,7 +54,7 @@ class ModText : public ::testing::Test {
     return Call(ImportCommand, QStringList{game.Folder(), file} + extra, FailingOpener(plan));
   }
   static int WriteOpens(const FailurePlan& plan) {
-    return int(plan.accesses.count(FileAccess::Write));
+    return int(plan.accesses.count(FileAccess::Write) + plan.accesses.count(FileAccess::ReadWrite));
   }
 
   ScriptedDialogs dialogs;
@@ -246,14 +246,16 @@ TEST_F(ModText, OddPathsAndFailuresAreReportedNotSuccesses) {
   const QString mod = Export(u"mod.csv"_s, u"csv"_s);
   const QString fifo = File(u"pipe"_s);
   ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-  WriteAll(File(u"short.bin"_s), QByteArray(100, 'x'));
+  QDir(game.Folder()).mkdir(u"short"_s);
+  WriteAll(File(u"short/templates.bin"_s), QByteArray(100, 'x'));
   FailurePlan plan;
   EXPECT_EQ(Call(ImportCommand, {fifo, mod}).status, 2);
   EXPECT_EQ(Call(ImportCommand, {game.Folder(), fifo}).status, 2);
   EXPECT_EQ(Call(DiffCommand, {game.Folder(), fifo}).status, 2);
-  const Outcome shortFile = Call(ImportCommand, {File(u"short.bin"_s), mod});
-  EXPECT_TRUE(shortFile.err.contains(u"it holds 100 bytes, the unit records need 6912"_s));
-  EXPECT_EQ(ReadAll(File(u"short.bin"_s)).size(), 100);
+  const Outcome shortFile = Call(ImportCommand, {File(u"short/templates.bin"_s), mod});
+  EXPECT_TRUE(
+      shortFile.err.contains(u"100 bytes, but the game's templates.bin holds at least 6912"_s));
+  EXPECT_EQ(ReadAll(File(u"short/templates.bin"_s)).size(), 100);
   EXPECT_EQ(Call(ImportCommand, {mod, mod}).status, 2);
   EXPECT_EQ(Call(ExportCommand, {game.Folder(), u"-o"_s, game.TemplatesPath()}).status, 2);
   EXPECT_EQ(Call(ExportCommand, {game.Folder(), u"--format"_s, u"xml"_s}).status, 2);

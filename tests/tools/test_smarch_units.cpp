@@ -6,6 +6,10 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include <sys/stat.h>
+
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -80,10 +84,10 @@ TEST_F(UnitsTool, ShowJsonHasEveryFieldOfEveryUnit) {
 }
 
 TEST_F(UnitsTool, SetChangesOnlyThatRecord) {
-  const Outcome run =
-      Units({QStringLiteral("set"), Game(), QStringLiteral("vehicle"), QStringLiteral("3"),
-             QStringLiteral("Armor=12"), QStringLiteral("Owners=Ordos,harkonnen"),
-             QStringLiteral("Cost=-5"), QStringLiteral("SelfHeal=true")});
+  const Outcome run = Units({QStringLiteral("set"), Game(), QStringLiteral("vehicle"),
+                             QStringLiteral("3"), QStringLiteral("Armor=12"),
+                             QStringLiteral("Owners=Ordos,harkonnen"), QStringLiteral("Sight=7"),
+                             QStringLiteral("Cost=-5"), QStringLiteral("SelfHeal=true")});
   ASSERT_EQ(run.status, 0) << run.err.toStdString();
   EXPECT_TRUE(run.out.contains(QStringLiteral("Quad Saved Successfully")));
   EXPECT_TRUE(run.out.contains(QStringLiteral("Changes Have Been Applied")));
@@ -96,7 +100,8 @@ TEST_F(UnitsTool, SetChangesOnlyThatRecord) {
   for (int at : changed) {
     EXPECT_TRUE(at >= 0x0700 && at < 0x0800) << "byte " << at << " outside the Quad's record";
   }
-  EXPECT_EQ(quint8(now[0x0700 + 2]), 12);
+  EXPECT_EQ(quint8(now[0x0700 + 2]), 12);  // vehicle armour goes beyond 7
+  EXPECT_EQ(quint8(now[0x0700 + 16]), 7);
   EXPECT_EQ(quint8(now[0x0700 + 44]) & 0x16, 0x06);
   EXPECT_EQ(quint8(now[0x0700 + 58]) & 0x80, 0x80);
 
@@ -123,6 +128,11 @@ TEST_F(UnitsTool, BadRequestsLeaveTheFileUntouched) {
        QStringLiteral("Armor=1")},
       {QStringLiteral("set"), game, QStringLiteral("vehicle"), QStringLiteral("2"),
        QStringLiteral("Health=2147483648")},
+      // The editor's controls stop sight and infantry armour at 7.
+      {QStringLiteral("set"), game, QStringLiteral("vehicle"), QStringLiteral("2"),
+       QStringLiteral("Sight=8")},
+      {QStringLiteral("set"), game, QStringLiteral("infantry"), QStringLiteral("2"),
+       QStringLiteral("Armor=8")},
       {QStringLiteral("set"), game + QStringLiteral("/nowhere"), QStringLiteral("vehicle"),
        QStringLiteral("2"), QStringLiteral("Armor=1")},
       {QStringLiteral("show"), game + QStringLiteral("/nowhere")},
@@ -136,12 +146,18 @@ TEST_F(UnitsTool, BadRequestsLeaveTheFileUntouched) {
   }
 }
 
-TEST_F(UnitsTool, AMissingTemplatesFileIsReported) {
+TEST_F(UnitsTool, AMissingTemplatesFileIsReportedOnceWithPathAndReason) {
   QFile::remove(sample.TemplatesPath());
-  const Outcome run = Units({QStringLiteral("set"), Game(), QStringLiteral("infantry"),
-                             QStringLiteral("1"), QStringLiteral("Armor=1")});
-  EXPECT_NE(run.status, 0);
-  EXPECT_TRUE(run.err.contains(QStringLiteral("Error #2 : Couldn't Open TEMPLATES.BIN")));
+  for (const QString& command : {QStringLiteral("set"), QStringLiteral("show")}) {
+    const QStringList args = {command, Game(), QStringLiteral("infantry"), QStringLiteral("1"),
+                              QStringLiteral("Armor=1")};
+    const Outcome run = Units(args.mid(0, command == QStringLiteral("set") ? 5 : 2));
+    EXPECT_EQ(run.status, 1);
+    const QString all = run.out + run.err;
+    EXPECT_EQ(all.count(QStringLiteral("Error #2 : Couldn't Open TEMPLATES.BIN")), 1)
+        << all.toStdString();
+    EXPECT_TRUE(all.contains(QStringLiteral("templates.bin: No such file or directory")));
+  }
   EXPECT_FALSE(QFile::exists(sample.TemplatesPath()));
 }
 
@@ -168,6 +184,56 @@ TEST_F(UnitsTool, TextCommandsAnswerWithDiffsExitCodes) {
   EXPECT_EQ(imported.status, 0) << imported.err.toStdString();
   EXPECT_TRUE(imported.out.contains(QStringLiteral("Changes Have Been Applied")));
   EXPECT_EQ(Units({QStringLiteral("diff"), Game(), mod}).status, 0);
+}
+
+TEST_F(UnitsTool, OnlyATemplatesBinOfFullSizeIsTouched) {
+  // Files that are not the game's templates.bin: the program, a note, a short templates.bin.
+  ASSERT_TRUE(WriteAll(sample.Path(QStringLiteral("notes.txt")), QByteArray("hello\n")));
+  const QByteArray exe = ReadAll(sample.Path(QStringLiteral("Dune2000.exe")));
+  const QByteArray shortFile = original.left(100);
+  sample.WriteTemplates(shortFile);
+  const QStringList paths = {sample.Path(QStringLiteral("Dune2000.exe")),
+                             sample.Path(QStringLiteral("notes.txt")), sample.TemplatesPath(),
+                             Game()};
+  for (const QString& path : paths) {
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("show"), path},
+          QStringList{QStringLiteral("set"), path, QStringLiteral("infantry"), QStringLiteral("1"),
+                      QStringLiteral("Health=5")}}) {
+      const Outcome run = Units(args);
+      EXPECT_EQ(run.status, 1) << args.join(QLatin1Char(' ')).toStdString();
+      EXPECT_FALSE(run.out.contains(QStringLiteral("Changes Have Been Applied")));
+    }
+  }
+  const Outcome run = Units({QStringLiteral("show"), Game()});
+  EXPECT_TRUE(run.err.contains(QStringLiteral("100 bytes")));
+  EXPECT_TRUE(run.err.contains(QStringLiteral("6912")));
+  EXPECT_EQ(ReadAll(sample.Path(QStringLiteral("notes.txt"))), QByteArray("hello\n"));
+  EXPECT_EQ(ReadAll(sample.Path(QStringLiteral("Dune2000.exe"))), exe);
+  EXPECT_EQ(sample.TemplatesBytes(), shortFile);
+}
+
+TEST_F(UnitsTool, APipeInTheFilesPlaceIsRefusedAtOnce) {
+  QFile::remove(sample.TemplatesPath());
+  ASSERT_EQ(::mkfifo(sample.TemplatesPath().toLocal8Bit().constData(), 0600), 0);
+  const Outcome run = Units({QStringLiteral("show"), Game()});
+  EXPECT_EQ(run.status, 1);  // a hang would end in the harness's kill, not in 1
+  EXPECT_TRUE(run.err.contains(QStringLiteral("not a regular file")));
+}
+
+TEST_F(UnitsTool, ASetThatChangesNothingWritesNothing) {
+  // Byte 37 of 2 would become 1 on any write of the record.
+  QByteArray bytes = original;
+  bytes[0x0500 + 37] = 2;
+  sample.WriteTemplates(bytes);
+  qint32 health = 0;
+  std::memcpy(&health, bytes.constData() + 0x0504, 4);
+  const Outcome run =
+      Units({QStringLiteral("set"), Game(), QStringLiteral("vehicle"), QStringLiteral("1"),
+             QStringLiteral("Health=%1").arg(health), QStringLiteral("Flag37=true")});
+  EXPECT_EQ(run.status, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.out.contains(QStringLiteral("nothing written")));
+  EXPECT_EQ(sample.TemplatesBytes(), bytes);
 }
 
 }  // namespace

@@ -58,9 +58,13 @@ class MainWindow : public ::testing::Test {
     SetRegAccessor(MakeFileRegistry(registryDir.path()));
     SetProgramFolderForTesting(programDir.path());
     backupDir = programDir.path() + QStringLiteral("/backup");
+    // A first start makes its backup in the user's data folder: a fresh one for every test.
+    savedDataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", userDataDir.path().toLocal8Bit());
   }
   void TearDown() override {
     frame.reset();
+    qputenv("XDG_DATA_HOME", savedDataHome);
     SetRegAccessor(nullptr);
     SetProgramFolderForTesting(QString());
     SetCommonControlsVersionForTesting(0);
@@ -98,6 +102,8 @@ class MainWindow : public ::testing::Test {
 
   QTemporaryDir registryDir;
   QTemporaryDir programDir;
+  QTemporaryDir userDataDir;
+  QByteArray savedDataHome;
   QString backupDir;
   SampleDir game;
   ScriptedDialogs dialogs;

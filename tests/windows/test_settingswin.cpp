@@ -64,11 +64,10 @@ TEST_F(SettingsWindow, NavigationStopsAtBothEnds) {
   QTest::keyRelease(w->SE_Cost->Editor(), Qt::Key_N, Qt::ControlModifier);
   EXPECT_EQ(w->CurrentUnit(), 21);
   // Ctrl+B on release, with other modifiers held too, goes back one unit, once. (The sample's
-  // armour of 200 was pulled to the slider's 15, so the window asks about that first.)
-  dialogs.Answer(MsgResult::No);
+  // armour of 200 shows as the slider's 15, but looking at it is no change: no question.)
   QTest::keyRelease(w->SE_Cost->Editor(), Qt::Key_B, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(w->CurrentUnit(), 20);
-  EXPECT_EQ(dialogs.Texts(), QStringList{kSaveQuestion});
+  EXPECT_TRUE(dialogs.log.empty());
   QTest::keyRelease(w->SE_Cost->Editor(), Qt::Key_B);  // no Ctrl: nothing
   EXPECT_EQ(w->CurrentUnit(), 20);
   dialogs.Answer(MsgResult::No);
@@ -204,24 +203,43 @@ TEST_F(SettingsWindow, AResetDropsEditsWithoutAsking) {
   EXPECT_EQ(w->SE_Cost->Text(), QStringLiteral("313"));
 }
 
-TEST_F(SettingsWindow, AStoredValueBeyondTheSliderIsPulledToItsEnd) {
+TEST_F(SettingsWindow, AStoredValueBeyondTheSliderShowsAtItsEndButIsKeptUntilTouched) {
+  SwitchOffHint();
   // Unknown Unit #3 turns at 40 in the sample game, beyond the slider's 0..15.
   auto* w = new TF_Vehics(&frame);
   ChooseFromMenu(w, QStringLiteral("Unknown Unit #3"));
   EXPECT_EQ(w->TB_ROT->value(), 15);
   EXPECT_EQ(w->SE_ROT->Text(), QStringLiteral("15"));
+  // Merely looking is no change: no question on leaving, and a save keeps 40.
+  EXPECT_FALSE(w->HasChanges());
+  const std::int32_t oldCost = Vehicle(20).Cost;
+  Type(w->SE_Cost, QStringLiteral("999"));
+  w->B_Save->click();
+  EXPECT_EQ(Vehicle(20).Cost, 999);
+  EXPECT_EQ(Vehicle(20).RateOfTurn, 40);
+  // The old cost typed back after the save is a change again.
+  Type(w->SE_Cost, QString::number(oldCost));
   EXPECT_TRUE(w->HasChanges());
+  w->B_Save->click();
+  EXPECT_EQ(Vehicle(20).Cost, oldCost);
 
-  // When the slider already stands at its end, the stored value stays.
-  dialogs.Answer(MsgResult::No);
+  // When the slider already stands at its end, the stored value shows.
   TUnitTemplate u = Vehicle(19);
   u.RateOfTurn = 15;
   app->Store->PutVehicle(19, u);
+  dialogs.Clear();
   w->B_Prev->click();
   ASSERT_EQ(w->TB_ROT->value(), 15);
   w->B_Next->click();
+  EXPECT_TRUE(dialogs.log.empty());
   EXPECT_EQ(w->SE_ROT->Text(), QStringLiteral("40"));
   EXPECT_FALSE(w->HasChanges());
+
+  // A slider the user moves is read back.
+  w->TB_ROT->setValue(14);
+  EXPECT_TRUE(w->HasChanges());
+  w->B_Save->click();
+  EXPECT_EQ(Vehicle(20).RateOfTurn, 14);
 }
 
 TEST_F(SettingsWindow, TypingAboveTheSliderMovesItAndMayBeReplaced) {
@@ -268,9 +286,16 @@ TEST_F(SettingsWindow, InfantrySightAndArmourAboveSevenShowAsSeven) {
   app->Store->PutInfantry(1, u);
   auto* w = new TF_Infs(&frame);
   EXPECT_EQ(w->SE_Sight->Text(), QStringLiteral("7"));
-  EXPECT_TRUE(w->HasChanges());
+  EXPECT_FALSE(w->HasChanges());
   w->B_Save->click();
-  EXPECT_EQ(Infantry(1).Sight, 7);
+  EXPECT_EQ(Infantry(1).Sight, 9);
+  // The spin edit takes no more than the command line would.
+  w->SetEditMode(TSaltmarchSettingsWin::emAdvanced);
+  EXPECT_EQ(w->SE_Sight->MaxValue(), 7);
+  EXPECT_EQ(w->SE_Armor->MaxValue(), 7);
+  Type(w->SE_Sight, QStringLiteral("5"));
+  w->B_Save->click();
+  EXPECT_EQ(Infantry(1).Sight, 5);
 }
 
 TEST_F(SettingsWindow, OwnersRoundTripAndTheEmperorIsNeverRead) {
@@ -317,7 +342,12 @@ TEST_F(SettingsWindow, ASaveInOneWindowIsNotShownInAnother) {
   Type(first->SE_Cost, QStringLiteral("61"));
   first->B_Save->click();
   EXPECT_EQ(second->SE_Cost->Text(), QStringLiteral("50"));
-  EXPECT_TRUE(second->HasChanges());
+  // The second window's untouched controls don't undo the first window's save.
+  EXPECT_FALSE(second->HasChanges());
+  Type(second->SE_Health, QStringLiteral("77"));
+  second->B_Save->click();
+  EXPECT_EQ(Infantry(1).Cost, 61);
+  EXPECT_EQ(Infantry(1).Health, 77);
 }
 
 TEST_F(SettingsWindow, PowerUserModeEmbedsTheRawViewAndGivesTheSizeBack) {
