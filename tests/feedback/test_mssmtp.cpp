@@ -93,7 +93,10 @@ class SmtpTest : public ::testing::Test {
     EXPECT_EQ(MsTempFiles(), QStringList()) << "a temporary file is left";
   }
 
-  static QByteArray Helo() { return "HELO " + QHostInfo::localHostName().toUtf8(); }
+  static QByteArray Helo() {
+    return "HELO " +
+           TagSocket::HeloName(QHostInfo::localHostName(), QHostAddress::LocalHost).toUtf8();
+  }
 
   TmsMessage msg;
   TmsSMTP smtp;
@@ -421,7 +424,7 @@ TEST_F(RealServerTest, PlainMessageArrivesExactlyAsEncoded) {
   ASSERT_EQ(SmtpSink::Instance().Count(), before + 1);
   const QJsonObject info = SmtpSink::Instance().Info(before + 1);
   EXPECT_EQ(SmtpSink::Instance().Raw(before + 1), TmsMessageEncoder(msg).Encode() + "\r\n");
-  EXPECT_EQ(info[u"helo"].toString(), QHostInfo::localHostName());
+  EXPECT_EQ(info[u"helo"].toString(), QString::fromUtf8(Helo().mid(5)));
   EXPECT_EQ(info[u"mail_from"].toString(), u"tester@example.org"_s);
   EXPECT_EQ(info[u"to"].toArray()[0].toArray()[0].toString(),
             u"Saltmarch 98 : Glass Horizon. Feedback"_s);
