@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include <QStatusBar>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "regacs.h"
@@ -323,4 +325,58 @@ TEST_F(FeedbackForm, EscapeKeepsTheFormAndCloseClosesIt) {
   QTest::mouseClick(Child<QToolButton>(u"CancelButton"_s), Qt::LeftButton);
   EXPECT_FALSE(form->isVisible());
   EXPECT_EQ(form->result(), QDialog::Rejected);
+}
+
+TEST_F(FeedbackForm, CloseAndEscapeAbortASendInProgress) {
+  // A server that never answers: without the abort the form would stay busy for its time-out.
+  ScriptedSmtpServer silent;
+  silent.greeting = {};
+  ASSERT_TRUE(PointFormAt(silent.Server(), ClosedServer()));
+  Child<TmsSMTP>(u"SMTP"_s)->SetTimeOut(60);
+  Fill(u"tester@example.org"_s, u"text"_s);
+
+  // Escape aborts the send and keeps the form with what was written.
+  QTimer::singleShot(100, form.get(), [this] { QTest::keyClick(form.get(), Qt::Key_Escape); });
+  QElapsedTimer clock;
+  clock.start();
+  ClickSend();
+  EXPECT_LT(clock.elapsed(), 30000);
+  EXPECT_EQ(dialogs.Texts(), QStringList{u"Operation has been canceled"_s});
+  EXPECT_EQ(Status(), u"Error : Operation has been canceled"_s);
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_TRUE(Child<QToolButton>(u"SpeedButton1"_s)->isEnabled());
+
+  // Close aborts it as well and closes the form, without a box about the abort.
+  QTimer::singleShot(100, form.get(), [this] {
+    QTest::mouseClick(Child<QToolButton>(u"CancelButton"_s), Qt::LeftButton);
+  });
+  clock.restart();
+  ClickSend();
+  EXPECT_LT(clock.elapsed(), 30000);
+  EXPECT_EQ(dialogs.log.size(), 1u);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(form->result(), QDialog::Rejected);
+  EXPECT_EQ(silent.connections, 2);
+}
+
+TEST_F(FeedbackForm, TypedAddressIsTrimmedAndChecked) {
+  ASSERT_NO_FATAL_FAILURE(UseSink());
+  const int before = SmtpSink::Instance().Count();
+  Fill(u"  tester@example.org \t"_s, u"text"_s);
+  ClickSend();
+  ASSERT_EQ(SmtpSink::Instance().Count(), before + 1);
+  EXPECT_EQ(SmtpSink::Instance().Info(before + 1)[u"mail_from"].toString(),
+            u"tester@example.org"_s);
+
+  // A second address smuggled in never reaches the server.
+  Child<QLineEdit>(u"E_EMailAddr"_s)->clear();
+  Fill(u"a@x>, Boss <b@y>"_s, u"text"_s);
+  ClickSend();
+  EXPECT_EQ(SmtpSink::Instance().Count(), before + 1);
+  EXPECT_EQ(dialogs.Texts().last(), u"Not a valid mail address: a@x>, Boss <b@y>"_s);
+  EXPECT_TRUE(Child<QToolButton>(u"SpeedButton1"_s)->isEnabled());
+
+  Child<QLineEdit>(u"E_EMailAddr"_s)->setText(u"   "_s);
+  ClickSend();
+  EXPECT_EQ(dialogs.Texts().last(), u"You need to specify your mail address"_s);
 }
