@@ -307,9 +307,10 @@ bool TagSocket::SendBytes(const QByteArray& bytes, bool untilServerSpeaks) {
       return socket_->bytesToWrite() == 0 || asyncError_ != 0 || closed_ ||
              written_ >= kProgressBlock || (untilServerSpeaks && serverSpoke());
     });
+    // All of it went: whatever the server says now is the reply to it.
+    if (socket_->bytesToWrite() == 0) return true;
     if ((untilServerSpeaks || asyncError_ != 0 || closed_) && serverSpoke()) return false;
     if (asyncError_ != 0) RaiseSocketError(std::exchange(asyncError_, 0));
-    if (socket_->bytesToWrite() == 0) return true;
     if (closed_) RaiseSocketError(kConnectionReset);
     // A block went out: a slow reader is still reading, and gets a new deadline.
     written_ = 0;

@@ -151,15 +151,26 @@ void EncodeParagraph(QByteArrayView para, QByteArray& out) {
   // The characters ahead: where each begins and how wide it is encoded.
   std::array<qsizetype, kPiece + 2> starts{};
   std::array<qsizetype, kPiece + 1> widths{};
-  auto write = [&](qsizetype from, qsizetype to, bool blankAtEnd) {
+  // One line, put together before it is appended: appending byte by byte costs more than
+  // the encoding itself.
+  auto write = [&](qsizetype from, qsizetype to, bool last) {
+    char line[kMaxLine + 8];
+    qsizetype n = 0;
     for (qsizetype k = from; k < to; ++k) {
       const auto b = static_cast<unsigned char>(para[k]);
       // A blank at the very end of a line would be taken for padding and dropped on the way.
-      if (QpWidth(b) == 3 || (blankAtEnd && b == ' ' && k == to - 1))
-        AppendHex(out, b);
-      else
-        out += static_cast<char>(b);
+      if (QpWidth(b) == 3 || (last && b == ' ' && k == to - 1)) {
+        line[n++] = '=';
+        line[n++] = kHex[b >> 4];
+        line[n++] = kHex[b & 0x0F];
+      } else {
+        line[n++] = static_cast<char>(b);
+      }
     }
+    if (!last) line[n++] = '=';
+    line[n++] = '\r';
+    line[n++] = '\n';
+    out.append(line, n);
   };
 
   qsizetype pos = 0;
@@ -181,7 +192,6 @@ void EncodeParagraph(QByteArrayView para, QByteArray& out) {
       const bool blankAtEnd = n > 0 && para[p - 1] == ' ';
       if (total + (blankAtEnd ? 2 : 0) <= kMaxLine) {
         write(pos, p, true);
-        out += "\r\n";
         return;
       }
     }
@@ -198,7 +208,6 @@ void EncodeParagraph(QByteArrayView para, QByteArray& out) {
       }
     }
     write(pos, starts[cut], false);
-    out += "=\r\n";
     pos = starts[cut];
   }
 }

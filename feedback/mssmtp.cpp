@@ -81,7 +81,7 @@ void TmsSMTP::SendMessage() {
   Command("DATA", 3);
   file.seek(0);
   SendData(file);
-  Command(".", 2);
+  ExpectReply(2);
   accepted_ = true;
   emit OnMailSent();
 }
@@ -91,18 +91,19 @@ void TmsSMTP::SendData(QIODevice& file) {
   if (text.size() != file.size()) throw EMailError(file.errorString());
   // Every line that begins with "." gets one more in front; the server takes it off again, so
   // such a line arrives as written and none can end the data early. The message then ends
-  // with an empty line.
+  // with an empty line, and the data with a line that is a lone ".".
   QByteArray wire;
   wire.reserve(text.size() + text.size() / 64 + 2);
-  bool lineStart = true;
-  for (const char c : text) {
-    if (lineStart && c == '.') wire += '.';
-    wire += c;
-    lineStart = c == '\n';
+  qsizetype from = 0;
+  if (text.startsWith('.')) wire += '.';
+  for (qsizetype at; (at = text.indexOf("\n.", from)) >= 0; from = at + 1) {
+    wire.append(text.constData() + from, at + 1 - from);
+    wire += '.';
   }
-  wire += "\r\n";
+  wire.append(text.constData() + from, text.size() - from);
+  wire += "\r\n.\r\n";
   // All of it goes to the connection at once: waiting for each block would cost a turn of
-  // the event loop per block. A server that speaks up meanwhile refuses the message.
+  // the event loop per block. A server that speaks up before the end refuses the message.
   if (!SendBytes(wire, true)) {
     ReadReply();
     RaiseServerError();
