@@ -30,6 +30,8 @@ void TmsMailBase::SendLine(const QByteArray& line) {
 }
 
 void TmsMailBase::RaiseBrokenReply(const QByteArray& partial) {
+  // Out of step with a server that half-answers, a QUIT would only wait on it again.
+  CloseSocket();
   replyCode_ = 451;
   lastReply_ = MsLoadStr(MsStr::BrokenReply).replace(u"%s"_s, SanitizedText(partial));
   RaiseServerError();
