@@ -63,13 +63,14 @@ QLineEdit* MakeAutomaticEdit(QWidget* parent, const QString& name, const QRect& 
 }
 
 // Disables the form's controls and shows the hourglass while a send runs, and undoes both when
-// it ends, however it ends. The Close button stays usable: it aborts the send.
+// it ends, however it ends. What is kept stays usable: the Close button, which aborts the
+// send, and the status bar that tells how far it has come.
 class BusyForm {
  public:
-  BusyForm(QWidget& form, const QWidget* keep, bool& sending) : sending_(sending) {
+  BusyForm(QWidget& form, const QList<const QWidget*>& keep, bool& sending) : sending_(sending) {
     sending_ = true;
     for (QWidget* w : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-      if (w == keep || !w->isEnabled()) continue;
+      if (keep.contains(w) || !w->isEnabled()) continue;
       w->setEnabled(false);
       disabled_ << w;
     }
@@ -236,7 +237,7 @@ void TF_FB::SpeedButton1Click() {
 }
 
 void TF_FB::SendFeedback(const QString& address, const QStringList& feedback) {
-  BusyForm busy(*this, CancelButton, sending_);
+  BusyForm busy(*this, {CancelButton, HelpPanel}, sending_);
   const FeedbackPresets presets = LoadFeedbackPresets();
   SMTP->SetServer(CB_MailServer->currentIndex() == 1 ? presets.usaServer : presets.ukServer);
 

@@ -86,12 +86,13 @@ QByteArray EncodedWords(const QString& text, qsizetype column) {
 }
 
 // A phrase of printable US-ASCII as it stands, or as a quoted string when it holds any of the
-// specials of RFC 5322, which a reader would otherwise take for part of the address.
+// characters RFC 5322 reserves for the structure of addresses, which a reader would otherwise
+// take for part of the address.
 QByteArray QuotedPhrase(const QString& text) {
-  static const QString specials = u"()<>[]:;@\\,.\""_s;
-  bool special = false;
-  for (const QChar c : text) special = special || specials.contains(c);
-  if (!special) return text.toLatin1();
+  static const QString reserved = u"()<>[]:;@\\,.\""_s;
+  bool any = false;
+  for (const QChar c : text) any = any || reserved.contains(c);
+  if (!any) return text.toLatin1();
   QByteArray quoted = "\"";
   for (const QChar c : text) {
     if (c == u'\\' || c == u'"') quoted += '\\';
