@@ -12,7 +12,7 @@ enum Id : int {
   InvalidWinsockVersion = 57003,
   ResolveFailed = 57004,     // "Error resolving remote host"
   InvalidPort = 57005,       // a port after ":" in the server name that is no port number
-  BrokenReply = 57009,       // %s: what came of a reply that is cut short or malformed
+  BrokenReply = 57009,       // %s: the part of a reply that was cut short or ran too long
   FunctionNotFound = 57010,  // %s: the function's name
   WinsockNotLoaded = 57011,
   WinsockNotFound = 57012,
