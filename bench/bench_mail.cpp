@@ -107,19 +107,6 @@ bool CompareSends(const QString& label, int lines, int count) {
   smtp.SetServer(u"127.0.0.1:"_s + QString::number(port));
   smtp.SetMailMessage(&m);
 
-  std::vector<double> ours;
-  for (int i = 0; i < count; ++i) {
-    QElapsedTimer t;
-    t.start();
-    try {
-      smtp.Send();
-    } catch (const EMailError& e) {
-      std::fprintf(stderr, "send failed: %s\n", qPrintable(e.Message()));
-      return false;
-    }
-    ours.push_back(double(t.nsecsElapsed()) / 1e6);
-  }
-
   // Python sends exactly the bytes our encoder made (the server adds nothing it would not
   // add for ours).
   QFile eml(store.filePath(u"message.eml"_s));
@@ -127,26 +114,43 @@ bool CompareSends(const QString& label, int lines, int count) {
   const QByteArray encoded = TmsMessageEncoder(m).Encode();
   eml.write(encoded);
   eml.close();
-  QProcess python;
-  python.start(
-      QStringLiteral(SMARCH_PYTHON),
-      {u"-c"_s, QString::fromUtf8(kSmtplibClient), QString::number(port), QString::number(count),
-       eml.fileName(), m.Sender().Address(), m.Recipients().Item(0).Address()});
-  python.waitForFinished(600000);
+
+  // The two take turns in rounds of ten sends, so a busy moment of the machine falls on both.
+  std::vector<double> ours;
   std::vector<double> theirs;
-  for (const QByteArray& line : python.readAllStandardOutput().split('\n'))
-    if (!line.trimmed().isEmpty()) theirs.push_back(line.toDouble());
+  constexpr int kRound = 10;
+  for (int done = 0; done < count; done += kRound) {
+    for (int i = 0; i < kRound; ++i) {
+      QElapsedTimer t;
+      t.start();
+      try {
+        smtp.Send();
+      } catch (const EMailError& e) {
+        std::fprintf(stderr, "send failed: %s\n", qPrintable(e.Message()));
+        return false;
+      }
+      ours.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    QProcess python;
+    python.start(
+        QStringLiteral(SMARCH_PYTHON),
+        {u"-c"_s, QString::fromUtf8(kSmtplibClient), QString::number(port), QString::number(kRound),
+         eml.fileName(), m.Sender().Address(), m.Recipients().Item(0).Address()});
+    python.waitForFinished(600000);
+    for (const QByteArray& line : python.readAllStandardOutput().split('\n'))
+      if (!line.trimmed().isEmpty()) theirs.push_back(line.toDouble());
+    if (theirs.size() != ours.size()) {
+      std::fprintf(stderr, "smtplib failed: %s\n", python.readAllStandardError().constData());
+      return false;
+    }
+  }
   sink.closeWriteChannel();
   sink.waitForFinished(5000);
-  if (int(theirs.size()) != count) {
-    std::fprintf(stderr, "smtplib failed: %s\n", python.readAllStandardError().constData());
-    return false;
-  }
 
   const Stats a = Summarize(ours);
   const Stats b = Summarize(theirs);
   std::printf("%-34s %8lld bytes, %d sends each, ms per send (median / mean / min)\n",
-              qPrintable(label), static_cast<long long>(encoded.size()), count);
+              qPrintable(label), static_cast<long long>(encoded.size()), int(ours.size()));
   std::printf("  TmsSMTP (encode + send)          %8.3f / %8.3f / %8.3f\n", a.median, a.mean,
               a.min);
   std::printf("  Python smtplib (send only)       %8.3f / %8.3f / %8.3f\n", b.median, b.mean,
@@ -164,6 +168,7 @@ int main(int argc, char** argv) {
 
   std::printf("\nOne mail to a local aiosmtpd on 127.0.0.1, a fresh connection each:\n");
   bool ok = CompareSends(u"feedback mail (40 lines)"_s, 40, 200);
+  ok = CompareSends(u"100 KB mail (1250 lines)"_s, 1250, 100) && ok;
   ok = CompareSends(u"large mail (20000 lines)"_s, 20000, 20) && ok;
   return ok ? 0 : 1;
 }

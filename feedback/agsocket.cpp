@@ -2,12 +2,14 @@
 
 #include "mserrors.h"
 #include "msstrings.h"
+#include "mstext.h"
 
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QNetworkProxy>
 #include <QTcpSocket>
 
+#include <algorithm>
 #include <utility>
 
 #ifndef _WIN32
@@ -47,8 +49,7 @@ void TagWinsock::SetMissingForTesting(bool missing) {
 // --- TagSocket ----------------------------------------------------------------------------
 
 TagSocket::TagSocket(QObject* parent) : QObject(parent) {
-  ticker_.setInterval(1000);
-  connect(&ticker_, &QTimer::timeout, this, &TagSocket::Tick);
+  wake_.setSingleShot(true);
 }
 
 TagSocket::~TagSocket() {
@@ -135,8 +136,19 @@ void TagSocket::ClearWaitFlags() {
   asyncError_ = 0;
 }
 
-void TagSocket::Tick() {
-  if (--remaining_ <= 0) timedOut_ = true;
+void TagSocket::RestartTimeOut() {
+  deadline_.setRemainingTime(qint64(timeOut_) * 1000);
+}
+
+QString TagSocket::HeloName(const QString& hostName, const QHostAddress& localAddress) {
+  if (hostName.contains(u'.') && IsValidMailAddress(u"x@"_s + hostName)) return hostName;
+  QHostAddress address = localAddress;
+  bool mapped = false;
+  const quint32 v4 = address.toIPv4Address(&mapped);
+  if (mapped) return u'[' + QHostAddress(v4).toString() + u']';
+  if (address.protocol() != QAbstractSocket::IPv6Protocol) return u"[127.0.0.1]"_s;
+  address.setScopeId(QString());
+  return u"[IPv6:"_s + address.toString() + u']';
 }
 
 void TagSocket::HostLookedUp(const QHostInfo& info) {
@@ -161,13 +173,12 @@ void TagSocket::ServeMessageLoopOnce() {
 
 template <class Done>
 void TagSocket::WaitFor(Done done) {
-  RestartTimeOut();
-  ticker_.start();
-  struct StopTicker {
+  struct StopWake {
     QTimer& t;
-    ~StopTicker() { t.stop(); }
-  } stop{ticker_};
+    ~StopWake() { t.stop(); }
+  } stop{wake_};
   for (;;) {
+    if (deadline_.hasExpired()) timedOut_ = true;
     if (cancelled_ || timedOut_) {
       const QString text = MsLoadStr(cancelled_ ? MsStr::Canceled : MsStr::TimedOut);
       if (!muted_) emit OnError(text);
@@ -181,6 +192,7 @@ void TagSocket::WaitFor(Done done) {
       throw ETimedOutError(text);
     }
     if (done()) return;
+    wake_.start(int(std::clamp<qint64>(deadline_.remainingTime(), 1, 24 * 3600 * 1000)));
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   }
 }
@@ -206,14 +218,28 @@ void TagSocket::Connect() {
   emit OnOpen();
   TagWinsock::Instance().RequireLoaded();
 
-  const qsizetype colon = server_.indexOf(u':');
-  const QString host = colon < 0 ? server_ : server_.left(colon);
-
-  localHost_ = QHostInfo::localHostName();
-  if (localHost_.isEmpty()) localHost_ = host;
+  // "host", "host:port", a bare IPv6 address, or one in brackets with or without a port.
+  QString host = server_;
+  QString portText;
+  bool hasPort = false;
+  if (server_.startsWith(u'[')) {
+    const qsizetype close = server_.indexOf(u']');
+    const QString rest = close < 0 ? QString() : server_.mid(close + 1);
+    if (close < 0 || (!rest.isEmpty() && !rest.startsWith(u':')))
+      RaiseSocketError(MsStr::ResolveFailed);
+    host = server_.mid(1, close - 1);
+    hasPort = !rest.isEmpty();
+    portText = rest.mid(1);
+  } else if (server_.count(u':') == 1) {
+    const qsizetype colon = server_.indexOf(u':');
+    host = server_.left(colon);
+    hasPort = true;
+    portText = server_.mid(colon + 1);
+  }
 
   QHostAddress address;
   if (!address.setAddress(host)) {
+    RestartTimeOut();
     lookupId_ = QHostInfo::lookupHost(host, this, &TagSocket::HostLookedUp);
     WaitFor([this] { return hostInfo_.has_value(); });
     if (hostInfo_->error() != QHostInfo::NoError) RaiseSocketError(WinsockCode(hostInfo_->error()));
@@ -231,9 +257,9 @@ void TagSocket::Connect() {
   remoteAddress_ = address.toString();
 
   int port = 0;
-  if (colon >= 0) {
+  if (hasPort) {
     bool ok = false;
-    port = server_.mid(colon + 1).trimmed().toInt(&ok);
+    port = portText.trimmed().toInt(&ok);
     if (!ok || port < 1 || port > 65535) RaiseSocketError(MsStr::InvalidPort);
   } else {
     port = ServicePort(serviceName_);
@@ -251,45 +277,74 @@ void TagSocket::Connect() {
   });
   connect(socket_.get(), &QTcpSocket::disconnected, this, [this] { closed_ = true; });
   connect(socket_.get(), &QTcpSocket::errorOccurred, this, &TagSocket::SocketFailed);
+  connect(socket_.get(), &QTcpSocket::bytesWritten, this, [this](qint64 n) { written_ += n; });
+  RestartTimeOut();
   socket_->connectToHost(address, static_cast<quint16>(port));
   // A refused connection ends the wait with its own error rather than running into the
   // time-out, so the user learns at once that nobody answers on that port.
   WaitFor([this] { return connected_ || asyncError_ != 0 || closed_; });
   if (asyncError_ != 0) RaiseSocketError(std::exchange(asyncError_, 0));
   if (!connected_) RaiseSocketError(kConnectionReset);
+  // Strict servers refuse a bare host name in HELO; the address literal is always right.
+  localHost_ = HeloName(QHostInfo::localHostName(), socket_->localAddress());
 }
 
-void TagSocket::SendBytes(const QByteArray& bytes) {
-  if (!SocketOpen() || !Connected()) RaiseSocketError(closed_ ? kConnectionReset : kNotConnected);
+bool TagSocket::SendBytes(const QByteArray& bytes, bool untilServerSpeaks) {
+  // A server that answers and closes before its turn (a refusal of the message while it
+  // still comes in) has its say; the reply explains more than "connection reset".
+  const auto serverSpoke = [this] { return socket_ && socket_->bytesAvailable() > 0; };
+  if (!SocketOpen()) {
+    if (serverSpoke()) return false;
+    RaiseSocketError(closed_ ? kConnectionReset : kNotConnected);
+  }
+  written_ = 0;
   if (socket_->write(bytes) != bytes.size()) {
     RaiseSocketError(WinsockCode(socket_->error(), socket_->errorString()));
   }
-  WaitFor(
-      [this] { return !socket_ || socket_->bytesToWrite() == 0 || asyncError_ != 0 || closed_; });
-  if (asyncError_ != 0) RaiseSocketError(std::exchange(asyncError_, 0));
-  if (closed_ && socket_ && socket_->bytesToWrite() > 0) RaiseSocketError(kConnectionReset);
+  RestartTimeOut();
+  for (;;) {
+    WaitFor([&] {
+      return socket_->bytesToWrite() == 0 || asyncError_ != 0 || closed_ ||
+             written_ >= kProgressBlock || (untilServerSpeaks && serverSpoke());
+    });
+    // All of it went: whatever the server says now is the reply to it.
+    if (socket_->bytesToWrite() == 0) return true;
+    if ((untilServerSpeaks || asyncError_ != 0 || closed_) && serverSpoke()) return false;
+    if (asyncError_ != 0) RaiseSocketError(std::exchange(asyncError_, 0));
+    if (closed_) RaiseSocketError(kConnectionReset);
+    // A block went out: a slow reader is still reading, and gets a new deadline.
+    written_ = 0;
+    RestartTimeOut();
+  }
 }
 
-std::optional<QByteArray> TagSocket::ReadLine() {
+std::optional<TagSocket::Line> TagSocket::ReadLine() {
   if (!socket_) RaiseSocketError(kNotConnected);
-  QByteArray line;
-  bool any = false;
+  Line line;
+  qsizetype seen = 0;
+  const auto finish = [&line] {
+    while (line.text.endsWith('\r') || line.text.endsWith('\n')) line.text.chop(1);
+    return line;
+  };
   for (;;) {
-    char c = 0;
-    while (socket_->getChar(&c)) {
-      any = true;
-      if (c == '\n') {
-        while (line.endsWith('\r') || line.endsWith('\n')) line.chop(1);
-        return line;
+    char buffer[4096];
+    while (socket_->bytesAvailable() > 0) {
+      const qint64 n = socket_->readLine(buffer, sizeof buffer);
+      if (n <= 0) break;
+      seen += n;
+      line.text.append(buffer, std::clamp<qsizetype>(kMaxLine - line.text.size(), 0, n));
+      if (buffer[n - 1] == '\n') {
+        line.complete = true;
+        return finish();
       }
-      if (line.size() < kMaxLine) line += c;
+      // Nobody sends lines this long in earnest; reading on would only feed a flood.
+      if (seen > kMaxLineBytes) return finish();
     }
     if (closed_) break;
     if (asyncError_ != 0) RaiseSocketError(std::exchange(asyncError_, 0));
     WaitFor([this] { return socket_->bytesAvailable() > 0 || closed_ || asyncError_ != 0; });
   }
   // The server closed the connection in the middle of a line or before one.
-  if (!any) return std::nullopt;
-  while (line.endsWith('\r')) line.chop(1);
-  return line;
+  if (seen == 0) return std::nullopt;
+  return finish();
 }

@@ -2,6 +2,8 @@
 
 #include <QAbstractSocket>
 #include <QByteArray>
+#include <QDeadlineTimer>
+#include <QHostAddress>
 #include <QHostInfo>
 #include <QObject>
 #include <QString>
@@ -33,17 +35,31 @@ class TagWinsock {
 
 // A TCP client connection driven by the Qt event loop. Every wait serves the event loop, so the
 // program repaints and its timers run while the network is slow; a wait ends when its condition
-// holds, on Cancel, or when the time-out counter runs out.
+// holds, on Cancel, or at its deadline. A deadline is set once for a whole step (a reply, the
+// connection, a block of data), so a server that trickles bytes cannot stretch it.
 class TagSocket : public QObject {
   Q_OBJECT
  public:
   static constexpr int kDefaultTimeOut = 60;  // seconds
+  // Bytes of a line that are kept; the rest of a longer line is skipped, up to kMaxLineBytes,
+  // beyond which the line counts as broken.
   static constexpr qsizetype kMaxLine = 1024;
+  static constexpr qsizetype kMaxLineBytes = 64 * 1024;
+  // Data that went out and earns a slow reader a new deadline.
+  static constexpr qint64 kProgressBlock = 2047;
+
+  // A line as the server sent it, without its line end. `complete` is false when the line
+  // ended without a line feed: the connection closed, or it ran past kMaxLineBytes.
+  struct Line {
+    QByteArray text;
+    bool complete = false;
+  };
 
   explicit TagSocket(QObject* parent = nullptr);
   ~TagSocket() override;
 
-  // Host name or dotted address, optionally followed by ":" and a port number.
+  // Host name or address, optionally followed by ":" and a port number. An IPv6 address
+  // stands alone ("::1") or in brackets before a port ("[::1]:2525").
   QString Server() const { return server_; }
   void SetServer(const QString& server) { server_ = server; }
   int DefaultPort() const { return defaultPort_; }
@@ -64,6 +80,10 @@ class TagSocket : public QObject {
   // Ends the current or next wait with "Operation has been canceled".
   void Cancel() { cancelled_ = true; }
 
+  // The name this machine gives in HELO: its host name when that is fully qualified, else the
+  // address literal of the connection's own end ("[127.0.0.1]", "[IPv6:::1]").
+  static QString HeloName(const QString& hostName, const QHostAddress& localAddress);
+
   // The port of a service from the system's services list, or 0.
   static int ServicePort(const QString& service);
   // The Windows Sockets error code that stands for a Qt socket error. `qtText` is Qt's own
@@ -81,13 +101,15 @@ class TagSocket : public QObject {
   void CloseSocket();
   // Connected and not closed by the server.
   bool SocketOpen() const;
-  // Hands the bytes to the connection and waits until all of them have gone.
-  void SendBytes(const QByteArray& bytes);
-  // One line as the server sent it, without its line end; of a longer line the first kMaxLine
-  // bytes are kept and the rest is skipped. Nothing when the server closed the connection
-  // before the line began.
-  std::optional<QByteArray> ReadLine();
-  void RestartTimeOut() { remaining_ = timeOut_; }
+  // Hands the bytes to the connection and waits until all of them have gone. False when the
+  // server has something to say instead: it spoke while `untilServerSpeaks`, or it closed or
+  // failed the connection after sending something that is still to be read.
+  bool SendBytes(const QByteArray& bytes, bool untilServerSpeaks = false);
+  // The next line; of a longer line the first kMaxLine bytes are kept. Nothing when the
+  // server closed the connection before the line began. Waits until the current deadline.
+  std::optional<Line> ReadLine();
+  // Gives the next step the whole time-out.
+  void RestartTimeOut();
   void ServeMessageLoopOnce();
   // Fires OnError with the code's text and raises ESocketError with it.
   [[noreturn]] void RaiseSocketError(int code);
@@ -101,7 +123,6 @@ class TagSocket : public QObject {
   void ClearWaitFlags();
   void HostLookedUp(const QHostInfo& info);
   void SocketFailed(QAbstractSocket::SocketError error);
-  void Tick();
 
   QString server_;
   int defaultPort_ = 25;
@@ -122,7 +143,8 @@ class TagSocket : public QObject {
   bool timedOut_ = false;
   int asyncError_ = 0;
 
-  QTimer ticker_;
-  int remaining_ = 0;
+  QDeadlineTimer deadline_;
+  QTimer wake_;  // ends the event loop's sleep at the deadline
+  qint64 written_ = 0;
   bool muted_ = false;
 };

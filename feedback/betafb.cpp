@@ -62,24 +62,30 @@ QLineEdit* MakeAutomaticEdit(QWidget* parent, const QString& name, const QRect& 
   return edit;
 }
 
-// Enables the form and restores the cursor when a send ends, however it ends.
+// Disables the form's controls and shows the hourglass while a send runs, and undoes both when
+// it ends, however it ends. What is kept stays usable: the Close button, which aborts the
+// send, and the status bar that tells how far it has come.
 class BusyForm {
  public:
-  BusyForm(QWidget& form, bool& sending) : form_(form), sending_(sending) {
+  BusyForm(QWidget& form, const QList<const QWidget*>& keep, bool& sending) : sending_(sending) {
     sending_ = true;
-    form_.setEnabled(false);
+    for (QWidget* w : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (keep.contains(w) || !w->isEnabled()) continue;
+      w->setEnabled(false);
+      disabled_ << w;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
   }
   ~BusyForm() {
     QApplication::restoreOverrideCursor();
-    form_.setEnabled(true);
+    for (QWidget* w : disabled_) w->setEnabled(true);
     sending_ = false;
   }
   BusyForm(const BusyForm&) = delete;
   BusyForm& operator=(const BusyForm&) = delete;
 
  private:
-  QWidget& form_;
+  QList<QWidget*> disabled_;
   bool& sending_;
 };
 
@@ -213,7 +219,9 @@ QStringList TF_FB::FeedbackLines() const {
 
 void TF_FB::SpeedButton1Click() {
   if (sending_) return;
-  if (E_EMailAddr->text().isEmpty()) {
+  // Blanks around a pasted address are no part of it.
+  const QString address = E_EMailAddr->text().trimmed();
+  if (address.isEmpty()) {
     MessageDlg(MsgKind::Information, LoadStr(Str::FeedbackAddressRequired), mbOK);
     return;
   }
@@ -222,11 +230,18 @@ void TF_FB::SpeedButton1Click() {
       MessageDlg(MsgKind::Confirmation, LoadStr(Str::FeedbackEmpty), mbYes | mbNo) == MsgResult::No)
     return;
 
-  BusyForm busy(*this, sending_);
+  closeRequested_ = false;
+  SendFeedback(address, feedback);
+  // Closing was put off while the send ran.
+  if (closeRequested_) close();
+}
+
+void TF_FB::SendFeedback(const QString& address, const QStringList& feedback) {
+  BusyForm busy(*this, {CancelButton, HelpPanel}, sending_);
   const FeedbackPresets presets = LoadFeedbackPresets();
   SMTP->SetServer(CB_MailServer->currentIndex() == 1 ? presets.usaServer : presets.ukServer);
 
-  MailMsg->Sender().SetAddress(E_EMailAddr->text());
+  MailMsg->Sender().SetAddress(address);
   MailMsg->Sender().SetName(E_UName->text());
   MailMsg->SetSubject(u"Saltmarch 98 v"_s + FileVersionText() + u' ' + CB_Subject->currentText());
   MailMsg->Body().clear();
@@ -239,6 +254,9 @@ void TF_FB::SpeedButton1Click() {
     // same way and the form comes back enabled.
     SMTP->SetWinsockLoaded(true);
     SMTP->Send();
+  } catch (const ECanceledError& error) {
+    // Whoever closed the form knows why the send ended.
+    if (!closeRequested_) ShowMessage(error.Message());
   } catch (const EMailError& error) {
     ShowMessage(error.Message());
   } catch (const std::exception& error) {
@@ -251,16 +269,21 @@ void TF_FB::CancelButtonClick() {
 }
 
 void TF_FB::reject() {
-  // The send in progress owns the form until it ends.
-  if (sending_) return;
+  // Closing during a send aborts it; the form closes once the send has let go of it.
+  if (sending_) {
+    closeRequested_ = true;
+    SMTP->Cancel();
+    return;
+  }
   QDialog::reject();
 }
 
 void TF_FB::keyPressEvent(QKeyEvent* event) {
   // Escape does not close the form: no button of it is a cancel button, and a slip of the key
-  // would throw away what the tester has written.
+  // would throw away what the tester has written. During a send it aborts the send.
   if (event->key() == Qt::Key_Escape) {
-    event->ignore();
+    if (sending_) SMTP->Cancel();
+    event->accept();
     return;
   }
   QDialog::keyPressEvent(event);

@@ -35,6 +35,8 @@ class TF_FB : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // Steps 3 to 11 of a send: the form busy, the message composed and sent.
+  void SendFeedback(const QString& address, const QStringList& feedback);
   // The memo's lines as the user sees them; a final line break adds no line.
   QStringList FeedbackLines() const;
 
@@ -63,4 +65,5 @@ class TF_FB : public QDialog {
   TmsSMTP* SMTP;
 
   bool sending_ = false;
+  bool closeRequested_ = false;  // Close was asked for during a send
 };

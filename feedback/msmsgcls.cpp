@@ -1,16 +1,18 @@
 #include "msmsgcls.h"
 
+#include "mstext.h"
+
 TmsMailAddress::TmsMailAddress(const QString& address, const QString& name) {
   SetAddress(address);
   SetName(name);
 }
 
 void TmsMailAddress::SetAddress(const QString& address) {
-  address_ = address.left(kMaxLength);
+  address_ = LeftCodePoints(address, kMaxLength);
 }
 
 void TmsMailAddress::SetName(const QString& name) {
-  name_ = name.left(kMaxLength);
+  name_ = LeftCodePoints(name, kMaxLength);
 }
 
 void TmsAddressList::Add(const QString& address, const QString& name) {

@@ -5,7 +5,7 @@
 #include <QStringList>
 
 // One address of a message: the mailbox and the name shown with it. Both hold at most
-// 255 characters; longer texts are cut.
+// 255 characters; longer texts are cut between characters.
 class TmsMailAddress {
  public:
   static constexpr qsizetype kMaxLength = 255;

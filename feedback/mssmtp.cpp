@@ -15,10 +15,11 @@ TmsSMTP::TmsSMTP(QObject* parent) : TmsMailBase(parent) {}
 
 void TmsSMTP::Send() {
   // A line break taken into a command or a header line would let the text add commands or
-  // headers of its own, so such a message never reaches the server.
-  if (mailMessage_ && mailMessage_->HasLineBreakInFields())
-    throw EMessageError(MsLoadStr(MsStr::LineBreakInField));
+  // headers of its own, and an address SMTP can't carry would reach the server as something
+  // else, so such a message never gets that far.
+  if (mailMessage_) mailMessage_->CheckFields();
 
+  accepted_ = false;
   std::exception_ptr failure;
   try {
     if (!Connected()) {
@@ -33,12 +34,14 @@ void TmsSMTP::Send() {
   // QUIT goes out on every connection still standing, also after a failure.
   if (SocketOpen()) {
     ServeMessageLoopOnce();
-    // After a failure the user needs to see that failure, not what went wrong on leaving.
-    MuteErrorEvents(failure != nullptr);
+    // After a failure the user needs to see that failure, not what went wrong on leaving; and
+    // once the server has taken the message, leaving can't undo that: a failing QUIT must not
+    // make the user send the mail again.
+    MuteErrorEvents(failure != nullptr || accepted_);
     try {
       Command("QUIT", 2);
     } catch (...) {
-      if (!failure) failure = std::current_exception();
+      if (!failure && !accepted_) failure = std::current_exception();
     }
     MuteErrorEvents(false);
   }
@@ -56,7 +59,7 @@ void TmsSMTP::LogIn() {
 
 void TmsSMTP::SendMessage() {
   if (!mailMessage_) throw EMessageError(MsLoadStr(MsStr::MessageRequired));
-  const TmsCustomMessage& m = *mailMessage_;
+  TmsCustomMessage& m = *mailMessage_;
   if (m.Sender().Address().isEmpty()) throw EMessageError(MsLoadStr(MsStr::SenderRequired));
   QStringList recipients;
   for (const TmsAddressList* list : {&m.Recipients(), &m.CC(), &m.BCC()})
@@ -64,6 +67,7 @@ void TmsSMTP::SendMessage() {
       if (!a.Address().isEmpty()) recipients << a.Address();
   if (recipients.isEmpty()) throw EMessageError(MsLoadStr(MsStr::RecipientRequired));
 
+  m.Stamp();
   // The encoded message waits in a temporary file, removed when this scope ends. Asking for
   // its name gives it one in the temporary folder, where it can be found while it exists.
   QTemporaryFile file(QDir::tempPath() + u"/msXXXXXX"_s);
@@ -77,33 +81,31 @@ void TmsSMTP::SendMessage() {
   Command("DATA", 3);
   file.seek(0);
   SendData(file);
-  SendLine(QByteArray());
-  Command(".", 2);
+  ExpectReply(2);
+  accepted_ = true;
   emit OnMailSent();
 }
 
 void TmsSMTP::SendData(QIODevice& file) {
+  const QByteArray text = file.readAll();
+  if (text.size() != file.size()) throw EMailError(file.errorString());
   // Every line that begins with "." gets one more in front; the server takes it off again, so
-  // such a line arrives as written and none can end the data early.
-  QByteArray pending;
-  bool lineStart = true;
-  auto flush = [&](bool all) {
-    while (pending.size() >= kBlockSize || (all && !pending.isEmpty())) {
-      const qsizetype n = std::min(kBlockSize, pending.size());
-      SendBytes(pending.left(n));
-      pending.remove(0, n);
-      RestartTimeOut();
-    }
-  };
-  while (!file.atEnd()) {
-    const QByteArray chunk = file.read(kBlockSize);
-    if (chunk.isEmpty()) throw EMailError(file.errorString());
-    for (const char c : chunk) {
-      if (lineStart && c == '.') pending += '.';
-      pending += c;
-      lineStart = c == '\n';
-    }
-    flush(false);
+  // such a line arrives as written and none can end the data early. The message then ends
+  // with an empty line, and the data with a line that is a lone ".".
+  QByteArray wire;
+  wire.reserve(text.size() + text.size() / 64 + 2);
+  qsizetype from = 0;
+  if (text.startsWith('.')) wire += '.';
+  for (qsizetype at; (at = text.indexOf("\n.", from)) >= 0; from = at + 1) {
+    wire.append(text.constData() + from, at + 1 - from);
+    wire += '.';
   }
-  flush(true);
+  wire.append(text.constData() + from, text.size() - from);
+  wire += "\r\n.\r\n";
+  // All of it goes to the connection at once: waiting for each block would cost a turn of
+  // the event loop per block. A server that speaks up before the end refuses the message.
+  if (!SendBytes(wire, true)) {
+    ReadReply();
+    RaiseServerError();
+  }
 }

@@ -12,11 +12,11 @@ class TmsCustomMessage;
 // OnMailSent once the server accepted the message; OnError with the text of a socket failure,
 // a time-out or a cancel before that failure is raised. Refusals by the server raise
 // EServerError with its reply line, faults of the message EMessageError; neither fires OnError.
+// Once the message is accepted, nothing that goes wrong with QUIT is a failure of the send.
+// Each send dates the message and gives it a new Message-ID.
 class TmsSMTP : public TmsMailBase {
   Q_OBJECT
  public:
-  static constexpr qsizetype kBlockSize = 2047;
-
   explicit TmsSMTP(QObject* parent = nullptr);
 
   TmsCustomMessage* MailMessage() const { return mailMessage_; }
@@ -36,4 +36,5 @@ class TmsSMTP : public TmsMailBase {
   void SendData(QIODevice& file);
 
   TmsCustomMessage* mailMessage_ = nullptr;
+  bool accepted_ = false;  // the server took the message in this send
 };

@@ -67,6 +67,9 @@ const QHash<int, QString>& Table() {
       {MsStr::InvalidWinsockVersion, u"Invalid Winsock version"_s},
       {MsStr::ResolveFailed, u"Error resolving remote host"_s},
       {MsStr::InvalidPort, u"Invalid port number in Server property"_s},
+      // Read as a reply of its own: the server's half-sent reply counts as a transient local
+      // failure, so nothing is taken for accepted that was not.
+      {MsStr::BrokenReply, u"451 Incomplete reply from the server: %s"_s},
       {MsStr::FunctionNotFound, u"Function %s not found"_s},
       {MsStr::WinsockNotLoaded, u"Winsock is not loaded"_s},
       {MsStr::WinsockNotFound, u"Winsock not found"_s},
@@ -76,6 +79,7 @@ const QHash<int, QString>& Table() {
       {MsStr::LineBreakInField,
        u"Addresses, names and the subject of a message must not contain line breaks"_s},
       {MsStr::ParagraphTooLarge, u"Paragraph is too large"_s},
+      {MsStr::InvalidAddress, u"Not a valid mail address: %s"_s},
   };
   return table;
 }

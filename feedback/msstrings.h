@@ -12,6 +12,7 @@ enum Id : int {
   InvalidWinsockVersion = 57003,
   ResolveFailed = 57004,     // "Error resolving remote host"
   InvalidPort = 57005,       // a port after ":" in the server name that is no port number
+  BrokenReply = 57009,       // %s: the part of a reply that was cut short or ran too long
   FunctionNotFound = 57010,  // %s: the function's name
   WinsockNotLoaded = 57011,
   WinsockNotFound = 57012,
@@ -21,6 +22,7 @@ enum Id : int {
   MessageRequired = 57102,
   LineBreakInField = 57103,   // a header field or command would carry a line break
   ParagraphTooLarge = 57104,  // a quoted-printable paragraph above the encoder's limit
+  InvalidAddress = 57105,     // %s: the address, made fit to be shown
 };
 }  // namespace MsStr
 

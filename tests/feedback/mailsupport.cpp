@@ -101,15 +101,25 @@ QByteArray SmtpSink::Raw(int n) const {
 
 // --- ScriptedSmtpServer -------------------------------------------------------------------
 
-ScriptedSmtpServer::ScriptedSmtpServer() {
-  server_.listen(QHostAddress::LocalHost);
+ScriptedSmtpServer::ScriptedSmtpServer(const QHostAddress& address) {
+  server_.listen(address);
   connect(&server_, &QTcpServer::newConnection, this, &ScriptedSmtpServer::Accept);
 }
 
 ScriptedSmtpServer::~ScriptedSmtpServer() = default;
 
 QString ScriptedSmtpServer::Server() const {
-  return QStringLiteral("127.0.0.1:") + QString::number(server_.serverPort());
+  const QHostAddress address = server_.serverAddress();
+  const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
+                           ? QStringLiteral("[") + address.toString() + QStringLiteral("]")
+                           : address.toString();
+  return host + QStringLiteral(":") + QString::number(server_.serverPort());
+}
+
+void ScriptedSmtpServer::Flood(QTcpSocket* peer) {
+  // Keeps about a megabyte queued; the client's reading makes room for more.
+  while (peer->bytesToWrite() < (1 << 20)) peer->write(flood);
+  QTimer::singleShot(1, peer, [this, peer] { Flood(peer); });
 }
 
 void ScriptedSmtpServer::Accept() {
@@ -119,8 +129,12 @@ void ScriptedSmtpServer::Accept() {
     peer_ = socket;
     pending_.clear();
     inData_ = false;
+    hungUp_ = false;
     connect(socket, &QTcpSocket::readyRead, this, &ScriptedSmtpServer::Received);
-    SendLater(greeting, pieceDelayMs, false);
+    if (flood.isEmpty())
+      SendLater(greeting, pieceDelayMs, false);
+    else
+      Flood(socket);
   }
 }
 
@@ -149,9 +163,18 @@ void ScriptedSmtpServer::Reply(const QByteArray& reply) {
 
 void ScriptedSmtpServer::Received() {
   auto* socket = qobject_cast<QTcpSocket*>(sender());
-  if (socket != peer_) return;
+  // After hanging up, what still comes is left unread, as a real server leaves it.
+  if (socket != peer_ || hungUp_) return;
   pending_ += socket->readAll();
   for (;;) {
+    if (inData_ && !replyDuringData.isEmpty() && !pending_.isEmpty()) {
+      data += pending_;
+      pending_.clear();
+      inData_ = false;
+      hungUp_ = true;
+      Reply(replyDuringData + "<close>");
+      return;
+    }
     if (inData_) {
       // The data ends with a line that is a lone "."; the first line counts as well.
       const qsizetype at = (QByteArray("\r\n") + pending_).indexOf("\r\n.\r\n");

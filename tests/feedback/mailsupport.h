@@ -47,10 +47,11 @@ class SmtpSink {
 // refusals, multi-line and over-long replies, silence, a connection dropped.
 class ScriptedSmtpServer : public QObject {
  public:
-  ScriptedSmtpServer();
+  explicit ScriptedSmtpServer(const QHostAddress& address = QHostAddress::LocalHost);
   ~ScriptedSmtpServer() override;
 
-  QString Server() const;  // "127.0.0.1:port"
+  bool Listening() const { return server_.isListening(); }
+  QString Server() const;  // "127.0.0.1:port" or "[::1]:port"
   quint16 Port() const { return server_.serverPort(); }
 
   // Sent on connection, piece by piece with `pieceDelayMs` between; nothing means silence.
@@ -61,6 +62,10 @@ class ScriptedSmtpServer : public QObject {
   std::function<std::optional<QByteArray>(const QByteArray& command)> answer;
   // Delay before each reply.
   int replyDelayMs = 0;
+  // Instead of the greeting: these bytes over and over, as fast as the client takes them.
+  QByteArray flood;
+  // Sent as soon as the message data begins to arrive, and then the connection is closed.
+  QByteArray replyDuringData;
 
   QList<QByteArray> commands;  // every command received
   QByteArray data;             // the message as it came over the wire, without the final "."
@@ -71,11 +76,13 @@ class ScriptedSmtpServer : public QObject {
   void Received();
   void Reply(const QByteArray& reply);
   void SendLater(const QList<QByteArray>& pieces, int delayMs, bool closeAfter);
+  void Flood(QTcpSocket* peer);
 
   QTcpServer server_;
   QTcpSocket* peer_ = nullptr;
   QByteArray pending_;
   bool inData_ = false;
+  bool hungUp_ = false;
 };
 
 // The files of the mail components in the temporary folder (their names begin with "ms").

@@ -4,7 +4,8 @@ Usage: smtpsink.py FOLDER
 Prints the port it listens on as the first line of its output, then serves until its input
 closes. Every message that arrives is stored in FOLDER as N.eml (the bytes as received, dot
 transparency undone by the server) and N.json (the envelope, the HELO name, and the message as
-Python's email package reads it: decoded headers and the decoded body text).
+Python's email package reads it: decoded headers, the decoded body text, and every defect the
+parser found).
 """
 
 import asyncio
@@ -38,7 +39,11 @@ class Store:
             "charset": msg.get_content_charset(),
             "cte": msg.get("Content-Transfer-Encoding"),
             "body": msg.get_content().replace("\r\n", "\n"),
-            "defects": [type(d).__name__ for d in msg.defects],
+            "date": msg["Date"].datetime.isoformat() if msg["Date"] is not None else None,
+            "message_id": str(msg["Message-ID"]) if msg["Message-ID"] is not None else None,
+            # The message's own defects and those of every header field.
+            "defects": [type(d).__name__ for d in msg.defects]
+            + [type(d).__name__ for v in msg.values() for d in getattr(v, "defects", ())],
         }
         with open(base + ".eml", "wb") as f:
             f.write(raw)

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include <QStatusBar>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "regacs.h"
@@ -180,7 +182,8 @@ TEST_F(FeedbackForm, EmptyFeedbackConfirmedSendsTheFixedLines) {
 TEST_F(FeedbackForm, SuccessfulSendComposesTheMessageAndStaysOpen) {
   ASSERT_NO_FATAL_FAILURE(UseSink());
   const int before = SmtpSink::Instance().Count();
-  Fill(u"tester@example.org"_s,
+  // Blanks around a pasted address are no part of it.
+  Fill(u"  tester@example.org "_s,
        u"The Trike turns too slowly.\n.hidden line\n.\nGr\u00FC\u00DFe\n"_s);
 
   bool disabledWhileSending = false;
@@ -190,7 +193,12 @@ TEST_F(FeedbackForm, SuccessfulSendComposesTheMessageAndStaysOpen) {
   QObject::connect(smtp, &TmsSMTP::OnOpen, form.get(), [&] { progress << Status(); });
   QObject::connect(smtp, &TmsSMTP::OnSending, form.get(), [&] {
     progress << Status();
-    disabledWhileSending = !form->isEnabled();
+    // Everything but Close, which stays to abort the send.
+    disabledWhileSending = !Child<QToolButton>(u"SpeedButton1"_s)->isEnabled() &&
+                           !Child<QLineEdit>(u"E_EMailAddr"_s)->isEnabled() &&
+                           !Child<QPlainTextEdit>(u"M_Feedback"_s)->isEnabled() &&
+                           !Child<QComboBox>(u"CB_Subject"_s)->isEnabled() &&
+                           Child<QToolButton>(u"CancelButton"_s)->isEnabled();
     busyWhileSending =
         QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
   });
@@ -204,7 +212,7 @@ TEST_F(FeedbackForm, SuccessfulSendComposesTheMessageAndStaysOpen) {
   EXPECT_EQ(dialogs.log[0].text, u"Mail Sent Successfully."_s);
   EXPECT_TRUE(Status().isEmpty());
   EXPECT_TRUE(form->isVisible());
-  EXPECT_TRUE(form->isEnabled());
+  EXPECT_TRUE(Child<QToolButton>(u"SpeedButton1"_s)->isEnabled());
 
   ASSERT_EQ(SmtpSink::Instance().Count(), before + 1);
   const QJsonObject info = SmtpSink::Instance().Info(before + 1);
@@ -318,4 +326,36 @@ TEST_F(FeedbackForm, EscapeKeepsTheFormAndCloseClosesIt) {
   QTest::mouseClick(Child<QToolButton>(u"CancelButton"_s), Qt::LeftButton);
   EXPECT_FALSE(form->isVisible());
   EXPECT_EQ(form->result(), QDialog::Rejected);
+}
+
+TEST_F(FeedbackForm, CloseAndEscapeAbortASendInProgress) {
+  // A server that never answers: without the abort the form would stay busy for its time-out.
+  ScriptedSmtpServer silent;
+  silent.greeting = {};
+  ASSERT_TRUE(PointFormAt(silent.Server(), ClosedServer()));
+  Child<TmsSMTP>(u"SMTP"_s)->SetTimeOut(60);
+  Fill(u"tester@example.org"_s, u"text"_s);
+
+  // Escape aborts the send and keeps the form with what was written.
+  QTimer::singleShot(100, form.get(), [this] { QTest::keyClick(form.get(), Qt::Key_Escape); });
+  QElapsedTimer clock;
+  clock.start();
+  ClickSend();
+  EXPECT_LT(clock.elapsed(), 30000);
+  EXPECT_EQ(dialogs.Texts(), QStringList{u"Operation has been canceled"_s});
+  EXPECT_EQ(Status(), u"Error : Operation has been canceled"_s);
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_TRUE(Child<QToolButton>(u"SpeedButton1"_s)->isEnabled());
+
+  // Close aborts it as well and closes the form, without a box about the abort.
+  QTimer::singleShot(100, form.get(), [this] {
+    QTest::mouseClick(Child<QToolButton>(u"CancelButton"_s), Qt::LeftButton);
+  });
+  clock.restart();
+  ClickSend();
+  EXPECT_LT(clock.elapsed(), 30000);
+  EXPECT_EQ(dialogs.log.size(), 1u);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(form->result(), QDialog::Rejected);
+  EXPECT_EQ(silent.connections, 2);
 }

@@ -6,6 +6,7 @@
 #include "msmsg.h"
 
 #include <QRegularExpression>
+#include <QTimeZone>
 
 #include <gtest/gtest.h>
 
@@ -41,7 +42,16 @@ QByteArray HeadOf(const QByteArray& encoded) {
   return encoded.left(encoded.indexOf("\r\n\r\n") + 2);
 }
 
+// Date and Message-ID fixed, so the layout can be compared byte for byte.
+void Stamp(TmsMessage& m) {
+  m.SetDate(QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7), QTimeZone(3600)));
+  m.SetMessageId(u"<lx1.abc@example.org>"_s);
+}
+const QByteArray kStamp =
+    "Date: Tue, 08 Dec 2026 09:05:07 +0100\r\nMessage-ID: <lx1.abc@example.org>\r\n";
+
 TmsMessage& Basic(TmsMessage& m) {
+  Stamp(m);
   m.Sender().SetAddress(u"tester@example.org"_s);
   m.Recipients().Add(u"support@example.com"_s, u"Support"_s);
   m.SetSubject(u"Saltmarch 98 v1.2.0.98 Bug Report"_s);
@@ -59,6 +69,12 @@ TEST(MailMessage, TextsAreCutTo255Characters) {
   EXPECT_EQ(m.Subject().size(), 255);
   EXPECT_EQ(m.Sender().Address().size(), 255);
   EXPECT_EQ(m.Sender().Name().size(), 255);
+  // Characters, not UTF-16 units: an emoji at the limit stays whole.
+  const QString emoji = u"\U0001F600"_s;
+  m.SetSubject(QString(254, u's') + emoji + u"x"_s);
+  EXPECT_EQ(m.Subject(), QString(254, u's') + emoji);
+  m.Sender().SetName(emoji.repeated(300));
+  EXPECT_EQ(m.Sender().Name(), emoji.repeated(255));
 }
 
 TEST(MailEncoder, PlainAsciiMessageHasTheFixedLayout) {
@@ -70,16 +86,31 @@ TEST(MailEncoder, PlainAsciiMessageHasTheFixedLayout) {
   EXPECT_EQ(Encode(m),
             "From:      <tester@example.org>\r\n"
             "To:       \"Saltmarch 98 : Glass Horizon (Beta 1.2) Feedback\" "
-            "<beta@pellworth.example>\r\n"
-            "Subject: Saltmarch 98 v1.2.0.98 Bug Report\r\n"
-            "Mime-Version: 1.0\r\n"
-            "Content-Type: text/plain; charset=\"us-ascii\"\r\n"
-            "Content-Transfer-Encoding: 7bit\r\n"
-            "\r\n"
-            "\r\n"
-            "[Beta Version]\r\n"
-            "\r\n"
-            "It crashed.\r\n");
+            "<beta@pellworth.example>\r\n" +
+                kStamp +
+                "Subject: Saltmarch 98 v1.2.0.98 Bug Report\r\n"
+                "Mime-Version: 1.0\r\n"
+                "Content-Type: text/plain; charset=\"us-ascii\"\r\n"
+                "Content-Transfer-Encoding: 7bit\r\n"
+                "\r\n"
+                "\r\n"
+                "[Beta Version]\r\n"
+                "\r\n"
+                "It crashed.\r\n");
+}
+
+TEST(MailEncoder, DisplayNamesDateAndMessageId) {
+  // Plain names stand as they are; a reader would decode "=?...?=", so it is encoded.
+  EXPECT_EQ(TmsMessageEncoder::DisplayName(u"Jo\u001B Tester"_s), "Jo Tester");
+  EXPECT_EQ(TmsMessageEncoder::DisplayName(u"=?utf-8?Q?x?="_s),
+            "=?utf-8?Q?=3D=3Futf-8=3FQ=3Fx=3F=3D?=");
+  EXPECT_EQ(TmsMessageEncoder::DateText(
+                QDateTime(QDate(2026, 3, 1), QTime(23, 4, 5), QTimeZone(-(3 * 3600 + 1800)))),
+            "Sun, 01 Mar 2026 23:04:05 -0330");
+  const QString id = TmsCustomMessage::NewMessageId(u"example.org"_s);
+  EXPECT_TRUE(QRegularExpression(u"^<[0-9a-z]+\\.[0-9a-z]+@example\\.org>$"_s).match(id).hasMatch())
+      << id.toStdString();
+  EXPECT_TRUE(TmsCustomMessage::NewMessageId(u"bad domain>"_s).endsWith(u"@localhost>"_s));
 }
 
 TEST(MailEncoder, AddressListsAndOptionalHeaders) {
@@ -93,20 +124,23 @@ TEST(MailEncoder, AddressListsAndOptionalHeaders) {
   m.BCC().Add(u"hidden@example.com"_s, u"Hidden"_s);
   m.SetReturnReceipt(true);
   m.SetPriority(TmsPriority::High);
-  m.Headers() << u"X-Tester: yes"_s << u"subject: sneaky"_s << u"Content-Type: text/html"_s;
+  m.Headers() << u"X-Tester: yes"_s << u"subject: sneaky"_s << u"Content-Type: text/html"_s
+              << u"Date: yesterday"_s << u"message-id: <dup@x>"_s;
+  Stamp(m);
   // No subject: no Subject line.
   EXPECT_EQ(HeadOf(Encode(m)),
             "From:     \"J. Random\" <me@example.org>\r\n"
             "To:       Alice <a@example.com>,\r\n"
-            "          B. \"Bob\" Jones <b@example.com>,\r\n"
+            "          \"B. \\\"Bob\\\" Jones\" <b@example.com>,\r\n"
             "           <c@example.com>\r\n"
             "CC:       Dee <d@example.com>\r\n"
             "Return-Receipt-To: <me@example.org>\r\n"
             "X-Priority: 1\r\n"
-            "X-Tester: yes\r\n"
-            "Mime-Version: 1.0\r\n"
-            "Content-Type: text/plain; charset=\"us-ascii\"\r\n"
-            "Content-Transfer-Encoding: 7bit\r\n");
+            "X-Tester: yes\r\n" +
+                kStamp +
+                "Mime-Version: 1.0\r\n"
+                "Content-Type: text/plain; charset=\"us-ascii\"\r\n"
+                "Content-Transfer-Encoding: 7bit\r\n");
 
   m.SetPriority(TmsPriority::Low);
   EXPECT_TRUE(Encode(m).contains("\r\nX-Priority: 5\r\n"));
@@ -120,9 +154,11 @@ TEST(MailEncoder, NamesAndSubjectOutsideAsciiBecomeEncodedWords) {
                      u"Saltmarch 98 : Glass Horizon (\u00DF 1.2) Feedback"_s);
   m.SetSubject(u"Saltmarch 98 v1.2 Gr\u00FC\u00DFe"_s);
   const QByteArray head = HeadOf(Encode(m));
-  EXPECT_TRUE(head.contains(
-      "To:       =?utf-8?Q?Saltmarch_98_=3A_Glass_Horizon_=28=C3=9F_1=2E2=29_Feedback?= "
-      "<beta@pellworth.example>\r\n"))
+  // Only the word outside US-ASCII is encoded; the rest stays a quoted string, and the line
+  // is folded at a blank before it grows past 76 characters.
+  EXPECT_TRUE(
+      head.contains("To:       \"Saltmarch 98 : Glass Horizon\" =?utf-8?Q?=28=C3=9F?=\r\n"
+                    " \"1.2) Feedback\" <beta@pellworth.example>\r\n"))
       << head.constData();
   EXPECT_TRUE(head.contains("Subject: =?utf-8?Q?Saltmarch_98_v1=2E2_Gr=C3=BC=C3=9Fe?=\r\n"));
   // The header part carries no 8-bit byte.
@@ -207,4 +243,8 @@ TEST(MailEncoder, ParagraphLimit) {
   } catch (const EMessageError& e) {
     EXPECT_EQ(e.Message(), u"Paragraph is too large"_s);
   }
+  // The limit counts characters, not their bytes.
+  const QByteArray umlauts = QString(TmsMessageEncoder::kMaxParagraph, u'\u00FC').toUtf8();
+  EXPECT_NO_THROW(TmsMessageEncoder::QuotedPrintable(umlauts + "\r\n"));
+  EXPECT_THROW(TmsMessageEncoder::QuotedPrintable(umlauts + "\xC3\xBC\r\n"), EMessageError);
 }

@@ -93,7 +93,10 @@ class SmtpTest : public ::testing::Test {
     EXPECT_EQ(MsTempFiles(), QStringList()) << "a temporary file is left";
   }
 
-  static QByteArray Helo() { return "HELO " + QHostInfo::localHostName().toUtf8(); }
+  static QByteArray Helo() {
+    return "HELO " +
+           TagSocket::HeloName(QHostInfo::localHostName(), QHostAddress::LocalHost).toUtf8();
+  }
 
   TmsMessage msg;
   TmsSMTP smtp;
@@ -262,6 +265,122 @@ TEST_F(SmtpTest, SilentServerTimesOutWhileTheEventLoopRuns) {
   EXPECT_TRUE(server.commands.isEmpty());
 }
 
+TEST_F(SmtpTest, HostileServersCannotHoldTheClientPastItsTimeOut) {
+  // A greeting dripped a byte at a time, a flood of continuation lines, and one endless line:
+  // each used to keep the client reading for as long as the server liked.
+  struct Case {
+    const char* name;
+    std::function<void(ScriptedSmtpServer&)> script;
+    Outcome outcome;
+  };
+  const QList<Case> cases = {
+      {"drip",
+       [](ScriptedSmtpServer& s) {
+         s.greeting.clear();
+         for (int i = 0; i < 150; ++i) s.greeting << QByteArray(i < 4 ? "220-" + i : "x", 1);
+         s.pieceDelayMs = 100;
+       },
+       {u"ETimedOutError"_s, u"Operation timed out"_s}},
+      {"flood of lines",
+       [](ScriptedSmtpServer& s) { s.flood = "220-spam spam spam\r\n"; },
+       {u"EServerError"_s, u"451 Incomplete reply from the server: 220-spam spam spam"_s}},
+      {"endless line",
+       [](ScriptedSmtpServer& s) { s.flood = QByteArray(4000, 'x'); },
+       {u"EServerError"_s, u"451 Incomplete reply from the server: "_s + QString(1024, u'x')}},
+  };
+  smtp.SetTimeOut(1);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedSmtpServer server;
+    c.script(server);
+    smtp.SetServer(server.Server());
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(SendNow(smtp), c.outcome);
+    // Generous: the point is that it ends, not how fast.
+    EXPECT_LT(clock.elapsed(), 10000);
+  }
+}
+
+TEST_F(SmtpTest, OnlyAWholeReplyToTheDataCountsAsAcceptance) {
+  // A broken reply to the final "." is no acceptance; once the message is accepted, nothing
+  // QUIT meets (a close, a refusal, silence) makes the mail look unsent.
+  struct Case {
+    QByteArray command, reply;
+    Outcome outcome;
+  };
+  const QString broken = u"451 Incomplete reply from the server: "_s;
+  const QList<Case> cases = {
+      {".", "250 que<close>", {u"EServerError"_s, broken + u"250 que"_s}},
+      {".", "250-queued so far\r\n<close>", {u"EServerError"_s, broken + u"250-queued so far"_s}},
+      {".", "2500 odd\r\n", {u"EServerError"_s, u"2500 odd"_s}},
+      {".", "250rejected-ish\r\n", {u"EServerError"_s, u"250rejected-ish"_s}},
+      {"QUIT", "<close>", {u"ok"_s, {}}},
+      {"QUIT", "554 5.0.0 no\r\n", {u"ok"_s, {}}},
+      {"QUIT", "", {u"ok"_s, {}}},
+  };
+  smtp.SetTimeOut(1);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reply.constData());
+    ScriptedSmtpServer server;
+    server.answer = [&c](const QByteArray& command) -> std::optional<QByteArray> {
+      if (command == c.command) return c.reply;
+      return std::nullopt;
+    };
+    smtp.SetServer(server.Server());
+    events.clear();
+    EXPECT_EQ(SendNow(smtp), c.outcome);
+    QStringList expected{u"Open"_s, u"Sending"_s};
+    if (c.outcome.kind == u"ok"_s) expected << u"MailSent"_s;
+    EXPECT_EQ(events, expected);
+  }
+  EXPECT_EQ(TmsSMTP::ReplyCodeOf("250"), 250);
+  EXPECT_EQ(TmsSMTP::ReplyCodeOf("250\tx"), -1);
+}
+
+TEST_F(SmtpTest, ReplyDuringTheDataIsReported) {
+  // The server refuses while the message still comes in and hangs up: its reply, not the
+  // reset connection, is what the user must read.
+  ScriptedSmtpServer server;
+  server.replyDuringData = "552 5.3.4 Message size exceeds fixed limit\r\n";
+  for (int i = 0; i < 60000; ++i) msg.Body() << u"A line of text to make the message large"_s;
+  smtp.SetServer(server.Server());
+  EXPECT_EQ(SendNow(smtp),
+            (Outcome{u"EServerError"_s, u"552 5.3.4 Message size exceeds fixed limit"_s}));
+  EXPECT_EQ(events, (QStringList{u"Open"_s, u"Sending"_s}));
+}
+
+TEST_F(SmtpTest, ServerTextsAreMadeFitToShow) {
+  ScriptedSmtpServer server;
+  server.answer = [](const QByteArray& c) -> std::optional<QByteArray> {
+    if (c.startsWith("MAIL")) return QByteArray("554 bad\0\x1B[31mred\xFF\xE2\x80\xAEtxt\r\n", 25);
+    return std::nullopt;
+  };
+  smtp.SetServer(server.Server());
+  EXPECT_EQ(SendNow(smtp),
+            (Outcome{u"EServerError"_s, u"554 bad\uFFFD\uFFFD[31mred\uFFFD\uFFFDtxt"_s}));
+}
+
+TEST_F(SmtpTest, HeloNamesAndIpv6Literals) {
+  // HELO gives a fully qualified name or the address literal of the connection's own end.
+  EXPECT_EQ(TagSocket::HeloName(u"pc.example.org"_s, QHostAddress::LocalHost), u"pc.example.org"_s);
+  EXPECT_EQ(TagSocket::HeloName(u"vm"_s, QHostAddress(u"192.0.2.7"_s)), u"[192.0.2.7]"_s);
+  EXPECT_EQ(TagSocket::HeloName(u"vm"_s, QHostAddress::LocalHostIPv6), u"[IPv6:::1]"_s);
+  EXPECT_EQ(TagSocket::HeloName(QString(), QHostAddress(u"::ffff:10.0.0.1"_s)), u"[10.0.0.1]"_s);
+
+  ScriptedSmtpServer server(QHostAddress::LocalHostIPv6);
+  if (!server.Listening()) GTEST_SKIP() << "no IPv6 loopback here";
+  smtp.SetServer(u"[::1]:"_s + QString::number(server.Port()));
+  EXPECT_EQ(SendNow(smtp).kind, u"ok"_s);
+  // A bare address takes the "smtp" service's port. Should a mail server listen there, it
+  // gets no message: there is none to send.
+  smtp.SetServer(u"::1"_s);
+  smtp.SetMailMessage(nullptr);
+  SendNow(smtp);
+  EXPECT_EQ(smtp.RemoteAddress(), u"::1"_s);
+  EXPECT_EQ(smtp.RemotePort(), 25);
+}
+
 TEST_F(SmtpTest, TimeOutCountsEachWaitOnItsOwn) {
   // Every reply takes 0.4 s: the whole send lasts far longer than the 1 s time-out, but no
   // single wait does.
@@ -391,6 +510,17 @@ TEST_F(SmtpTest, LineBreakInAFieldIsRefusedBeforeConnecting) {
   msg.SetSubject(u"Bug"_s);
   msg.Sender().SetAddress(u"a@example.org>\r\nRCPT TO:<victim@example.com"_s);
   EXPECT_EQ(SendNow(smtp), (Outcome{u"EMessageError"_s, text}));
+  // Addresses SMTP can't carry as they stand; a quoted local part or an address literal it can.
+  for (const QString& address :
+       {u"a\u0000b@example.org"_s, u"a@x>, Boss <b@y>"_s, u"a b@example.org"_s, u"a@example..org"_s,
+        u"j\u00FCrgen@example.org"_s}) {
+    msg.Sender().SetAddress(address);
+    EXPECT_EQ(SendNow(smtp).message,
+              u"Not a valid mail address: "_s + QString(address).replace(QChar(0), QChar(0xFFFD)));
+  }
+  msg.Sender().SetAddress(u"\"odd one\"@[IPv6:::1]"_s);
+  msg.Recipients().Add(u"bcc@exa mple.com"_s, QString());
+  EXPECT_EQ(SendNow(smtp).message, u"Not a valid mail address: bcc@exa mple.com"_s);
   QCoreApplication::processEvents();
   EXPECT_EQ(server.connections, 0);
   EXPECT_TRUE(events.isEmpty());
@@ -421,7 +551,7 @@ TEST_F(RealServerTest, PlainMessageArrivesExactlyAsEncoded) {
   ASSERT_EQ(SmtpSink::Instance().Count(), before + 1);
   const QJsonObject info = SmtpSink::Instance().Info(before + 1);
   EXPECT_EQ(SmtpSink::Instance().Raw(before + 1), TmsMessageEncoder(msg).Encode() + "\r\n");
-  EXPECT_EQ(info[u"helo"].toString(), QHostInfo::localHostName());
+  EXPECT_EQ(info[u"helo"].toString(), QString::fromUtf8(Helo().mid(5)));
   EXPECT_EQ(info[u"mail_from"].toString(), u"tester@example.org"_s);
   EXPECT_EQ(info[u"to"].toArray()[0].toArray()[0].toString(),
             u"Saltmarch 98 : Glass Horizon. Feedback"_s);
@@ -458,4 +588,37 @@ TEST_F(RealServerTest, EightBitTextDotLinesAndLongLinesArriveIntact) {
   // precedes the end of the data.
   EXPECT_EQ(info[u"body"].toString(), msg.Body().join(u'\n') + u"\n\n"_s);
   EXPECT_EQ(info[u"defects"].toArray().size(), 0);
+}
+
+TEST_F(RealServerTest, AwkwardTextsArriveAsTypedInLinesMimeAllows) {
+  const int before = SmtpSink::Instance().Count();
+  msg.Sender().SetName(u"J\u00FCrgen \"JJ\" O'Brien, Esq. \\ Tester"_s);
+  msg.Recipients().Clear();
+  msg.Recipients().Add(u"beta@pellworth.example"_s, u"Support \"Desk\" \\ Team, P.W.S."_s);
+  const QString words = u"Gr\u00FC\u00DFe aus dem W\u00FCstenplanet \U0001F3DC "_s;
+  msg.SetSubject(u"Saltmarch\u0000 98 \u001B[1m"_s + words.repeated(6));
+  const QList<QString> body = {u"NUL\u0000 ESC\u001B[0m FF\u000C DEL\u007F tab\there"_s,
+                               QString(300, u'='), QString(200, u'\u00FC'),
+                               u"\U0001F600 "_s.repeated(60), u"."_s};
+  msg.Body() << body;
+  EXPECT_EQ(SendNow(smtp).kind, u"ok"_s);
+  ASSERT_EQ(SmtpSink::Instance().Count(), before + 1);
+  const QJsonObject info = SmtpSink::Instance().Info(before + 1);
+  EXPECT_EQ(info[u"defects"].toArray(), QJsonArray());
+  // Control characters are dropped from the subject and kept, encoded, in the body.
+  EXPECT_EQ(info[u"subject"].toString(), u"Saltmarch 98 [1m"_s + words.repeated(6));
+  EXPECT_EQ(info[u"from_name"].toString(), msg.Sender().Name());
+  EXPECT_EQ(info[u"to"].toArray()[0].toArray()[0].toString(),
+            u"Support \"Desk\" \\ Team, P.W.S."_s);
+  EXPECT_EQ(info[u"body"].toString(), msg.Body().join(u'\n') + u"\n\n"_s);
+  EXPECT_EQ(info[u"cte"].toString(), u"quoted-printable"_s);
+  EXPECT_FALSE(info[u"date"].toString().isEmpty());
+  EXPECT_TRUE(info[u"message_id"].toString().endsWith(u"@example.org>"_s));
+  for (const QByteArray& line : SmtpSink::Instance().Raw(before + 1).split('\n'))
+    EXPECT_LE(line.size(), 76 + 1) << line.constData();
+
+  // Each send is a message of its own.
+  EXPECT_EQ(SendNow(smtp).kind, u"ok"_s);
+  ASSERT_EQ(SmtpSink::Instance().Count(), before + 2);
+  EXPECT_NE(SmtpSink::Instance().Info(before + 2)[u"message_id"], info[u"message_id"]);
 }
