@@ -3,6 +3,7 @@
 
 #include "d2kfile.h"
 #include "dialogs.h"
+#include "locate.h"
 #include "paths.h"
 #include "resstrings.h"
 #include "unitfields.h"
@@ -211,6 +212,8 @@ int main(int argc, char** argv) {
     status = Show(args);
   } else if (command == u"set"_s) {
     status = Set(args);
+  } else if (command == u"locate"_s) {
+    status = LocateCommand(args);
   } else {
     status = Usage(u"Unknown command: %1"_s.arg(command));
   }
