@@ -10,6 +10,7 @@ packages=(
   libmspack-dev mscompress
   python3 python3-aiosmtpd
   fonts-dejavu-core
+  wine64
 )
 
 missing=()
