@@ -1,12 +1,13 @@
 // startup_probe: starts either the editor's main window or a bare Qt main window of the same
-// size, and on the first paint of that window prints its resident memory (KB) and exits. The
-// driver (bench_startup) times it from the process start.
+// size, and on the first paint of that window prints its resident memory (KB) and the game folder
+// the editor found, and exits. The driver (bench_startup) times it from the process start.
 //   startup_probe editor|bare
 
 #include "main.h"
 #include "registry.h"
 #include "scripteddialogs.h"
 #include "smapplication.h"
+#include "smsystem.h"
 
 #include <QFile>
 #include <QMainWindow>
@@ -30,7 +31,8 @@ class FirstPaint : public QObject {
  public:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Paint) {
-      std::printf("%ld\n", ResidentKb());
+      const QString game = SaltmarchApp ? SaltmarchApp->GameFolder : QString();
+      std::printf("%ld %s\n", ResidentKb(), qPrintable(game));
       std::fflush(stdout);
       std::_Exit(0);
     }
@@ -46,7 +48,9 @@ int main(int argc, char** argv) {
   SmApplication app(argc, argv);
   FirstPaint probe;
   if (editor) {
-    ScriptedDialogs quiet;  // the driver's registry names the game: no question is asked
+    // The driver's registry names the game: no question is asked but a first run's backup one,
+    // which this answers as the close box would.
+    ScriptedDialogs quiet;
     TF_Main frame;
     frame.installEventFilter(&probe);
     frame.show();

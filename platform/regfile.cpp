@@ -119,12 +119,15 @@ class LineReader {
     return true;
   }
 
- private:
+  qsizetype Position() const { return at_; }
+
+  // A value whose line ends in a backslash goes on on the next line.
   static bool Continues(QByteArrayView text) {
     return text.endsWith('\\') && !text.startsWith('[') && !text.startsWith(';') &&
            !text.startsWith('#');
   }
 
+ private:
   QByteArrayView NextPhysical() {
     const char* begin = bytes_.constData() + at_;
     const auto* nl =
@@ -202,8 +205,9 @@ std::optional<QChar> ReadHexEscape(QStringView text, qsizetype& at) {
 // text and becomes the replacement character.
 QString& MendSurrogates(QString& text) {
   for (qsizetype i = 0; i < text.size(); ++i) {
-    if (!text[i].isSurrogate()) continue;
-    if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+    const QChar c = text.at(i);
+    if (!c.isSurrogate()) continue;
+    if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
       ++i;
     } else {
       text[i] = QChar::ReplacementCharacter;
@@ -216,7 +220,16 @@ QString& MendSurrogates(QString& text) {
 // quote. Understands \\ and \" as REGEDIT4 writes them, and \n \r \t \0 \xHHHH as Wine does.
 std::optional<QString> ReadQuoted(QStringView line, qsizetype& at) {
   if (at >= line.size() || line[at] != u'"') return std::nullopt;
+  // Most texts hold no escape at all: taken whole.
+  for (qsizetype end = at + 1; end < line.size() && line[end] != u'\\'; ++end) {
+    if (line[end] == u'"') {
+      QString whole = line.sliced(at + 1, end - at - 1).toString();
+      at = end + 1;
+      return MendSurrogates(whole);
+    }
+  }
   QString out;
+  out.reserve(line.size() - at);
   for (++at; at < line.size(); ++at) {
     const QChar c = line[at];
     if (c == u'"') {
@@ -359,26 +372,48 @@ bool IsSkipped(QByteArrayView t) {
 QString HeaderPath(QByteArrayView t, bool wine, const QString& wineRoot) {
   const qsizetype close = t.lastIndexOf(']');
   if (close < 1) return {};
-  const QString inner = DecodeLine(t.sliced(1, close - 1));
-  return wine ? wineRoot + u'\\' + UnescapeWinePath(inner) : inner;
+  const QByteArrayView raw = t.sliced(1, close - 1);
+  const QString inner = DecodeLine(raw);
+  if (!wine) return inner;
+  // Doubled backslashes alone need no unescaping: separators are tidied anyway.
+  bool escapes = false;
+  for (qsizetype i = 0; i + 1 < raw.size() && !escapes; ++i) {
+    if (raw[i] == '\\') escapes = raw[++i] != '\\';
+  }
+  return wineRoot + u'\\' + (escapes || raw.endsWith('\\') ? UnescapeWinePath(inner) : inner);
 }
 
+// The path without separators at its ends and without doubled ones.
 QString TidyPath(const QString& path) {
-  return path.split(u'\\', Qt::SkipEmptyParts).join(u'\\');
+  QString out(path.size(), Qt::Uninitialized);
+  char16_t* const begin = reinterpret_cast<char16_t*>(out.data());
+  char16_t* to = begin;
+  bool separator = false;
+  for (const QChar c : path) {
+    if (c == u'\\') {
+      separator = to != begin;
+      continue;
+    }
+    if (separator) *to++ = u'\\';
+    separator = false;
+    *to++ = c.unicode();
+  }
+  out.truncate(to - begin);
+  return out;
 }
 
 // The canonical path of a key line in 8-bit form, made without a detour through QString for
 // the plain ASCII lines that make up nearly every registry file.
-QByteArray CanonicalHeader(QByteArrayView t, bool wine, const QString& wineRoot) {
+// `out` is reused from key to key.
+void CanonicalHeader(QByteArrayView t, bool wine, const QByteArray& rootLower, QByteArray& out) {
+  out.resize(0);
   const qsizetype close = t.lastIndexOf(']');
-  if (close < 1) return {};
+  if (close < 1) return;
   const auto Fallback = [&] {
-    return RegHive::CanonicalPath(HeaderPath(t, wine, wineRoot)).toUtf8();
+    out = RegHive::CanonicalPath(HeaderPath(t, wine, QString::fromUtf8(rootLower))).toUtf8();
   };
   const QByteArrayView inner = t.sliced(1, close - 1);
-  QByteArray out;
-  out.reserve(wineRoot.size() + inner.size() + 1);
-  if (wine) out = wineRoot.toLatin1().toLower();
+  if (wine) out += rootLower;
   bool separator = !out.isEmpty();
   for (qsizetype i = 0; i < inner.size(); ++i) {
     const char c = inner[i];
@@ -396,7 +431,6 @@ QByteArray CanonicalHeader(QByteArrayView t, bool wine, const QString& wineRoot)
     separator = false;
     out += (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
   }
-  return out;
 }
 
 // Value names compare without regard to case.
@@ -424,6 +458,7 @@ std::optional<RegHive> RegHive::Parse(const QByteArray& original, const QString&
   if (!ReadHeader(reader, &wine, error)) return std::nullopt;
 
   RegHive hive;
+  hive.index_.reserve(bytes.count("\n[") + 1);
   std::optional<std::size_t> current;
   Line line;
   while (reader.Next(line)) {
@@ -510,15 +545,31 @@ RegHive::Key& RegHive::KeyFor(const QString& path, const QString& canonical) {
   return keys_.back();
 }
 
+// Few keys hold more than a handful of values; those that hold thousands get an index.
+constexpr std::size_t kSearchedValues = 16;
+
+std::size_t RegHive::Key::Find(const QString& folded) const {
+  if (!byName.isEmpty()) return byName.value(folded, values.size());
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (values[i].folded == folded) return i;
+  }
+  return values.size();
+}
+
 void RegHive::Put(Key& key, const QString& name, const RegValue& value, const QByteArray& raw) {
-  const QString folded = FoldedName(name);
-  const auto it = key.byName.constFind(folded);
-  if (it == key.byName.constEnd()) {
-    key.byName.insert(folded, key.values.size());
-    key.values.push_back({name, value, raw});
+  QString folded = FoldedName(name);
+  const std::size_t at = key.Find(folded);
+  if (at == key.values.size()) {
+    key.values.push_back({name, value, raw, std::move(folded)});
+    if (!key.byName.isEmpty()) {
+      key.byName.insert(key.values.back().folded, at);
+    } else if (key.values.size() > kSearchedValues) {
+      for (std::size_t i = 0; i < key.values.size(); ++i)
+        key.byName.insert(key.values[i].folded, i);
+    }
     return;
   }
-  Entry& entry = key.values[*it];
+  Entry& entry = key.values[at];
   if (entry.value == value && raw.isEmpty()) return;  // the same value keeps its form
   entry.value = value;
   entry.raw = raw;
@@ -528,8 +579,8 @@ void RegHive::Put(Key& key, const QString& name, const RegValue& value, const QB
 const RegValue* RegHive::Value(const QString& path, const QString& name) const {
   const Key* key = FindKey(CanonicalPath(path));
   if (!key) return nullptr;
-  const auto it = key->byName.constFind(FoldedName(name));
-  return it == key->byName.constEnd() ? nullptr : &key->values[*it].value;
+  const std::size_t at = key->Find(FoldedName(name));
+  return at == key->values.size() ? nullptr : &key->values[at].value;
 }
 
 void RegHive::Set(const QString& path, const QString& name, const RegValue& value) {
@@ -542,18 +593,33 @@ std::optional<RegFileView> RegFileView::Index(QByteArray original, const QString
                                               QString* error) {
   RegFileView view;
   view.bytes_ = AsEightBit(std::move(original));
+  view.bytes_.squeeze();
   view.root_ = wineRoot;
   LineReader reader(view.bytes_, 0);
   if (!ReadHeader(reader, &view.wine_, error)) return std::nullopt;
-  Line line;
-  while (reader.Next(line)) {
-    const QByteArrayView t = line.text;
-    if (t.startsWith('[')) {
-      const QByteArray canonical = CanonicalHeader(t, view.wine_, wineRoot);
-      if (!canonical.isEmpty()) view.keys_.emplace_back(HashOf(canonical), line.offset);
-    } else if (t.startsWith("#arch=")) {
-      view.arch_ = QString::fromLatin1(t.sliced(6));
+  view.keys_.reserve(std::size_t(view.bytes_.count("\n[")) + 1);
+  // Only key lines matter here, so lines are not joined: a continued value only has to be
+  // told from a key line that could follow it.
+  const QByteArray rootLower = wineRoot.toUtf8().toLower();
+  QByteArray canonical;
+  const char* const data = view.bytes_.constData();
+  const char* const end = data + view.bytes_.size();
+  bool continues = false;
+  for (const char* at = data + reader.Position(); at < end;) {
+    const auto* nl = static_cast<const char*>(std::memchr(at, '\n', std::size_t(end - at)));
+    const char* const lineEnd = nl ? nl : end;
+    const QByteArrayView text = Trimmed(QByteArrayView(at, lineEnd));
+    if (continues) {
+      continues = text.endsWith('\\');
+    } else if (text.startsWith('[')) {
+      CanonicalHeader(text, view.wine_, rootLower, canonical);
+      if (!canonical.isEmpty()) view.keys_.emplace_back(HashOf(canonical), at - data);
+    } else if (text.startsWith("#arch=")) {
+      view.arch_ = QString::fromLatin1(text.sliced(6));
+    } else {
+      continues = LineReader::Continues(text);
     }
+    at = lineEnd + 1;
   }
   // Sorted by hash, and by place in the file for keys written twice: the later value wins.
   std::sort(view.keys_.begin(), view.keys_.end());

@@ -38,6 +38,7 @@ class RegHive {
     // The line(s) as read from a REGEDIT file: written back as they were while the value stays
     // the same, so a value nobody changed keeps its bytes.
     QByteArray raw;
+    QString folded;  // the name in lower case, as names compare
     friend bool operator==(const Entry& a, const Entry& b) {
       return a.name == b.name && a.value == b.value;
     }
@@ -45,8 +46,10 @@ class RegHive {
   struct Key {
     QString path;  // "HKEY_CURRENT_USER\SOFTWARE\Pellworth Software\Saltmarch98"
     std::vector<Entry> values;
-    QByteArray rawHeader;                // the "[...]" line as read, see Entry::raw
-    QHash<QString, std::size_t> byName;  // lower-case value name -> its place in `values`
+    QByteArray rawHeader;  // the "[...]" line as read, see Entry::raw
+    // Folded value name -> its place in `values`, once a key has too many values to search.
+    QHash<QString, std::size_t> byName;
+    std::size_t Find(const QString& folded) const;
     friend bool operator==(const Key& a, const Key& b) {
       return a.path == b.path && a.values == b.values;
     }
