@@ -161,29 +161,15 @@ bool ReadHeader(LineReader& reader, bool* wine, QString* error) {
 
 // ---- escapes ----
 
+// Wine writes control characters as \a \b \t \n \v \f \r \e, and \0; "none" for other letters.
 QChar ControlEscape(QChar e) {
-  switch (e.unicode()) {
-    case u'n':
-      return u'\n';
-    case u'r':
-      return u'\r';
-    case u't':
-      return u'\t';
-    case u'0':
-      return QChar(0);
-    case u'a':
-      return QChar(7);
-    case u'b':
-      return QChar(8);
-    case u'v':
-      return QChar(11);
-    case u'f':
-      return QChar(12);
-    case u'e':
-      return QChar(27);
-    default:
-      return QChar(0xFFFF);  // none
+  static constexpr std::pair<char16_t, char16_t> kEscapes[] = {
+      {u'n', u'\n'}, {u'r', u'\r'}, {u't', u'\t'}, {u'0', 0}, {u'a', 7},
+      {u'b', 8},     {u'v', 11},    {u'f', 12},    {u'e', 27}};
+  for (const auto& [letter, control] : kEscapes) {
+    if (e == letter) return QChar(control);
   }
+  return QChar(0xFFFF);
 }
 
 bool IsHexDigit(QChar c) {
