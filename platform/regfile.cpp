@@ -95,8 +95,9 @@ class LineReader {
       line.raw = physical;
       return true;
     }
-    text_.clear();
-    raw_ = physical.toByteArray();
+    text_.resize(0);  // keeps the room of earlier lines
+    raw_.resize(0);
+    raw_ += physical;
     for (;;) {
       text.chop(1);
       text_ += text;
