@@ -77,6 +77,9 @@ struct Line {
   qsizetype offset = 0;
   int number = 0;
   bool cutOff = false;  // the file ended where the next line was to go on
+  bool joined = false;  // a value over several lines, never a key line
+
+  bool IsKey() const { return !joined && text.startsWith('['); }
 };
 
 class LineReader {
@@ -90,7 +93,8 @@ class LineReader {
     line.cutOff = false;
     QByteArrayView physical = NextPhysical();
     QByteArrayView text = Trimmed(physical);
-    if (!Continues(text)) {
+    line.joined = Continues(text);
+    if (!line.joined) {
       line.text = text;
       line.raw = physical;
       return true;
@@ -145,6 +149,19 @@ class LineReader {
   int number_ = 0;
   QByteArray text_, raw_;
 };
+
+// About how many keys the file holds: the lines that start with a bracket.
+std::size_t KeyLines(const QByteArray& bytes) {
+  std::size_t count = 0;
+  const char* const begin = bytes.constData();
+  const char* const end = begin + bytes.size();
+  for (const char* at = begin; at < end; ++at) {
+    at = static_cast<const char*>(std::memchr(at, '[', std::size_t(end - at)));
+    if (!at) break;
+    if (at == begin || at[-1] == '\n') ++count;
+  }
+  return count;
+}
 
 // Reads up to the first non-empty line, which tells the file's kind.
 bool ReadHeader(LineReader& reader, bool* wine, QString* error) {
@@ -389,19 +406,45 @@ QString TidyPath(const QString& path) {
   return out;
 }
 
-// The canonical path of a key line in 8-bit form, made without a detour through QString for
-// the plain ASCII lines that make up nearly every registry file.
-// `out` is reused from key to key.
-void CanonicalHeader(QByteArrayView t, bool wine, const QByteArray& rootLower, QByteArray& out) {
-  out.resize(0);
+// Key paths are found by a hash of their canonical form in UTF-8 (FNV-1a: cheap to take one
+// character at a time while the form is made).
+class PathHash {
+ public:
+  void Add(char c) {
+    hash_ ^= static_cast<unsigned char>(c);
+    hash_ *= 1099511628211ull;
+  }
+  std::size_t Value() const { return std::size_t(hash_); }
+
+ private:
+  std::uint64_t hash_ = 1469598103934665603ull;
+};
+
+std::size_t HashOf(QByteArrayView canonical) {
+  PathHash hash;
+  for (const char c : canonical) hash.Add(c);
+  return hash.Value();
+}
+
+// The hash of a key line's canonical path, made without a detour through QString for the plain
+// ASCII lines that make up nearly every registry file; nothing when the line names no key.
+std::optional<std::size_t> HeaderHash(QByteArrayView t, bool wine, const QByteArray& rootLower) {
   const qsizetype close = t.lastIndexOf(']');
-  if (close < 1) return;
-  const auto Fallback = [&] {
-    out = RegHive::CanonicalPath(HeaderPath(t, wine, QString::fromUtf8(rootLower))).toUtf8();
+  if (close < 1) return std::nullopt;
+  const auto Fallback = [&]() -> std::optional<std::size_t> {
+    const QString canonical =
+        RegHive::CanonicalPath(HeaderPath(t, wine, QString::fromUtf8(rootLower)));
+    if (canonical.isEmpty()) return std::nullopt;
+    return HashOf(canonical.toUtf8());
   };
   const QByteArrayView inner = t.sliced(1, close - 1);
-  if (wine) out += rootLower;
-  bool separator = !out.isEmpty();
+  PathHash hash;
+  bool empty = true;
+  if (wine) {
+    for (const char c : rootLower) hash.Add(c);
+    empty = rootLower.isEmpty();
+  }
+  bool separator = !empty;
   for (qsizetype i = 0; i < inner.size(); ++i) {
     const char c = inner[i];
     if (static_cast<unsigned char>(c) >= 0x80) return Fallback();
@@ -411,22 +454,21 @@ void CanonicalHeader(QByteArrayView t, bool wine, const QByteArray& rootLower, Q
         if (i + 1 >= inner.size() || inner[i + 1] != '\\') return Fallback();
         ++i;
       }
-      separator = !out.isEmpty();
+      separator = !empty;
       continue;
     }
-    if (separator) out += '\\';
+    if (separator) hash.Add('\\');
     separator = false;
-    out += (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+    empty = false;
+    hash.Add((c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c);
   }
+  if (empty) return std::nullopt;
+  return hash.Value();
 }
 
 // Value names compare without regard to case.
 QString FoldedName(const QString& name) {
   return name.toLower();
-}
-
-std::size_t HashOf(QByteArrayView canonical) {
-  return qHash(canonical);
 }
 
 }  // namespace
@@ -445,14 +487,14 @@ std::optional<RegHive> RegHive::Parse(const QByteArray& original, const QString&
   if (!ReadHeader(reader, &wine, error)) return std::nullopt;
 
   RegHive hive;
-  hive.index_.reserve(bytes.count("\n[") + 1);
+  hive.index_.reserve(qsizetype(KeyLines(bytes)));
   std::optional<std::size_t> current;
   Line line;
   while (reader.Next(line)) {
     const int lineNo = line.number;
     const QByteArrayView t = line.text;
     if (IsSkipped(t)) continue;
-    if (t.startsWith('[')) {
+    if (line.IsKey()) {
       if (t.lastIndexOf(']') < 1) {
         Fail(error, u"a key without its closing bracket"_s, lineNo);
         return std::nullopt;
@@ -584,11 +626,10 @@ std::optional<RegFileView> RegFileView::Index(QByteArray original, const QString
   view.root_ = wineRoot;
   LineReader reader(view.bytes_, 0);
   if (!ReadHeader(reader, &view.wine_, error)) return std::nullopt;
-  view.keys_.reserve(std::size_t(view.bytes_.count("\n[")) + 1);
+  view.keys_.reserve(KeyLines(view.bytes_));
   // Only key lines matter here, so lines are not joined: a continued value only has to be
   // told from a key line that could follow it.
   const QByteArray rootLower = wineRoot.toUtf8().toLower();
-  QByteArray canonical;
   const char* const data = view.bytes_.constData();
   const char* const end = data + view.bytes_.size();
   bool continues = false;
@@ -599,8 +640,9 @@ std::optional<RegFileView> RegFileView::Index(QByteArray original, const QString
     if (continues) {
       continues = text.endsWith('\\');
     } else if (text.startsWith('[')) {
-      CanonicalHeader(text, view.wine_, rootLower, canonical);
-      if (!canonical.isEmpty()) view.keys_.emplace_back(HashOf(canonical), at - data);
+      if (const auto hash = HeaderHash(text, view.wine_, rootLower)) {
+        view.keys_.emplace_back(*hash, at - data);
+      }
     } else if (text.startsWith("#arch=")) {
       view.arch_ = QString::fromLatin1(text.sliced(6));
     } else {
@@ -640,7 +682,7 @@ std::optional<RegValue> RegFileView::Value(const QString& path, const QString& n
     LineReader reader(bytes_, offset);
     Line line;
     reader.Next(line);  // the key's own line
-    while (reader.Next(line) && !line.text.startsWith('[')) {
+    while (reader.Next(line) && !line.IsKey()) {
       if (IsSkipped(line.text)) continue;
       QString why;
       auto named = ParseValueLine(DecodeLine(line.text), &why);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 const QString kUser = QStringLiteral("HKEY_CURRENT_USER");
@@ -84,6 +86,9 @@ TEST(RegFile, RefusesWhatIsNotARegistryFile) {
   EXPECT_FALSE(RegHive::Parse("REGEDIT4\n[X]\n\"N\"=hex:01,\\\n", kUser, &why));
   EXPECT_TRUE(why.startsWith(QStringLiteral("line 3")));
   EXPECT_FALSE(RegHive::Parse("REGEDIT4\n[X]\n\"N\"=hex:01,\\\\\n", kUser, &why));
+  // A line that goes on is never taken for a key that would start in it.
+  EXPECT_FALSE(RegHive::Parse("REGEDIT4\n[X]\n\\\n[Y]\n", kUser, &why));
+  EXPECT_FALSE(RegFileView::Index("REGEDIT4\n[X]\n\\\n[Y]\n", kUser)->HasKey(u"Y"_s));
   // The line count goes on across continued lines.
   EXPECT_FALSE(RegHive::Parse("REGEDIT4\n[X]\n\"N\"=hex:01,\\\n 02\nbad\n", kUser, &why));
   EXPECT_TRUE(why.startsWith(QStringLiteral("line 5"))) << why.toStdString();
