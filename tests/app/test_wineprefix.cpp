@@ -101,4 +101,22 @@ TEST_F(WinePrefixTest, TheInstallerFindsThePrefixsDesktop) {
   EXPECT_TRUE(QFileInfo(desktop).isDir());
 }
 
+TEST(LocateCommand, ExitsOneWithTheReasonWhenNoGameIsFound) {
+  QTemporaryDir settings, emptyPrefix;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(u"SALTMARCH_REGISTRY_DIR"_s, settings.path());
+  env.insert(u"WINEPREFIX"_s, emptyPrefix.path());
+  QProcess locate;
+  locate.setProcessEnvironment(env);
+  locate.start(QStringLiteral(SMARCH_UNITS_EXE), {u"locate"_s});
+  ASSERT_TRUE(locate.waitForFinished(60000));
+  EXPECT_EQ(locate.exitCode(), 1);
+  EXPECT_EQ(QString::fromUtf8(locate.readAllStandardError()),
+            u"No game found: no machine registry names the game (value \"InstallPath\" of "
+            "HKEY_LOCAL_MACHINE\\SOFTWARE\\Westwood\\Dune 2000).\n"_s);
+  const QString out = QString::fromUtf8(locate.readAllStandardOutput());
+  EXPECT_TRUE(out.contains(u"its system.reg: %1/system.reg (missing)"_s.arg(emptyPrefix.path())))
+      << out.toStdString();
+}
+
 }  // namespace
