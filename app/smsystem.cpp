@@ -2,6 +2,7 @@
 
 #include "atomicfile.h"
 #include "dialogs.h"
+#include "findgame.h"
 #include "hintform.h"
 #include "paths.h"
 #include "regacs.h"
@@ -83,9 +84,7 @@ void TSaltmarch::LocateGame() {
   const QString setup = RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"), {});
   if (setup != QStringLiteral("Completed")) {
     // First run: the game tells where it is; the backup goes beside the editor.
-    const QString installPath =
-        RegReadString(RegRoot::LocalMachine, kGameKey, QStringLiteral("InstallPath"), {});
-    SetGameFolder(FolderPart(installPath));
+    SetGameFolder(InstalledGameFolder());
     SetBackupFolder(DefaultBackupFolder());
     CreateOneFolder(BackupFolder);
     if (MessageDlg(MsgKind::Confirmation, Text(Str::AppTitle) + Text(Str::FirstRunBackupQuestion),

@@ -1,13 +1,15 @@
 // startup_probe: starts the editor's main window, a bare Qt main window of the same size, or a
 // minimal main window of that size that shows text (five menus and a status line, so its
 // fonts are loaded as the editor's are), and on the first paint of that window prints its
-// resident memory (KB) and exits. The driver (bench_startup) times it from the process start.
+// resident memory (KB) and the game folder the editor found, and exits. The driver
+// (bench_startup) times it from the process start.
 //   startup_probe editor|bare|text
 
 #include "main.h"
 #include "registry.h"
 #include "scripteddialogs.h"
 #include "smapplication.h"
+#include "smsystem.h"
 
 #include <QFile>
 #include <QMainWindow>
@@ -34,7 +36,8 @@ class FirstPaint : public QObject {
  public:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Paint) {
-      std::printf("%ld\n", ResidentKb());
+      const QString game = SaltmarchApp ? SaltmarchApp->GameFolder : QString();
+      std::printf("%ld %s\n", ResidentKb(), qPrintable(game));
       std::fflush(stdout);
       std::_Exit(0);
     }
@@ -50,7 +53,9 @@ int main(int argc, char** argv) {
   SmApplication app(argc, argv);
   FirstPaint probe;
   if (editor) {
-    ScriptedDialogs quiet;  // the driver's registry names the game: no question is asked
+    // The driver's registry names the game: no question is asked but a first run's backup one,
+    // which this answers as the close box would.
+    ScriptedDialogs quiet;
     TF_Main frame;
     frame.installEventFilter(&probe);
     frame.show();

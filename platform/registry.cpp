@@ -4,12 +4,19 @@
 #include "dialogs.h"
 #include "winepaths.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QStandardPaths>
+
+#include <mutex>
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/stat.h>
 #endif
 
 using namespace Qt::Literals::StringLiterals;
@@ -27,10 +34,41 @@ QString FullPath(RegRoot root, const QString& key) {
   return RootName(root) + u'\\' + key;
 }
 
-QByteArray ReadFile(const QString& path, bool* exists) {
+// What tells that a file changed on disk: a rename over it gives another inode, a write in
+// place another size or time.
+struct FileStamp {
+  bool exists = false;
+  bool regular = false;
+  qint64 size = 0;
+  qint64 modified = 0;  // nanoseconds where the platform tells them
+  quint64 inode = 0;
+  friend bool operator==(const FileStamp&, const FileStamp&) = default;
+
+  static FileStamp Of(const QString& path) {
+    FileStamp stamp;
+#ifdef _WIN32
+    const QFileInfo info(path);
+    stamp.exists = info.exists();
+    stamp.regular = info.isFile();
+    stamp.size = info.size();
+    stamp.modified = info.lastModified().toMSecsSinceEpoch();
+#else
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return stamp;
+    stamp.exists = true;
+    stamp.regular = S_ISREG(st.st_mode);
+    stamp.size = st.st_size;
+    stamp.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.inode = st.st_ino;
+#endif
+    return stamp;
+  }
+};
+
+std::optional<QByteArray> ReadFile(const QString& path) {
   QFile file(path);
-  *exists = file.exists();
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  return file.readAll();
 }
 
 class FileRegistry final : public Registry {
@@ -38,35 +76,52 @@ class FileRegistry final : public Registry {
   explicit FileRegistry(const QString& folder) : folder_(folder) {}
 
   bool KeyExists(RegRoot root, const QString& key) override {
-    return Hive(root).HasKey(FullPath(root, key)) ||
-           (root == RegRoot::LocalMachine && Hive(root).HasKey(Wow64(key)));
+    if (root == RegRoot::CurrentUser) return User().HasKey(FullPath(root, key));
+    const auto machine = Machine();
+    if (!machine.view) return false;
+    return machine.view->HasKey(FullPath(root, key)) || machine.view->HasKey(Wow64(key));
   }
 
   std::optional<RegValue> Read(RegRoot root, const QString& key, const QString& name) override {
-    const RegHive& hive = Hive(root);
-    const RegValue* value = hive.Value(FullPath(root, key), name);
-    // 32-bit programs installed into a 64-bit Wine prefix keep their keys under Wow6432Node.
-    if (!value && root == RegRoot::LocalMachine) value = hive.Value(Wow64(key), name);
-    if (!value) return std::nullopt;
-    RegValue result = *value;
-    if (root == RegRoot::LocalMachine && result.type == RegValue::Type::String) {
-      result.text = MapWindowsPath(result.text);
+    if (root == RegRoot::CurrentUser) {
+      const RegValue* value = User().Value(FullPath(root, key), name);
+      return value ? std::optional<RegValue>(*value) : std::nullopt;
     }
-    return result;
+    RegOrigin origin;
+    auto value = ReadMachine(key, name, &origin);
+    if (value && value->type == RegValue::Type::String) value->text = MapWindowsPath(value->text);
+    return value;
   }
 
   bool Write(RegRoot root, const QString& key, const QString& name,
              const RegValue& value) override {
     if (root != RegRoot::CurrentUser) return false;  // the machine's keys are only read here
-    RegHive changed = Hive(root);
+    RegHive changed = User();
     changed.Set(FullPath(root, key), name, value);
     if (!QDir().mkpath(folder_)) return false;
     if (!WriteFileAtomically(UserFile(), changed.Serialize())) return false;
     user_ = std::move(changed);
+    userStamp_ = FileStamp::Of(UserFile());
     return true;
   }
 
+  std::optional<RegOrigin> Origin(RegRoot root, const QString& key, const QString& name) override {
+    if (root == RegRoot::CurrentUser) {
+      if (!User().Value(FullPath(root, key), name)) return std::nullopt;
+      return RegOrigin{UserFile(), {}, FullPath(root, key), {}};
+    }
+    RegOrigin origin;
+    if (!ReadMachine(key, name, &origin)) return std::nullopt;
+    return origin;
+  }
+
  private:
+  struct MachineFile {
+    QString path;
+    QString winePrefix;  // empty for HKLM.reg
+    std::shared_ptr<const RegFileView> view;
+  };
+
   QString UserFile() const { return folder_ + u"/HKCU.reg"_s; }
 
   static QString Wow64(const QString& key) {
@@ -77,24 +132,54 @@ class FileRegistry final : public Registry {
     return kLocalMachine + u'\\' + parts.join(u'\\');
   }
 
-  const RegHive& Hive(RegRoot root) {
-    if (root == RegRoot::CurrentUser) {
-      if (!user_) user_ = LoadUser();
-      return *user_;
+  // A 32-bit program in a 64-bit prefix sees its keys under Wow6432Node first, as the game and
+  // its installer do; elsewhere the plain key comes first. Either view stands in for the other.
+  std::optional<RegValue> ReadMachine(const QString& key, const QString& name, RegOrigin* origin) {
+    const MachineFile machine = Machine();
+    if (!machine.view) return std::nullopt;
+    QStringList views{FullPath(RegRoot::LocalMachine, key), Wow64(key)};
+    if (machine.view->Arch() == u"win64"_s) std::swap(views[0], views[1]);
+    for (const QString& path : views) {
+      auto value = machine.view->Value(path, name);
+      if (!value) continue;
+      *origin = {machine.path, machine.winePrefix, path,
+                 value->type == RegValue::Type::String ? value->text : QString()};
+      return value;
     }
-    if (!machine_) machine_ = LoadMachine();
-    return *machine_;
+    return std::nullopt;
   }
 
-  RegHive LoadUser() {
-    bool exists = false;
-    const QByteArray bytes = ReadFile(UserFile(), &exists);
-    if (!exists) return {};
+  const RegHive& User() {
+    const FileStamp now = FileStamp::Of(UserFile());
+    if (!user_ || now != userStamp_) {
+      user_ = LoadUser(now);
+      userStamp_ = FileStamp::Of(UserFile());
+    }
+    return *user_;
+  }
+
+  RegHive LoadUser(const FileStamp& stamp) {
+    if (!stamp.exists) return {};
     QString why;
-    if (auto hive = RegHive::Parse(bytes, kCurrentUser, &why)) return *hive;
-    // Keep the damaged file for the user to look at, and start afresh.
+    if (!stamp.regular) {
+      why = u"it is not a regular file"_s;
+    } else if (stamp.size > kMaxSettingsFileBytes) {
+      why = u"it is larger than %1 MiB"_s.arg(kMaxSettingsFileBytes / (1024 * 1024));
+    } else if (const auto bytes = ReadFile(UserFile())) {
+      if (auto hive = RegHive::Parse(*bytes, kCurrentUser, &why)) return std::move(*hive);
+    } else {
+      return {};  // unreadable for now (permissions): kept where it is, defaults meanwhile
+    }
+    SetAside(why);
+    return {};
+  }
+
+  // Keeps the damaged file for the user to look at, and starts afresh.
+  void SetAside(const QString& why) {
     QString aside = UserFile() + u".damaged"_s;
-    for (int n = 2; QFile::exists(aside); ++n) aside = UserFile() + u".damaged-%1"_s.arg(n);
+    for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n) {
+      aside = UserFile() + u".damaged-%1"_s.arg(n);
+    }
     const bool moved = QFile::rename(UserFile(), aside);
     MessageDlg(
         MsgKind::Warning,
@@ -102,21 +187,20 @@ class FileRegistry final : public Registry {
         "default settings."_s.arg(UserFile(), why,
                                   moved ? u"It has been kept as \"%1\". "_s.arg(aside) : QString()),
         mbOK);
-    return {};
   }
 
-  RegHive LoadMachine() {
-    bool exists = false;
-    QByteArray bytes = ReadFile(folder_ + u"/HKLM.reg"_s, &exists);
-    if (!exists) bytes = ReadFile(WinePrefix() + u"/system.reg"_s, &exists);
-    if (!exists) return {};
-    // Someone else's file: never moved, never reported; unreadable means empty.
-    return RegHive::Parse(bytes, kLocalMachine).value_or(RegHive());
+  // HKLM.reg in the settings folder stands in for the machine's registry; else the Wine
+  // prefix's. Someone else's file: never moved, never reported; unreadable means empty.
+  MachineFile Machine() const {
+    const QString file = MachineRegistryFile(folder_);
+    const QString prefix = WinePrefix();
+    const bool wine = file == prefix + u"/system.reg"_s;
+    return {file, wine ? prefix : QString(), ReadOnlyRegistryFile(file, kLocalMachine)};
   }
 
   QString folder_;
   std::optional<RegHive> user_;
-  std::optional<RegHive> machine_;
+  FileStamp userStamp_;
 };
 
 #ifdef _WIN32
@@ -194,6 +278,38 @@ std::unique_ptr<Registry>& Shared() {
 }
 
 }  // namespace
+
+QString MachineRegistryFile(const QString& folder) {
+  const QString own = folder + u"/HKLM.reg"_s;
+  return QFileInfo::exists(own) ? own : WinePrefix() + u"/system.reg"_s;
+}
+
+std::optional<RegOrigin> Registry::Origin(RegRoot, const QString&, const QString&) {
+  return std::nullopt;
+}
+
+std::shared_ptr<const RegFileView> ReadOnlyRegistryFile(const QString& path,
+                                                        const QString& wineRoot) {
+  struct Cached {
+    FileStamp stamp;
+    std::shared_ptr<const RegFileView> view;
+  };
+  static std::mutex lock;
+  static QHash<QString, Cached> cache;
+  const FileStamp stamp = FileStamp::Of(path);
+  if (!stamp.exists || !stamp.regular) return nullptr;
+  const std::lock_guard<std::mutex> hold(lock);
+  Cached& entry = cache[wineRoot + u'|' + path];
+  if (entry.stamp == stamp) return entry.view;
+  entry.stamp = stamp;
+  entry.view.reset();
+  if (auto bytes = ReadFile(path)) {
+    if (auto view = RegFileView::Index(std::move(*bytes), wineRoot)) {
+      entry.view = std::make_shared<const RegFileView>(std::move(*view));
+    }
+  }
+  return entry.view;
+}
 
 QString RegistryFolder() {
   const QString dir = qEnvironmentVariable("SALTMARCH_REGISTRY_DIR");

@@ -1,5 +1,8 @@
 #include "winepaths.h"
 
+#include "paths.h"
+#include "registry.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -24,6 +27,21 @@ QString MapWindowsPath(const QString& path) {
   rest.replace(u'\\', u'/');
   if (!rest.startsWith(u'/')) rest.prepend(u'/');
   if (root.endsWith(u'/')) root.chop(1);
-  return root + rest;
+  const QString mapped = root + rest;
+  const QString onDisk = ResolveExisting(mapped);
+  if (onDisk.isEmpty()) return mapped;
+  // A folder keeps the separator it was written with.
+  return mapped.endsWith(u'/') && !onDisk.endsWith(u'/') ? onDisk + u'/' : onDisk;
 #endif
+}
+
+QString WineDesktopFolder() {
+  const auto user = ReadOnlyRegistryFile(WinePrefix() + u"/user.reg"_s, u"HKEY_CURRENT_USER"_s);
+  if (!user) return {};
+  const auto desktop = user->Value(
+      u"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"_s,
+      u"Desktop"_s);
+  if (!desktop || desktop->type != RegValue::Type::String || desktop->text.isEmpty()) return {};
+  const QString folder = MapWindowsPath(desktop->text);
+  return folder != desktop->text && FolderExists(folder) ? folder : QString();
 }

@@ -5,6 +5,7 @@
 #include "paths.h"
 #include "registry.h"
 #include "safefs.h"
+#include "winepaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -258,6 +259,11 @@ QString DesktopFolder() {
       u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"_s, u"Desktop"_s);
   if (recorded && recorded->type == RegValue::Type::String && !recorded->text.isEmpty()) {
     return recorded->text.left(kMaxShellPath);
+  }
+  // Installing into a Wine prefix the user named: the prefix's own shell knows its desktop.
+  if (!qEnvironmentVariableIsEmpty("WINEPREFIX")) {
+    const QString wine = WineDesktopFolder();
+    if (!wine.isEmpty()) return QDir::toNativeSeparators(wine).left(kMaxShellPath);
   }
   const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
   if (desktop.isEmpty() || desktop == QDir::homePath() || !QFileInfo(desktop).isDir()) return {};

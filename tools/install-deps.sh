@@ -17,6 +17,7 @@ run_packages=(
   qt6-base-dev-tools
   libgl-dev
   fonts-dejavu-core
+  wine64
 )
 
 # Writing the sample install medium: its files are Microsoft-LZ compressed.

@@ -3,6 +3,7 @@
 
 #include "d2kfile.h"
 #include "dialogs.h"
+#include "locate.h"
 #include "modcommands.h"
 #include "paths.h"
 #include "resstrings.h"
@@ -236,6 +237,8 @@ int main(int argc, char** argv) {
     status = ImportCommand(args, Out(), Err());
   } else if (command == u"diff"_s) {
     status = DiffCommand(args, Out(), Err());
+  } else if (command == u"locate"_s) {
+    status = LocateCommand(args);
   } else {
     status = Usage(u"Unknown command: %1"_s.arg(command));
   }

@@ -1,10 +1,14 @@
 #include "appfixture.h"
 #include "atomicfile.h"
+#include "findgame.h"
+#include "sampleregistry.h"
 #include "winepaths.h"
 
 #include <QFile>
 
 #include <cerrno>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -100,39 +104,215 @@ TEST_F(RegistryTest, AnInterruptedWriteLeavesTheStoreAsItWas) {
             QStringLiteral("/a/"));
 }
 
-TEST_F(RegistryTest, AGameInstalledWithWineIsFoundThroughThePrefix) {
-  QTemporaryDir prefix;
-  QDir root(prefix.path());
-  ASSERT_TRUE(root.mkpath(QStringLiteral("drive_c/Westwood/Dune2000")));
-  ASSERT_TRUE(root.mkpath(QStringLiteral("dosdevices")));
-  ASSERT_TRUE(
-      QFile::link(QStringLiteral("../drive_c"), prefix.filePath(QStringLiteral("dosdevices/c:"))));
-  QFile reg(prefix.filePath(QStringLiteral("system.reg")));
-  ASSERT_TRUE(reg.open(QIODevice::WriteOnly));
-  reg.write(
-      "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
-      "[Software\\\\Wow6432Node\\\\Westwood\\\\Dune 2000] 1700000000\n"
-      "\"InstallPath\"=\"C:\\\\Westwood\\\\Dune2000\\\\Dune2000.exe\"\n");
-  reg.close();
-  qputenv("WINEPREFIX", prefix.path().toLocal8Bit());
-  SetRegAccessor(MakeFileRegistry(registryDir.path()));
-  const QString path =
-      RegReadString(RegRoot::LocalMachine, kGameKey, QStringLiteral("InstallPath"), {});
+// A Wine prefix as wineboot leaves it: drive c: and z: in dosdevices, registry files beside.
+class FakePrefix {
+ public:
+  FakePrefix() {
+    QDir root(dir_.path());
+    root.mkpath(u"drive_c/users/me/Desktop"_s);
+    root.mkpath(u"dosdevices"_s);
+    QFile::link(u"../drive_c"_s, Path(u"dosdevices/c:"_s));
+    QFile::link(u"/"_s, Path(u"dosdevices/z:"_s));
+  }
+  QString Path(const QString& relative = {}) const {
+    return relative.isEmpty() ? dir_.path() : dir_.filePath(relative);
+  }
+  QString Canonical(const QString& relative) const {
+    return QFileInfo(Path(relative)).canonicalFilePath();
+  }
+  void Write(const QString& name, const QByteArray& text) const { WriteAll(Path(name), text); }
+  void Use() const { qputenv("WINEPREFIX", dir_.path().toLocal8Bit()); }
+
+ private:
+  QTemporaryDir dir_;
+};
+
+struct WineRegistryTest : AppFixture {
+  void TearDown() override {
+    qunsetenv("WINEPREFIX");
+    AppFixture::TearDown();
+  }
+  QString InstallPath() {
+    return RegReadString(RegRoot::LocalMachine, kGameKey, u"InstallPath"_s, {});
+  }
+  FakePrefix prefix;
+};
+
+TEST_F(WineRegistryTest, AGameInstalledWithWineIsFoundThroughThePrefix) {
+  ASSERT_TRUE(QDir().mkpath(prefix.Path(u"drive_c/Westwood/Dune2000"_s)));
+  WriteAll(prefix.Path(u"drive_c/Westwood/Dune2000/Dune2000.exe"_s), "MZ");
+  // The real shape and size of a fresh 64-bit prefix, the key in the 32-bit view.
+  prefix.Write(u"system.reg"_s,
+               SampleRegistry::WineSystemReg(9000, u"C:\\westwood\\DUNE2000\\Dune2000.exe"_s));
+  prefix.Use();
+  EXPECT_EQ(InstallPath(), prefix.Canonical(u"drive_c/Westwood/Dune2000"_s) + u"/Dune2000.exe"_s);
+  const auto origin = RegAccessor().Origin(RegRoot::LocalMachine, kGameKey, u"InstallPath"_s);
+  ASSERT_TRUE(origin);
+  EXPECT_EQ(origin->file, prefix.Path(u"system.reg"_s));
+  EXPECT_EQ(origin->winePrefix, prefix.Path());
+  EXPECT_EQ(origin->stored, u"C:\\westwood\\DUNE2000\\Dune2000.exe"_s);
+}
+
+TEST_F(WineRegistryTest, EachPrefixArchitectureHasItsOwnViewFirst) {
+  const QByteArray plain =
+      "[Software\\\\Westwood\\\\Dune 2000] 1\n\"InstallPath\"=\"Z:\\\\plain\\\\x.exe\"\n";
+  const QByteArray wow =
+      "[Software\\\\Wow6432Node\\\\Westwood\\\\Dune 2000] 1\n"
+      "\"InstallPath\"=\"Z:\\\\wow\\\\x.exe\"\n";
+  prefix.Use();
+  prefix.Write(u"system.reg"_s, "WINE REGISTRY Version 2\n#arch=win64\n" + plain + wow);
+  EXPECT_EQ(InstallPath(), u"/wow/x.exe"_s);  // z: is the root folder
+  prefix.Write(u"system.reg"_s, "WINE REGISTRY Version 2\n#arch=win32\n\n" + plain + wow);
+  EXPECT_EQ(InstallPath(), u"/plain/x.exe"_s);
+  // Either view stands in for the other.
+  prefix.Write(u"system.reg"_s, "WINE REGISTRY Version 2\n#arch=win32\n" + wow);
+  EXPECT_EQ(InstallPath(), u"/wow/x.exe"_s);
+}
+
+TEST_F(WineRegistryTest, WithoutWineprefixTheHomePrefixIsRead) {
+  QTemporaryDir home;
+  QDir(home.path()).mkpath(u".wine"_s);
+  WriteAll(home.filePath(u".wine/system.reg"_s),
+           "WINE REGISTRY Version 2\n[Software\\\\Westwood\\\\Dune 2000] 1\n"
+           "\"InstallPath\"=\"D:\\\\Dune2000.exe\"\n");
+  QDir(home.path()).mkpath(u".wine/dosdevices"_s);
+  const QByteArray oldHome = qgetenv("HOME");
   qunsetenv("WINEPREFIX");
-  EXPECT_EQ(path, QDir(prefix.path()).canonicalPath() +
-                      QStringLiteral("/drive_c/Westwood/Dune2000/Dune2000.exe"));
+  qputenv("HOME", home.path().toLocal8Bit());
+  const QString path = InstallPath();
+  qputenv("HOME", oldHome);
+  EXPECT_EQ(path, u"D:\\Dune2000.exe"_s);  // the prefix has no d:
+}
+
+TEST_F(WineRegistryTest, TheMachineFileIsReadAgainOnlyWhenItChanged) {
+  prefix.Use();
+  prefix.Write(u"system.reg"_s, SampleRegistry::WineSystemReg(50, u"Z:\\one\\x.exe"_s));
+  const auto first = ReadOnlyRegistryFile(prefix.Path(u"system.reg"_s), u"HKEY_LOCAL_MACHINE"_s);
+  EXPECT_EQ(InstallPath(), u"/one/x.exe"_s);
+  // Another accessor in the same process shares the index.
+  SetRegAccessor(MakeFileRegistry(registryDir.path()));
+  EXPECT_EQ(InstallPath(), u"/one/x.exe"_s);
+  EXPECT_EQ(ReadOnlyRegistryFile(prefix.Path(u"system.reg"_s), u"HKEY_LOCAL_MACHINE"_s), first);
+  // Wine rewrites it: the same length, another file.
+  const QString next = prefix.Path(u"next.reg"_s);
+  WriteAll(next, SampleRegistry::WineSystemReg(50, u"Z:\\two\\x.exe"_s));
+  ASSERT_TRUE(QFile::remove(prefix.Path(u"system.reg"_s)) &&
+              QFile::rename(next, prefix.Path(u"system.reg"_s)));
+  EXPECT_EQ(InstallPath(), u"/two/x.exe"_s);
+  // An HKLM.reg beside the settings wins over the prefix.
+  InstallGameInRegistry(u"/own/x.exe"_s);
+  EXPECT_EQ(InstallPath(), u"/own/x.exe"_s);
+}
+
+TEST_F(WineRegistryTest, ThePrefixsDesktopComesFromUserReg) {
+  prefix.Use();
+  EXPECT_EQ(WineDesktopFolder(), QString());  // no user.reg
+  prefix.Write(u"user.reg"_s,
+               "WINE REGISTRY Version 2\n"
+               "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\"
+               "Shell Folders] 1\n\"Desktop\"=\"C:\\\\users\\\\me\\\\desktop\"\n");
+  EXPECT_EQ(WineDesktopFolder(), prefix.Canonical(u"drive_c/users/me/Desktop"_s));
+  QDir(prefix.Path(u"drive_c/users/me/Desktop"_s)).removeRecursively();
+  EXPECT_EQ(WineDesktopFolder(), QString());  // a folder that is not there is no desktop
+}
+
+TEST_F(RegistryTest, AnOversizedSettingsFileIsSetAsideUnread) {
+  const QString file = registryDir.filePath(u"HKCU.reg"_s);
+  WriteAll(file, "REGEDIT4\r\n");
+  ASSERT_TRUE(QFile::resize(file, kMaxSettingsFileBytes + 1));  // sparse: nothing to read
+  EXPECT_EQ(Own(u"Setup"_s), u"<default>"_s);
+  EXPECT_EQ(Own(u"Dune2KLoc"_s), u"<default>"_s);
+  ASSERT_EQ(dialogs.log.size(), 1u);
+  EXPECT_TRUE(dialogs.log[0].text.contains(u"(it is larger than 16 MiB)"_s));
+  EXPECT_EQ(QFileInfo(file + u".damaged"_s).size(), kMaxSettingsFileBytes + 1);
+  // A name taken by an earlier damaged file is not overwritten.
+  WriteAll(file, "junk");
+  SetRegAccessor(MakeFileRegistry(registryDir.path()));
+  EXPECT_EQ(Own(u"Setup"_s), u"<default>"_s);
+  EXPECT_TRUE(QFile::exists(file + u".damaged-2"_s));
+  EXPECT_EQ(dialogs.log.size(), 2u);
+}
+
+TEST_F(RegistryTest, AStrayByteCostsNothing) {
+  // One byte of another code page, in a line of its own, beside the editor's UTF-8 text.
+  const QString file = registryDir.filePath(u"HKCU.reg"_s);
+  const QByteArray own = "[HKEY_CURRENT_USER\\SOFTWARE\\Pellworth Software\\Saltmarch98]\r\n";
+  const QByteArray folder = "\"Dune2KLoc\"=\"" + game.Folder().toUtf8() + "J\xC3\xBCrgen/\"\r\n";
+  const QByteArray stray = "\"BackupLoc\"=\"/b\xFCro/\"\r\n";
+  WriteAll(file, "REGEDIT4\r\n\r\n" + own + "\"Setup\"=\"Completed\"\r\n" + folder + stray);
+  QDir().mkpath(game.Folder() + u"J\u00FCrgen"_s);
+  WriteAll(game.Folder() + u"J\u00FCrgen/Dune2000.exe"_s, "MZ");
+  {
+    TSaltmarch app;
+    EXPECT_EQ(app.GameFolder, game.Folder() + u"J\u00FCrgen/"_s);
+    EXPECT_EQ(app.BackupFolder, u"/b\u00FCro/"_s);
+    EXPECT_TRUE(dialogs.log.empty());
+    app.SaveLocations();
+  }
+  const QByteArray after = ReadAll(file);
+  EXPECT_TRUE(after.contains(folder)) << after.toStdString();
+  EXPECT_TRUE(after.contains(stray));
+}
+
+TEST_F(RegistryTest, ASettingsFileChangedOnDiskIsReadAgain) {
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, u"Dune2KLoc"_s, u"/a/"_s);
+  EXPECT_EQ(Own(u"Dune2KLoc"_s), u"/a/"_s);
+  // Another copy of the editor saves its folders meanwhile.
+  auto other = MakeFileRegistry(registryDir.path());
+  other->Write(RegRoot::CurrentUser, kOwnKey, u"Dune2KLoc"_s, RegValue::String(u"/other/"_s));
+  EXPECT_EQ(Own(u"Dune2KLoc"_s), u"/other/"_s);
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, u"BackupLoc"_s, u"/b/"_s);
+  EXPECT_EQ(other->Read(RegRoot::CurrentUser, kOwnKey, u"Dune2KLoc"_s)->text, u"/other/"_s);
+}
+
+using FindGameTest = AppFixture;
+
+TEST_F(FindGameTest, TellsWhereTheGameCameFromOrWhyNoneWasFound) {
+  GameSearch search = FindGame();
+  EXPECT_TRUE(search.firstRun);
+  EXPECT_EQ(search.source, GameSearch::Source::None);
+  EXPECT_TRUE(search.folder.isEmpty());
+  EXPECT_TRUE(search.reason.startsWith(u"no machine registry names the game"_s));
+
+  InstallGameInRegistry(game.Folder() + u"Dune2000.exe"_s);
+  search = FindGame();
+  EXPECT_EQ(search.source, GameSearch::Source::MachineRegistry);
+  EXPECT_EQ(search.folder, game.Folder());
+  EXPECT_EQ(search.installOrigin.file, registryDir.filePath(u"HKLM.reg"_s));
+  EXPECT_TRUE(search.reason.isEmpty());
+
+  InstallGameInRegistry(u"/nowhere/Dune2000.exe"_s);
+  search = FindGame();
+  EXPECT_TRUE(search.folder.isEmpty());
+  EXPECT_EQ(search.reason,
+            u"the folder \"/nowhere/\" named by the game's \"InstallPath\" holds no "
+            "Dune2000.exe"_s);
+
+  // Later runs: the saved folder alone decides, as at start-up.
+  SetLaterRun(game.Folder(), {});
+  search = FindGame();
+  EXPECT_FALSE(search.firstRun);
+  EXPECT_EQ(search.source, GameSearch::Source::EditorSetting);
+  EXPECT_EQ(search.folder, game.Folder());
+  SetLaterRun(u"/gone"_s, {});
+  search = FindGame();
+  EXPECT_TRUE(search.folder.isEmpty());
+  EXPECT_EQ(search.reason, u"the editor's saved game folder \"/gone\" holds no Dune2000.exe"_s);
+  EXPECT_TRUE(dialogs.log.empty());  // nothing is asked
 }
 
 TEST(WinePaths, MapOnlyDrivesThePrefixKnows) {
-  QTemporaryDir prefix;
-  QDir(prefix.path()).mkpath(QStringLiteral("dosdevices"));
-  QDir(prefix.path()).mkpath(QStringLiteral("drive_c"));
-  QFile::link(QStringLiteral("../drive_c"), prefix.filePath(QStringLiteral("dosdevices/c:")));
-  qputenv("WINEPREFIX", prefix.path().toLocal8Bit());
-  const QString c = QDir(prefix.path()).canonicalPath() + QStringLiteral("/drive_c");
+  FakePrefix prefix;
+  QDir().mkpath(prefix.Path(u"elsewhere/Games"_s));
+  QFile::link(prefix.Path(u"elsewhere"_s), prefix.Path(u"dosdevices/e:"_s));
+  prefix.Use();
+  const QString c = prefix.Canonical(u"drive_c"_s);
   EXPECT_EQ(MapWindowsPath(QStringLiteral("c:\\Games\\x.exe")), c + QStringLiteral("/Games/x.exe"));
   EXPECT_EQ(MapWindowsPath(QStringLiteral("D:\\Games\\x.exe")), QStringLiteral("D:\\Games\\x.exe"));
   EXPECT_EQ(MapWindowsPath(QStringLiteral("/already/unix")), QStringLiteral("/already/unix"));
+  // Any letter; existing names take their case on disk, a folder keeps its separator.
+  EXPECT_EQ(MapWindowsPath(u"E:\\GAMES\\"_s), prefix.Canonical(u"elsewhere/Games"_s) + u'/');
+  EXPECT_EQ(MapWindowsPath(u"c:\\USERS\\Me"_s), c + u"/users/me"_s);
   qunsetenv("WINEPREFIX");
 }
 

@@ -128,7 +128,7 @@ TEST_F(Expand, NeverWritesThroughWhatLiesAtTheDestination) {
   ASSERT_TRUE(QFile::link(Path(u"nowhere.txt"_s), Path(u"loc/dangling"_s)));
   ASSERT_EQ(::mkfifo(QFile::encodeName(Path(u"loc/fifo"_s)).constData(), 0600), 0);
 
-  for (const QString name : {u"flink"_s, u"FLINK"_s, u"dangling"_s, u"fifo"_s}) {
+  for (const QString& name : {u"flink"_s, u"FLINK"_s, u"dangling"_s, u"fifo"_s}) {
     EXPECT_EQ(Run(Path(u"F.TX_"_s), Path(u"loc/"_s + name)), 36) << name.toStdString();
     EXPECT_EQ(Run(Path(u"F.TX_"_s), Path(u"loc/"_s + name), false), 36) << name.toStdString();
   }
