@@ -17,7 +17,6 @@ run_packages=(
   qt6-base-dev-tools
   libgl-dev
   fonts-dejavu-core
-  wine64
 )
 
 # Writing the sample install medium: its files are Microsoft-LZ compressed.
@@ -33,6 +32,8 @@ test_packages=(
   libmspack-dev
   python3
   python3-aiosmtpd
+  wine
+  wine64
 )
 
 # The fuzzer of the registry file parser: installed when the archive has it, skipped otherwise.
