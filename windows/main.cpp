@@ -3,6 +3,7 @@
 #include "aboutfrm.h"
 #include "dialogs.h"
 #include "genfuncs.h"
+#include "hintform.h"
 #include "infs.h"
 #include "mainimages.h"
 #include "prefs.h"
@@ -292,7 +293,7 @@ void TF_Main::CreateStatusBar() {
 // ---- creation and close-down ----
 
 void TF_Main::FormCreate() {
-  app_ = std::make_unique<TSaltmarch>();
+  app_ = std::make_unique<TSaltmarch>(&ShowHintForm);
   SaltmarchApp = app_.get();
   setWindowTitle(ApplicationTitle());
   panels_[1]->setText(QStringLiteral("v ") + FileVersionText());

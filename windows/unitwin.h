@@ -1,6 +1,6 @@
 #pragma once
 
-#include "smsystem.h"
+#include "settingswin.h"
 #include "unittemplate.h"
 
 #include <QPointer>

@@ -94,6 +94,8 @@ TEST_F(SettingsWindow, SavingPutsTheUnitIntoTheStoreAndShowsTheHint) {
     QTimer::singleShot(0, [&] {
       auto* form = qobject_cast<TF_HintForm*>(QApplication::activeModalWidget());
       ASSERT_NE(form, nullptr);
+      EXPECT_EQ(form->windowTitle(), QStringLiteral("Saltmarch 98"));
+      EXPECT_EQ(form->DontShowAgain->text(), QStringLiteral("Don't Show This Hint Again"));
       hint = form->Hint->text();
       form->DontShowAgain->click();
       form->bOK->click();

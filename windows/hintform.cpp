@@ -2,6 +2,7 @@
 
 #include "resstrings.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -42,4 +43,11 @@ TF_HintForm::TF_HintForm(QWidget* parent) : QDialog(parent) {
     const QRect area = screen->availableGeometry();
     move(area.center() - rect().center());
   }
+}
+
+bool ShowHintForm(const QString& text) {
+  TF_HintForm form(QApplication::activeWindow());
+  form.Hint->setText(text);
+  form.exec();
+  return form.DontShowAgain->isChecked();
 }
