@@ -28,8 +28,6 @@
 
 namespace {
 
-TF_Main::FormOpener g_feedbackOpener;
-
 // The oldest common-controls version whose toolbars look right: 4.71.
 constexpr unsigned kCommonControls471 = 0x00040047;
 
@@ -38,10 +36,6 @@ QString Text(int id) {
 }
 
 }  // namespace
-
-void TF_Main::SetFeedbackFormOpener(FormOpener opener) {
-  g_feedbackOpener = std::move(opener);
-}
 
 TF_Main::TF_Main(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("F_Main"));
@@ -436,7 +430,7 @@ void TF_Main::A_HelpAboutExecute() {
 }
 
 void TF_Main::A_FeedBackExecute() {
-  if (g_feedbackOpener) g_feedbackOpener(this);
+  emit FeedbackRequested();
 }
 
 void TF_Main::A_ExitExecute() {

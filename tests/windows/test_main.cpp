@@ -19,6 +19,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
@@ -352,14 +353,12 @@ TEST_F(MainWindow, AltSSavesTheSettingsWindowNotTheFramesMenu) {
   EXPECT_EQ(u.Cost, 77);
 }
 
-TEST_F(MainWindow, TheFeedbackCommandOpensTheFormOverTheFrame) {
+TEST_F(MainWindow, TheFeedbackCommandAsksTheProgramForTheForm) {
   LaterRun(game.Folder());
   Open();
-  QWidget* owner = nullptr;
-  TF_Main::SetFeedbackFormOpener([&owner](QWidget* w) { owner = w; });
+  QSignalSpy requested(frame.get(), &TF_Main::FeedbackRequested);
   frame->findChild<QAction*>(QStringLiteral("SendFeedbackToPWS1"))->trigger();
-  EXPECT_EQ(owner, frame.get());
-  TF_Main::SetFeedbackFormOpener(nullptr);
+  EXPECT_EQ(requested.count(), 1);
 }
 
 TEST_F(MainWindow, WebPagesThatCannotOpenSaySo) {
