@@ -375,17 +375,7 @@ void TF_Main::A_CommitExecute() {
 }
 
 void TF_Main::A_RunExecute() {
-  bool unapplied = false;
-  TUnitTemplate unit;
-  for (int i = 1; i <= InfantryCount; ++i) {
-    app_->Store->GetInfantry(i, unit);
-    unapplied = unapplied || unit.Changed;
-  }
-  for (int i = 1; i <= VehicleCount; ++i) {
-    app_->Store->GetVehicle(i, unit);
-    unapplied = unapplied || unit.Changed;
-  }
-  if (unapplied) {
+  if (app_->Store->HasUnappliedChanges()) {
     const MsgResult answer =
         MessageDlg(MsgKind::Confirmation, Text(Str::RunUnappliedQuestion), mbYes | mbNo | mbCancel);
     if (answer != MsgResult::Yes && answer != MsgResult::No) return;

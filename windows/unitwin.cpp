@@ -306,8 +306,7 @@ void TUnitSettingsWin::FormCreate() {
 }
 
 void TUnitSettingsWin::OnResetAll(TSaltmarchSettingsWin*) {
-  TDune2kFile& store = *SaltmarchApp->Store;
-  design_.kind == ukInfantry ? store.LoadInfantry() : store.LoadVehicles();
+  SaltmarchApp->Store->LoadUnits(design_.kind);
   FillUnitMenu();
   TUnitTemplate unit;
   GetUnit(FCurrentUnit == 0 ? 1 : FCurrentUnit, unit);
@@ -315,19 +314,7 @@ void TUnitSettingsWin::OnResetAll(TSaltmarchSettingsWin*) {
 }
 
 void TUnitSettingsWin::GetUnit(int i, TUnitTemplate& unit) const {
-  if (design_.kind == ukInfantry) {
-    SaltmarchApp->Store->GetInfantry(i, unit);
-  } else {
-    SaltmarchApp->Store->GetVehicle(i, unit);
-  }
-}
-
-QString TUnitSettingsWin::UnitName(int i) const {
-  return design_.kind == ukInfantry ? InfantryNames[i] : VehicleNames[i];
-}
-
-int TUnitSettingsWin::UnitCount() const {
-  return design_.kind == ukInfantry ? InfantryCount : VehicleCount;
+  SaltmarchApp->Store->GetUnit(design_.kind, i, unit);
 }
 
 // ---- edit modes ----
@@ -363,10 +350,7 @@ void TUnitSettingsWin::ApplyEditMode() {
     const int bar = Toolbar->isFloating() ? 0 : design_.controlBarHeight;
     SetClientSize(FRawView->width(), FRawView->height() + bar);
     const int unit = FCurrentUnit == 0 ? 1 : FCurrentUnit;
-    const std::uint8_t* bytes = design_.kind == ukInfantry
-                                    ? SaltmarchApp->Store->InfantryRawData(unit)
-                                    : SaltmarchApp->Store->VehicleRawData(unit);
-    FRawView->Attach(Client, bytes, 1);
+    FRawView->Attach(Client, SaltmarchApp->Store->UnitRawData(design_.kind, unit), 1);
   }
 }
 
@@ -408,11 +392,11 @@ void TUnitSettingsWin::ShowUnit(const TUnitTemplate& given) {
   SE_BuildSpeed->SetValue(unit.BuildSpeed);
   SE_FireSpeed->SetValue(unit.FireSpeed);
 
-  setWindowTitle(LoadStr(design_.titleId) + QStringLiteral(" - [") + UnitName(unit.Index) +
-                 QStringLiteral("]"));
+  setWindowTitle(LoadStr(design_.titleId) + QStringLiteral(" - [") +
+                 UnitName(design_.kind, unit.Index) + QStringLiteral("]"));
   FCurrentUnit = unit.Index;
   B_Prev->setEnabled(FCurrentUnit != 1);
-  B_Next->setEnabled(FCurrentUnit != UnitCount());
+  B_Next->setEnabled(FCurrentUnit != UnitCountOf(design_.kind));
   shown_ = ControlValues();
   UnitShown();
 }
@@ -470,14 +454,8 @@ void TUnitSettingsWin::B_SaveClick() {
   TUnitTemplate unit;
   ReadControls(unit);
   if (!unit.Changed) return;
-  TDune2kFile& store = *SaltmarchApp->Store;
-  if (design_.kind == ukInfantry) {
-    store.PutInfantry(FCurrentUnit, unit);
-    store.CommitInfantry(FCurrentUnit);
-  } else {
-    store.PutVehicle(FCurrentUnit, unit);
-    store.CommitVehicle(FCurrentUnit);
-  }
+  SaltmarchApp->Store->PutUnit(design_.kind, FCurrentUnit, unit);
+  SaltmarchApp->Store->CommitUnit(design_.kind, FCurrentUnit);
   // What the controls hold is now in the store.
   shown_ = ControlValues();
   SaltmarchApp->ShowHint(1);

@@ -98,8 +98,6 @@ class TUnitSettingsWin : public TSaltmarchSettingsWin {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
   void GetUnit(int i, TUnitTemplate& unit) const;
-  QString UnitName(int i) const;
-  int UnitCount() const;
 
  private:
   void BuildToolbar();
