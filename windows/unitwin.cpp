@@ -42,6 +42,139 @@ void SetHint(QWidget* widget, const QString& hint) {
   widget->setStatusTip(hint);
 }
 
+// One row of the panel: a caption and a spin edit, and on most rows a slider between two end
+// labels. A slider's maximum is its own or, where the windows differ, the design's.
+struct PanelRow {
+  QLabel* TUnitSettingsWin::*caption;
+  const char* captionName;
+  const char* captionText;
+  TSpinEdit* TUnitSettingsWin::*spin;
+  const char* spinName;
+  const char16_t* field;  // its range in the field range table; none: any 32-bit number
+  const char* hint;
+  QSlider* TUnitSettingsWin::*slider = nullptr;
+  const char* sliderName = nullptr;
+  int sliderMax = 0;
+  int UnitWindowDesign::*designSliderMax = nullptr;
+  int ticks = 1;
+  const char* sliderHint = nullptr;  // none: the row's hint
+  bool inverted = false;             // the slider runs the other way
+  QLabel* TUnitSettingsWin::*low = nullptr;
+  const char* lowName = nullptr;
+  const char* lowText = nullptr;
+  QLabel* TUnitSettingsWin::*high = nullptr;
+  const char* highName = nullptr;
+  const char* highText = nullptr;
+};
+
+using W = TUnitSettingsWin;
+const PanelRow kPanelRows[] = {
+    {&W::L_Cost, "L_Cost", "Cost", &W::SE_Cost, "SE_Cost", nullptr, "Price Of Unit"},
+    {&W::L_Health, "L_Health", "Health", &W::SE_Health, "SE_Health", nullptr,
+     "Health (or Strength) of unit"},
+    {&W::L_Sight,
+     "L_Sight",
+     "Sight",
+     &W::SE_Sight,
+     "SE_Sight",
+     u"Sight",
+     "Range around the unit that it reveals the shroud",
+     &W::TB_Sight,
+     "TB_Sight",
+     0,
+     &UnitWindowDesign::sightSliderMax,
+     1,
+     nullptr,
+     false,
+     &W::L_SightMin,
+     "L_SightMin",
+     "Min (None)",
+     &W::L_SightMax,
+     "L_SightMax",
+     "Max"},
+    {&W::L_Armor,
+     "L_Armor",
+     "Armor",
+     &W::SE_Armor,
+     "SE_Armor",
+     u"Armor",
+     "Armor Strength (N.B. Max means they are invincible!)",
+     &W::TB_Armor,
+     "TB_Armor",
+     0,
+     &UnitWindowDesign::armorSliderMax,
+     1,
+     nullptr,
+     false,
+     &W::L_ArmorMin,
+     "L_ArmorMin",
+     "Min (None)",
+     &W::L_ArmorMax,
+     "L_ArmorMax",
+     "Max"},
+    {&W::L_ROT,
+     "L_ROT",
+     "Rate Of Turn",
+     &W::SE_ROT,
+     "SE_ROT",
+     u"RateOfTurn",
+     "Speed That The Unit Turns",
+     &W::TB_ROT,
+     "TB_ROT",
+     15,
+     nullptr,
+     1,
+     nullptr,
+     false,
+     &W::L_ROTFast,
+     "L_ROTFast",
+     "Fast",
+     &W::L_ROTSlow,
+     "L_ROTSlow",
+     "Slow"},
+    // Build speed runs the other way: "Fast" (stored 255) stands at the slider's left end.
+    {&W::L_BuildSpeed,
+     "L_BuildSpeed",
+     "Build Speed",
+     &W::SE_BuildSpeed,
+     "SE_BuildSpeed",
+     u"BuildSpeed",
+     "The Rate At Which The Unit Is Built (0 = Slow, 255 = Fast)",
+     &W::TB_BuildSpeed,
+     "TB_BuildSpeed",
+     255,
+     nullptr,
+     10,
+     "The Rate At Which The Unit Is Built",
+     true,
+     &W::L_BSFast,
+     "L_BSFast",
+     "Fast",
+     &W::L_BSSlow,
+     "L_BSSlow",
+     "Slow"},
+    {&W::Label2,
+     "Label2",
+     "Firing Speed",
+     &W::SE_FireSpeed,
+     "SE_FireSpeed",
+     u"FireSpeed",
+     "The Rate At Which The Unit Fires It's Weapon",
+     &W::TB_FireSpeed,
+     "TB_FireSpeed",
+     255,
+     nullptr,
+     10,
+     nullptr,
+     false,
+     &W::L_FSFast,
+     "L_FSFast",
+     "Fastest",
+     &W::L_FSSlow,
+     "L_FSSlow",
+     "Slowest"},
+};
+
 }  // namespace
 
 TUnitSettingsWin::TUnitSettingsWin(QMdiArea* frame, const UnitWindowDesign& design)
@@ -190,49 +323,20 @@ void TUnitSettingsWin::BuildPanel() {
     return b;
   };
 
-  L_Cost = caption("L_Cost", QStringLiteral("Cost"), kRowTops[0]);
-  SE_Cost = spin("SE_Cost", kRowTops[0], nullptr, QStringLiteral("Price Of Unit"));
-  L_Health = caption("L_Health", QStringLiteral("Health"), kRowTops[1]);
-  SE_Health =
-      spin("SE_Health", kRowTops[1], nullptr, QStringLiteral("Health (or Strength) of unit"));
-
-  const QString sightHint = QStringLiteral("Range around the unit that it reveals the shroud");
-  L_Sight = caption("L_Sight", QStringLiteral("Sight"), kRowTops[2]);
-  SE_Sight = spin("SE_Sight", kRowTops[2], u"Sight", sightHint);
-  TB_Sight = slider("TB_Sight", kRowTops[2], design_.sightSliderMax, 1, sightHint);
-  L_SightMin = endLabel("L_SightMin", QStringLiteral("Min (None)"), kSpinX, kRowTops[2]);
-  L_SightMax = endLabel("L_SightMax", QStringLiteral("Max"), kRightLabelX, kRowTops[2]);
-
-  const QString armorHint = QStringLiteral("Armor Strength (N.B. Max means they are invincible!)");
-  L_Armor = caption("L_Armor", QStringLiteral("Armor"), kRowTops[3]);
-  SE_Armor = spin("SE_Armor", kRowTops[3], u"Armor", armorHint);
-  TB_Armor = slider("TB_Armor", kRowTops[3], design_.armorSliderMax, 1, armorHint);
-  L_ArmorMin = endLabel("L_ArmorMin", QStringLiteral("Min (None)"), kSpinX, kRowTops[3]);
-  L_ArmorMax = endLabel("L_ArmorMax", QStringLiteral("Max"), kRightLabelX, kRowTops[3]);
-
-  const QString rotHint = QStringLiteral("Speed That The Unit Turns");
-  L_ROT = caption("L_ROT", QStringLiteral("Rate Of Turn"), kRowTops[4]);
-  SE_ROT = spin("SE_ROT", kRowTops[4], u"RateOfTurn", rotHint);
-  TB_ROT = slider("TB_ROT", kRowTops[4], 15, 1, rotHint);
-  L_ROTFast = endLabel("L_ROTFast", QStringLiteral("Fast"), kSpinX, kRowTops[4]);
-  L_ROTSlow = endLabel("L_ROTSlow", QStringLiteral("Slow"), kRightLabelX, kRowTops[4]);
-
-  L_BuildSpeed = caption("L_BuildSpeed", QStringLiteral("Build Speed"), kRowTops[5]);
-  SE_BuildSpeed =
-      spin("SE_BuildSpeed", kRowTops[5], u"BuildSpeed",
-           QStringLiteral("The Rate At Which The Unit Is Built (0 = Slow, 255 = Fast)"));
-  TB_BuildSpeed = slider("TB_BuildSpeed", kRowTops[5], 255, 10,
-                         QStringLiteral("The Rate At Which The Unit Is Built"));
-  TB_BuildSpeed->setPageStep(10);
-  L_BSFast = endLabel("L_BSFast", QStringLiteral("Fast"), kSpinX, kRowTops[5]);
-  L_BSSlow = endLabel("L_BSSlow", QStringLiteral("Slow"), kRightLabelX, kRowTops[5]);
-
-  const QString fireHint = QStringLiteral("The Rate At Which The Unit Fires It's Weapon");
-  Label2 = caption("Label2", QStringLiteral("Firing Speed"), kRowTops[6]);
-  SE_FireSpeed = spin("SE_FireSpeed", kRowTops[6], u"FireSpeed", fireHint);
-  TB_FireSpeed = slider("TB_FireSpeed", kRowTops[6], 255, 10, fireHint);
-  L_FSFast = endLabel("L_FSFast", QStringLiteral("Fastest"), kSpinX, kRowTops[6]);
-  L_FSSlow = endLabel("L_FSSlow", QStringLiteral("Slowest"), kRightLabelX, kRowTops[6]);
+  for (int row = 0; row < int(std::size(kPanelRows)); ++row) {
+    const PanelRow& r = kPanelRows[row];
+    const int top = kRowTops[row];
+    const QString hint = QString::fromLatin1(r.hint);
+    this->*r.caption = caption(r.captionName, QString::fromLatin1(r.captionText), top);
+    this->*r.spin = spin(r.spinName, top, r.field, hint);
+    if (!r.slider) continue;
+    const int max = r.sliderMax ? r.sliderMax : design_.*r.designSliderMax;
+    // A page is ten steps, the slider's own default.
+    this->*r.slider = slider(r.sliderName, top, max, r.ticks,
+                             r.sliderHint ? QString::fromLatin1(r.sliderHint) : hint);
+    this->*r.low = endLabel(r.lowName, QString::fromLatin1(r.lowText), kSpinX, top);
+    this->*r.high = endLabel(r.highName, QString::fromLatin1(r.highText), kRightLabelX, top);
+  }
 
   L_SelfHeal = caption("L_SelfHeal", QStringLiteral("Self Healing"), kCheckTops[0] - 2);
   KB_SelfHeal = box("KB_SelfHeal", kSpinX, kCheckTops[0],
@@ -253,16 +357,13 @@ void TUnitSettingsWin::BuildPanel() {
   KB_Imperial->setVisible(false);
   Label10->setVisible(false);
 
-  PairSpinAndSlider(SE_Sight, TB_Sight, false);
-  PairSpinAndSlider(SE_Armor, TB_Armor, false);
-  PairSpinAndSlider(SE_ROT, TB_ROT, false);
-  PairSpinAndSlider(SE_BuildSpeed, TB_BuildSpeed, true);
-  PairSpinAndSlider(SE_FireSpeed, TB_FireSpeed, false);
+  for (const PanelRow& r : kPanelRows) {
+    if (r.slider) PairSpinAndSlider(this->*r.spin, this->*r.slider, r.inverted);
+  }
 }
 
 void TUnitSettingsWin::PairSpinAndSlider(TSpinEdit* spin, QSlider* slider, bool inverted) {
   // Each side sets the other only on a real change, so the exchange ends after one return trip.
-  // Build speed runs the other way: "Fast" (stored 255) stands at the slider's left end.
   connect(spin, &TSpinEdit::Change, slider, [spin, slider, inverted] {
     slider->setValue(inverted ? 255 - spin->Value() : spin->Value());
   });
