@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMenu>
@@ -192,15 +193,13 @@ TUnitSettingsWin::TUnitSettingsWin(QMdiArea* frame, const UnitWindowDesign& desi
   BuildToolbar();
   BuildPanel();
   setWidget(CtrlBar_Infs);
-  qApp->installEventFilter(this);  // key preview: the window sees keys before its controls
+  for (QLineEdit* field : CtrlBar_Infs->findChildren<QLineEdit*>()) field->installEventFilter(this);
   if (frame) frame->addSubWindow(this);
   // Sized once it sits in the frame: only then does it have its frame and title bar.
   SetClientSize(design.clientWidth, design.controlBarHeight + design.panelHeight);
 }
 
-TUnitSettingsWin::~TUnitSettingsWin() {
-  qApp->removeEventFilter(this);
-}
+TUnitSettingsWin::~TUnitSettingsWin() = default;
 
 // ---- building the form ----
 
@@ -246,7 +245,7 @@ void TUnitSettingsWin::BuildToolbar() {
   B_Prev = button("B_Prev", QStringLiteral("<-"), QStringLiteral("Previous Unit (CTRL + B)"));
   B_Select =
       button("B_Select", QStringLiteral("&Select Unit"), QStringLiteral("Select A Unit To Edit"));
-  // Alt+S belongs to "&Save Settings", the first button with that accelerator (see eventFilter).
+  // Alt+S belongs to "&Save Settings", the first button with that accelerator (see event).
   B_Select->setShortcut(QKeySequence());
   B_Save->setShortcut(QKeySequence());
   B_Next = button("B_Next", QStringLiteral("->"), QStringLiteral("Next Unit (CTRL + N)"));
@@ -592,36 +591,34 @@ void TUnitSettingsWin::FormKeyUp(int key, Qt::KeyboardModifiers modifiers) {
   if (key == Qt::Key_N && B_Next->isEnabled()) B_NextClick();
 }
 
-bool TUnitSettingsWin::eventFilter(QObject* watched, QEvent* event) {
-  // Alt+S is "&Save Settings" while the user works in this window, although the frame's
-  // "&Settings" menu carries the same accelerator: the window claims the key before the frame's
-  // shortcuts see it.
-  if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
-    auto* widget = qobject_cast<QWidget*>(watched);
-    auto* key = static_cast<QKeyEvent*>(event);
-    const bool altS = key->key() == Qt::Key_S && key->modifiers() == Qt::AltModifier;
-    if (altS && widget && (widget == this || isAncestorOf(widget))) {
-      if (event->type() == QEvent::ShortcutOverride) {
-        event->accept();
-        return true;
-      }
-      if (B_Save->isEnabled()) B_Save->animateClick();
+bool TUnitSettingsWin::WindowKey(QEvent* event) {
+  const auto type = event->type();
+  if (type == QEvent::ShortcutOverride || type == QEvent::KeyPress) {
+    // Alt+S is "&Save Settings" while the user works in this window, although the frame's
+    // "&Settings" menu carries the same accelerator: claiming the key keeps it from the frame's
+    // shortcuts.
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_S && key->modifiers() == Qt::AltModifier) {
+      if (type == QEvent::KeyPress && B_Save->isEnabled()) B_Save->animateClick();
+      event->accept();
       return true;
     }
+  } else if (type == QEvent::KeyRelease) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (!key->isAutoRepeat()) FormKeyUp(key->key(), key->modifiers());
   }
-  if (event->type() == QEvent::KeyRelease) {
-    auto* widget = qobject_cast<QWidget*>(watched);
-    auto* key = static_cast<QKeyEvent*>(event);
-    // A key nobody takes travels on to the parents and passes here again on the way: act on it
-    // at its first stop only.
-    const bool travelling = key == lastKey_ && widget && lastReceiver_ && widget != lastReceiver_ &&
-                            widget->isAncestorOf(lastReceiver_);
-    lastKey_ = key;
-    lastReceiver_ = widget;
-    if (!travelling && widget && (widget == this || isAncestorOf(widget)) && !key->isAutoRepeat()) {
-      FormKeyUp(key->key(), key->modifiers());
-    }
-  }
+  return false;
+}
+
+bool TUnitSettingsWin::event(QEvent* event) {
+  // Keys the focused control leaves alone travel up to the window.
+  return WindowKey(event) || TSaltmarchSettingsWin::event(event);
+}
+
+bool TUnitSettingsWin::eventFilter(QObject* watched, QEvent* event) {
+  // A line edit keeps the keys it gets, typing included, so the window hears its spin edits'
+  // fields first; what a field keeps never travels on to the window a second time.
+  if (qobject_cast<QLineEdit*>(watched) && WindowKey(event)) return true;
   return TSaltmarchSettingsWin::eventFilter(watched, event);
 }
 

@@ -70,6 +70,11 @@ TEST_F(SettingsWindow, NavigationStopsAtBothEnds) {
   EXPECT_TRUE(dialogs.log.empty());
   QTest::keyRelease(w->SE_Cost->Editor(), Qt::Key_B);  // no Ctrl: nothing
   EXPECT_EQ(w->CurrentUnit(), 20);
+  // From a control that passes the key on to its parents it still counts once.
+  QTest::keyRelease(w->KB_SelfHeal, Qt::Key_B, Qt::ControlModifier);
+  EXPECT_EQ(w->CurrentUnit(), 19);
+  QTest::keyRelease(w->KB_SelfHeal, Qt::Key_N, Qt::ControlModifier);
+  EXPECT_EQ(w->CurrentUnit(), 20);
   dialogs.Answer(MsgResult::No);
   w->B_Next->click();
   EXPECT_EQ(w->CurrentUnit(), 21);
@@ -126,9 +131,14 @@ TEST_F(SettingsWindow, AltSSaves) {
   Type(w->SE_Cost, QStringLiteral("77"));
   QTest::keyClick(w->SE_Cost->Editor(), Qt::Key_S, Qt::AltModifier);
   // A button's accelerator presses it the way a click does, after a short moment.
-  for (int i = 0; i < 50 && Infantry(1).Cost != 77; ++i) QTest::qWait(20);
-  EXPECT_EQ(Infantry(1).Cost, 77);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Infantry(1).Cost == 77; }));
   EXPECT_FALSE(w->UnitMenu->isVisible());
+
+  // From a control that passes the key on to the window, too.
+  const bool inaccurate = Infantry(1).Inaccurate;
+  w->KB_Inaccurate->click();
+  QTest::keyClick(w->KB_Inaccurate, Qt::Key_S, Qt::AltModifier);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Infantry(1).Inaccurate != inaccurate; }));
 }
 
 TEST_F(SettingsWindow, LeavingAnEditedUnitAsksFirst) {
