@@ -32,8 +32,6 @@ TEST_F(SettingsWindow, ANewWindowShowsUnitOneInNoviceMode) {
   EXPECT_FALSE(w->MnuEditModePwr->isEnabled());
   EXPECT_EQ(w->ClientSize(), QSize(378, 284));
   EXPECT_EQ(w->P_Infs->geometry(), QRect(0, 0, 378, 255));
-  EXPECT_EQ(w->SE_Armor->geometry(), QRect(88, 87, 57, 22));
-  EXPECT_EQ(w->TB_BuildSpeed->geometry(), QRect(144, 143, 150, 22));
   EXPECT_EQ(w->TB_BuildSpeed->pageStep(), 10);
   EXPECT_EQ(w->TB_BuildSpeed->tickInterval(), 10);
   EXPECT_EQ(w->TB_ROT->maximum(), 15);

@@ -41,15 +41,6 @@ QImage Solid(QSize size, QColor colour, bool halfClear = false) {
   return image;
 }
 
-// Serves the event loop until `done` holds or `ms` have passed; gives whether it holds.
-template <typename Condition>
-bool WaitUntil(Condition done, int ms = 5000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < ms) QTest::qWait(10);
-  return done();
-}
-
 void ReleaseDeletedWindows() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
@@ -334,7 +325,7 @@ TEST_F(AnimPictureTest, LoopsEvenWhenTheFileAsksToBePlayedOnce) {
   QObject::connect(&anim, &TAnimPicture::FrameShown, &anim, [&](int frame) { shown << frame; });
   anim.show();
   EXPECT_TRUE(anim.Playing());
-  EXPECT_TRUE(WaitUntil([&] { return shown.count(0) >= 3; }));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return shown.count(0) >= 3; }));
   EXPECT_GE(shown.count(1), 2);
 
   anim.hide();
