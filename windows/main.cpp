@@ -293,7 +293,7 @@ void TF_Main::FormCreate() {
   panels_[1]->setText(QStringLiteral("v ") + FileVersionText());
   DisplayHint(QString());
   QCoreApplication::processEvents();
-  if (CommonControlsVersion() < kCommonControls471 &&
+  if (ProgramInfo().CommonControlsVersion() < kCommonControls471 &&
       MessageDlg(MsgKind::Warning, Text(Str::Err10OldCommonControls), mbYes | mbNo) ==
           MsgResult::Yes) {
     OpenWebPage(Text(Str::CommonControlsAddress));

@@ -39,16 +39,14 @@ class AboutTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    SetProgramFolderForTesting(dir.path());
+    program.folder = dir.path();
     info.processor = {QStringLiteral("Test Processor 9000"), 1234};
     info.memory = {7, 65536 * KB, 1536, 2 * KB, 0};
   }
-  void TearDown() override {
-    SetProgramFolderForTesting(QString());
-    QLocale::setDefault(savedLocale);
-  }
+  void TearDown() override { QLocale::setDefault(savedLocale); }
 
   QTemporaryDir dir;
+  FixedProgramInfo program;
   CursorWatchingInfo info;
   QLocale savedLocale;
 };

@@ -50,17 +50,14 @@ class ProgramFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    SetProgramFolderForTesting(dir.path());
+    program.folder = dir.path();
   }
-  void TearDown() override {
-    SetProgramFolderForTesting(QString());
-    SetProgramVersionBlockForTesting(nullptr);
-    ReleaseDeletedWindows();
-  }
+  void TearDown() override { ReleaseDeletedWindows(); }
   QString SmDat() const { return dir.filePath(QStringLiteral("sm.dat")); }
   void WriteSampleAnimation() { ASSERT_TRUE(SampleGame::WriteAnimation(SmDat())); }
 
   QTemporaryDir dir;
+  FixedProgramInfo program;
 };
 
 using SplashTest = ProgramFolderTest;
@@ -68,7 +65,7 @@ using AnimPictureTest = ProgramFolderTest;
 
 TEST_F(SplashTest, CreationFillsTheRoundWindow) {
   const VersionBlock block{true, true, QStringLiteral("4.5.6.7")};
-  SetProgramVersionBlockForTesting(&block);
+  program.version = block;
   QPointer<TF_Splash> splash = new TF_Splash;
 
   EXPECT_EQ(splash->windowTitle(), QStringLiteral("About"));
