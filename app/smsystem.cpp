@@ -27,7 +27,7 @@ MsgResult AskNoGameFolder(MsgKind kind) {
 }
 
 // The browser's status line holds at most this many characters of a path.
-constexpr int kMaxPath = 260;
+constexpr int kMaxStatusPath = 260;
 
 }  // namespace
 
@@ -121,7 +121,7 @@ int BrowseCallback(BrowserControl& browser, BrowseEvent event, const QString& pa
     if (!BrowseStart.isEmpty()) browser.SelectFolder(BrowseStart);
     return 0;
   }
-  const QString shown = path.left(kMaxPath);
+  const QString shown = path.left(kMaxStatusPath);
   if (!shown.isEmpty()) browser.SetStatusText(shown);
   if (BrowseMode == bmGameFolder) {
     browser.EnableOK(!shown.isEmpty() && FileExists(shown + NativeText(u"\\Dune2000.exe")));

@@ -3,6 +3,7 @@
 #include "columnmenu.h"
 #include "dialogs.h"
 #include "fieldranges.h"
+#include "formparts.h"
 #include "genfuncs.h"
 #include "hedit.h"
 #include "resstrings.h"
@@ -31,12 +32,6 @@ constexpr int kSpinW = 57, kSpinH = 22, kSliderW = 150, kSliderH = 22, kBoxSize 
 constexpr int kRowTops[] = {11, 36, 61, 87, 114, 143, 169};
 constexpr int kCheckTops[] = {196, 216, 235};
 constexpr int kOwnerX[] = {88, 160, 224, 304};
-
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
 
 void SetHint(QWidget* widget, const QString& hint) {
   widget->setToolTip(hint);
