@@ -457,14 +457,15 @@ TEST_F(SmtpTest, SetUpFailures) {
   smtp.SetWinsockLoaded(false);
   EXPECT_EQ(SendNow(smtp), (Outcome{u"EWinsockDLLError"_s, u"Winsock is not loaded"_s}));
 
-  TagWinsock::SetMissingForTesting(true);
-  try {
-    smtp.SetWinsockLoaded(true);
-    ADD_FAILURE() << "loading a missing library succeeded";
-  } catch (const EWinsockDLLError& e) {
-    EXPECT_EQ(e.Message(), u"Winsock not found"_s);
+  {
+    MissingSocketLibrary missing;
+    try {
+      smtp.SetWinsockLoaded(true);
+      ADD_FAILURE() << "loading a missing library succeeded";
+    } catch (const EWinsockDLLError& e) {
+      EXPECT_EQ(e.Message(), u"Winsock not found"_s);
+    }
   }
-  TagWinsock::SetMissingForTesting(false);
   smtp.SetWinsockLoaded(true);
   EXPECT_TRUE(smtp.WinsockLoaded());
 }
