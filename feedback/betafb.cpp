@@ -3,10 +3,10 @@
 #include "dialogs.h"
 #include "fbpresets.h"
 #include "formparts.h"
-#include "genfuncs.h"
 #include "mserrors.h"
 #include "msmsg.h"
 #include "mssmtp.h"
+#include "programinfo.h"
 #include "resstrings.h"
 
 #include <QApplication>
@@ -225,7 +225,7 @@ void TF_FB::SendFeedback(const QString& address, const QStringList& feedback) {
   MailMsg->Body().clear();
   MailMsg->Body() << QString() << u"[Beta Version]"_s << QString() << feedback;
   MailMsg->Recipients().Clear();
-  MailMsg->Recipients().Add(presets.mailbox, ApplicationTitle() + u" Feedback"_s);
+  MailMsg->Recipients().Add(presets.mailbox, LoadStr(Str::AppTitle) + u" Feedback"_s);
 
   try {
     // Loading the socket library is guarded with the send, so its failure is reported the

@@ -61,6 +61,15 @@ ProgramInfoService* SetProgramInfo(ProgramInfoService* service) {
   return previous;
 }
 
+QString FileVersionText() {
+  const VersionBlock block = ProgramInfo().Version();
+  if (!block.present) return QStringLiteral("< No Data Available >");
+  if (!block.queried) return QStringLiteral("Error retrieving version info");
+  // The length the version API reports counts the terminating zero.
+  if (block.fileVersion.size() + 1 < 2) return QStringLiteral("No Version Info");
+  return block.fileVersion;
+}
+
 FixedProgramInfo::FixedProgramInfo()
     : folder(ProgramInfo().Folder()),
       version(ProgramInfo().Version()),

@@ -27,6 +27,10 @@ class ProgramInfoService {
 };
 
 ProgramInfoService& ProgramInfo();
+
+// The FileVersion text, or "< No Data Available >" without a version block, "Error retrieving
+// version info" when the entry can't be queried, "No Version Info" when it is empty.
+QString FileVersionText();
 ProgramInfoService* SetProgramInfo(ProgramInfoService* service);  // null restores the program's
 
 // Answers with the facts it holds while it lives; they start as the running program's own.

@@ -15,10 +15,10 @@ LAYERS = {
     "app": ["templates"],
     "windows": ["app"],
     "mail": ["platform"],
-    "feedback": ["windows", "mail"],
+    "feedback": ["app", "mail"],
     "setup": ["platform"],
     # Sample data, mods as text, and every window in a demo state for the snapshots.
-    "tools": ["feedback", "setup"],
+    "tools": ["windows", "feedback", "setup"],
     "programs": ["tools"],
 }
 

@@ -6,11 +6,8 @@
 #include <QString>
 #include <QStringList>
 
-// Small routines several windows share: the program's version text and opening web pages.
-
-// The FileVersion text, or "< No Data Available >" without a version block, "Error retrieving
-// version info" when the entry can't be queried, "No Version Info" when it is empty.
-QString FileVersionText();
+// Small routines several windows share: opening web pages and the application's title. The
+// program's version text (FileVersionText) comes with programinfo.h.
 
 // Opens a web address with the desktop's handler. On failure it says so in a plain message box:
 // Could not open web page. ("address")

@@ -3,10 +3,10 @@
 
 #include "betafb.h"
 #include "fbpresets.h"
-#include "genfuncs.h"
 #include "mailsupport.h"
 #include "msmsg.h"
 #include "mssmtp.h"
+#include "programinfo.h"
 #include "scripteddialogs.h"
 
 #include <QApplication>
