@@ -3,16 +3,14 @@
 #include "atomicfile.h"
 #include "dialogs.h"
 #include "findgame.h"
-#include "hintform.h"
 #include "paths.h"
 #include "regacs.h"
 #include "resstrings.h"
 #include "textformat.h"
 
-#include <QApplication>
-#include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
-#include <QLabel>
+#include <QMetaObject>
 #include <QStandardPaths>
 
 TSaltmarch* SaltmarchApp = nullptr;
@@ -30,7 +28,7 @@ MsgResult AskNoGameFolder(MsgKind kind) {
 }
 
 // The browser's status line holds at most this many characters of a path.
-constexpr int kMaxPath = 260;
+constexpr int kMaxStatusPath = 260;
 
 }  // namespace
 
@@ -56,8 +54,10 @@ void TPreferences::SavePrefs() {
 
 // ---- the application object ----
 
-TSaltmarch::TSaltmarch()
-    : Store(std::make_unique<TDune2kFile>()), Preferences(std::make_unique<TPreferences>()) {
+TSaltmarch::TSaltmarch(HintPresenter showHint)
+    : Store(std::make_unique<TDune2kFile>()),
+      Preferences(std::make_unique<TPreferences>()),
+      showHint_(std::move(showHint)) {
   LocateGame();
 }
 
@@ -120,7 +120,7 @@ int BrowseCallback(BrowserControl& browser, BrowseEvent event, const QString& pa
     if (!BrowseStart.isEmpty()) browser.SelectFolder(BrowseStart);
     return 0;
   }
-  const QString shown = path.left(kMaxPath);
+  const QString shown = path.left(kMaxStatusPath);
   if (!shown.isEmpty()) browser.SetStatusText(shown);
   if (BrowseMode == bmGameFolder) {
     browser.EnableOK(!shown.isEmpty() && FileExists(shown + NativeText(u"\\Dune2000.exe")));
@@ -152,7 +152,7 @@ void TSaltmarch::BrowseForBackupFolder() {
 
 // ---- settings windows ----
 
-int TSaltmarch::RegisterSettingsWindow(QWidget* window) {
+int TSaltmarch::RegisterSettingsWindow(QObject* window) {
   for (size_t i = 0; i < SettingsWindows.size(); ++i) {
     if (SettingsWindows[i].isNull()) {
       SettingsWindows[i] = window;
@@ -163,7 +163,7 @@ int TSaltmarch::RegisterSettingsWindow(QWidget* window) {
   return int(SettingsWindows.size() - 1);
 }
 
-int TSaltmarch::UnregisterSettingsWindow(QWidget* window) {
+int TSaltmarch::UnregisterSettingsWindow(QObject* window) {
   for (size_t i = 0; i < SettingsWindows.size(); ++i) {
     if (SettingsWindows[i] == window) {
       SettingsWindows[i] = nullptr;
@@ -176,11 +176,12 @@ int TSaltmarch::UnregisterSettingsWindow(QWidget* window) {
 bool TSaltmarch::CloseSettingsWindows() {
   // Index by index: a window that closes takes itself out of the list meanwhile.
   for (size_t i = 0; i < SettingsWindows.size(); ++i) {
-    if (QWidget* window = SettingsWindows[i]) window->close();
+    // The windows are widgets, but this layer knows them only as objects with a close slot.
+    if (QObject* window = SettingsWindows[i]) QMetaObject::invokeMethod(window, "close");
   }
   QCoreApplication::processEvents();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  for (const QPointer<QWidget>& window : SettingsWindows) {
+  for (const QPointer<QObject>& window : SettingsWindows) {
     if (!window.isNull()) return false;
   }
   return true;
@@ -189,7 +190,7 @@ bool TSaltmarch::CloseSettingsWindows() {
 void TSaltmarch::ResetSettingsInMemory() {
   Store->ResetLoaded();
   for (size_t i = 0; i < SettingsWindows.size(); ++i) {
-    if (QWidget* window = SettingsWindows[i]) {
+    if (QObject* window = SettingsWindows[i]) {
       QEvent reset(WM_RESETUNITS);
       QCoreApplication::sendEvent(window, &reset);
     }
@@ -201,10 +202,9 @@ void TSaltmarch::ResetSettingsInMemory() {
 void TSaltmarch::ShowHint(int n) {
   const QString value = QStringLiteral("Hint") + QString::number(n);
   if ((RegReadInteger(RegRoot::CurrentUser, kHintsKey, value, 1) & 0xFF) == 0) return;
-  TF_HintForm form(QApplication::activeWindow());
-  form.Hint->setText(HintTexts[n]);
-  form.exec();
-  if (form.DontShowAgain->isChecked()) RegWriteInteger(RegRoot::CurrentUser, kHintsKey, value, 0);
+  if (showHint_ && showHint_(HintTexts[n])) {
+    RegWriteInteger(RegRoot::CurrentUser, kHintsKey, value, 0);
+  }
 }
 
 // ---- backup and restore ----
@@ -294,33 +294,4 @@ void TSaltmarch::RestoreGameFile() {
       MsgResult::Yes) {
     ResetSettingsInMemory();
   }
-}
-
-// ---- settings windows ----
-
-TSaltmarchSettingsWin::TSaltmarchSettingsWin(QWidget* parent) : QMdiSubWindow(parent) {
-  if (SaltmarchApp) SaltmarchApp->RegisterSettingsWindow(this);
-}
-
-TSaltmarchSettingsWin::~TSaltmarchSettingsWin() {
-  if (SaltmarchApp) SaltmarchApp->UnregisterSettingsWindow(this);
-}
-
-void TSaltmarchSettingsWin::SetEditMode(std::uint8_t mode) {
-  FEditMode = mode;
-  ApplyEditMode();
-}
-
-bool TSaltmarchSettingsWin::event(QEvent* event) {
-  if (event->type() != WM_RESETUNITS) return QMdiSubWindow::event(event);
-  if (OnReset) {
-    FResetting = true;
-    // The flag is cleared again even when the reload fails.
-    struct Clear {
-      bool& flag;
-      ~Clear() { flag = false; }
-    } clear{FResetting};
-    OnReset(this);
-  }
-  return true;
 }

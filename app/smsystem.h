@@ -4,17 +4,13 @@
 #include "dialogs.h"
 
 #include <QEvent>
-#include <QMdiSubWindow>
+#include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QWidget>
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
-
-class TF_HexEdit;
 
 // The message the application object sends every open settings window when the settings in
 // memory have been reset: the window reloads its unit from the store without asking.
@@ -44,12 +40,16 @@ extern int BrowseMode;
 // game; holding no templates.bin for the backup).
 int BrowseCallback(BrowserControl& browser, BrowseEvent event, const QString& path);
 
+// Shows hint text to the user and answers whether they asked never to see it again. The
+// windows supply the form; without one, hints are not shown.
+using HintPresenter = std::function<bool(const QString& text)>;
+
 // The application object: knows where the game and its backup are, owns the template store and
 // the preference, keeps the list of open settings windows, and backs up and restores the game
 // file. One exists from the main frame's creation to its granted close.
 class TSaltmarch {
  public:
-  TSaltmarch();
+  explicit TSaltmarch(HintPresenter showHint = {});
   ~TSaltmarch();
   TSaltmarch(const TSaltmarch&) = delete;
   TSaltmarch& operator=(const TSaltmarch&) = delete;
@@ -61,8 +61,8 @@ class TSaltmarch {
   void BrowseForGame();
   void BrowseForBackupFolder();
 
-  int RegisterSettingsWindow(QWidget* window);
-  int UnregisterSettingsWindow(QWidget* window);
+  int RegisterSettingsWindow(QObject* window);
+  int UnregisterSettingsWindow(QObject* window);
   bool CloseSettingsWindows();
   void ResetSettingsInMemory();
 
@@ -81,49 +81,16 @@ class TSaltmarch {
   std::unique_ptr<TDune2kFile> Store;
   std::unique_ptr<TPreferences> Preferences;
   // Open settings windows; an empty slot is free. Grows by one slot when full, never shrinks.
-  std::vector<QPointer<QWidget>> SettingsWindows;
+  // Each is a window that closes through its "close" slot and reloads on WM_RESETUNITS.
+  std::vector<QPointer<QObject>> SettingsWindows;
 
  private:
   // Asks for the missing folders (Error #6, Error #8); true when a browser was opened.
   bool AskForMissingFolders();
   // The last backup stopped because the user kept the backup that was there.
   bool keptOlderBackup_ = false;
+  HintPresenter showHint_;
 };
 
 // The one application object, while it exists.
 extern TSaltmarch* SaltmarchApp;
-
-// The base of the unit settings windows: a child window of the main frame that registers with
-// the application object for as long as it exists, keeps its edit mode and current unit, and
-// reloads itself when told that the settings in memory were reset.
-class TSaltmarchSettingsWin : public QMdiSubWindow {
-  Q_OBJECT
- public:
-  enum EditMode : std::uint8_t { emNovice = 1, emAdvanced = 2, emPowerUser = 4 };
-
-  explicit TSaltmarchSettingsWin(QWidget* parent = nullptr);
-  ~TSaltmarchSettingsWin() override;
-
-  void SetEditMode(std::uint8_t mode);
-  std::uint8_t EditModeValue() const { return FEditMode; }
-  int CurrentUnit() const { return FCurrentUnit; }
-  // 1 while the raw record view is embedded, else 0.
-  int Tag() const { return tag_; }
-
-  virtual void ApplyEditMode() = 0;
-  virtual void FillUnitMenu() = 0;
-  virtual bool HasChanges() = 0;
-
-  std::function<void(TSaltmarchSettingsWin* sender)> OnReset;
-
- protected:
-  bool event(QEvent* event) override;
-
-  std::uint8_t FEditMode = emNovice;
-  bool FResetting = false;
-  std::int32_t FCurrentUnit = 0;
-  TF_HexEdit* FRawView = nullptr;
-  std::int32_t FSavedWidth = 0;
-  std::int32_t FSavedHeight = 0;
-  int tag_ = 0;
-};

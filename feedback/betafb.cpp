@@ -2,10 +2,11 @@
 
 #include "dialogs.h"
 #include "fbpresets.h"
-#include "genfuncs.h"
+#include "formparts.h"
 #include "mserrors.h"
 #include "msmsg.h"
 #include "mssmtp.h"
+#include "programinfo.h"
 #include "resstrings.h"
 
 #include <QApplication>
@@ -26,32 +27,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-template <class W>
-W* Make(QWidget* parent, const QString& name) {
-  auto* w = new W(parent);
-  w->setObjectName(name);
-  return w;
-}
-
-QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y) {
-  QLabel* label = Make<QLabel>(parent, name);
-  label->setText(text);
-  label->adjustSize();
-  label->move(x, y);
-  return label;
-}
-
-QFrame* MakeBevel(QWidget* parent, const QString& name, const QRect& where) {
-  QFrame* bevel = Make<QFrame>(parent, name);
-  bevel->setFrameShape(QFrame::HLine);
-  bevel->setFrameShadow(QFrame::Sunken);
-  bevel->setGeometry(where);
-  return bevel;
-}
-
 QLineEdit* MakeAutomaticEdit(QWidget* parent, const QString& name, const QRect& where,
                              const QString& hint) {
-  QLineEdit* edit = Make<QLineEdit>(parent, name);
+  QLineEdit* edit = Named(new QLineEdit(parent), name);
   edit->setGeometry(where);
   edit->setReadOnly(true);
   edit->setToolTip(hint);
@@ -98,7 +76,7 @@ TF_FB::TF_FB(QWidget* parent) : QDialog(parent) {
   setFixedSize(518, 350);
   setFont(QFont(u"MS Sans Serif"_s, 8));
 
-  L_FormCapt = Make<QLabel>(this, u"L_FormCapt"_s);
+  L_FormCapt = Named(new QLabel(this), u"L_FormCapt"_s);
   L_FormCapt->setGeometry(0, 0, 518, 29);
   L_FormCapt->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   QFont heading(u"Arial"_s);
@@ -106,23 +84,23 @@ TF_FB::TF_FB(QWidget* parent) : QDialog(parent) {
   heading.setItalic(true);
   L_FormCapt->setFont(heading);
 
-  Bevel1 = MakeBevel(this, u"Bevel1"_s, QRect(26, 27, 465, 2));
+  Bevel1 = Bevel(this, u"Bevel1"_s, QRect(26, 27, 465, 2), QFrame::HLine);
 
-  Label2 = MakeLabel(this, u"Label2"_s, u"Version #"_s, 1, 44);
+  Label2 = PlacedLabel(this, u"Label2"_s, u"Version #"_s, QPoint(1, 44));
   E_Ver = MakeAutomaticEdit(this, u"E_Ver"_s, QRect(64, 40, 57, 24),
                             u"Version of application (Automatic)"_s);
-  Label3 = MakeLabel(this, u"Label3"_s, u"User Name"_s, 136, 44);
+  Label3 = PlacedLabel(this, u"Label3"_s, u"User Name"_s, QPoint(136, 44));
   E_UName =
       MakeAutomaticEdit(this, u"E_UName"_s, QRect(200, 40, 121, 24), u"User Name (Automatic)"_s);
 
-  Label6 = MakeLabel(this, u"Label6"_s, u"Mail Server"_s, 1, 68);
-  CB_MailServer = Make<QComboBox>(this, u"CB_MailServer"_s);
+  Label6 = PlacedLabel(this, u"Label6"_s, u"Mail Server"_s, QPoint(1, 68));
+  CB_MailServer = Named(new QComboBox(this), u"CB_MailServer"_s);
   CB_MailServer->setGeometry(64, 64, 121, 21);
   CB_MailServer->addItems({u"UK Server"_s, u"USA Server"_s});
   CB_MailServer->setToolTip(u"Select which ever location is nearest to you"_s);
 
-  Label9 = MakeLabel(this, u"Label9"_s, u"Feedback Type"_s, 309, 68);
-  CB_Subject = Make<QComboBox>(this, u"CB_Subject"_s);
+  Label9 = PlacedLabel(this, u"Label9"_s, u"Feedback Type"_s, QPoint(309, 68));
+  CB_Subject = Named(new QComboBox(this), u"CB_Subject"_s);
   CB_Subject->setGeometry(392, 64, 121, 21);
   CB_Subject->setEditable(true);
   CB_Subject->setInsertPolicy(QComboBox::NoInsert);
@@ -130,23 +108,23 @@ TF_FB::TF_FB(QWidget* parent) : QDialog(parent) {
   CB_Subject->setToolTip(
       u"Select what kind of feedback it is (choose from two in list, or enter your own)"_s);
 
-  Label5 = MakeLabel(this, u"Label5"_s, u"Your E-Mail"_s, 1, 92);
-  E_EMailAddr = Make<QLineEdit>(this, u"E_EMailAddr"_s);
+  Label5 = PlacedLabel(this, u"Label5"_s, u"Your E-Mail"_s, QPoint(1, 92));
+  E_EMailAddr = Named(new QLineEdit(this), u"E_EMailAddr"_s);
   E_EMailAddr->setGeometry(64, 88, 225, 24);
   E_EMailAddr->setToolTip(u"Enter your E-mail address here (Required)"_s);
 
-  Bevel3 = MakeBevel(this, u"Bevel3"_s, QRect(8, 120, 206, 2));
-  Label1 = MakeLabel(this, u"Label1"_s, u"Your Comments"_s, 222, 115);
-  Bevel2 = MakeBevel(this, u"Bevel2"_s, QRect(303, 120, 206, 2));
+  Bevel3 = Bevel(this, u"Bevel3"_s, QRect(8, 120, 206, 2), QFrame::HLine);
+  Label1 = PlacedLabel(this, u"Label1"_s, u"Your Comments"_s, QPoint(222, 115));
+  Bevel2 = Bevel(this, u"Bevel2"_s, QRect(303, 120, 206, 2), QFrame::HLine);
 
-  M_Feedback = Make<QPlainTextEdit>(this, u"M_Feedback"_s);
+  M_Feedback = Named(new QPlainTextEdit(this), u"M_Feedback"_s);
   M_Feedback->setGeometry(2, 128, 513, 169);
   M_Feedback->setLineWrapMode(QPlainTextEdit::NoWrap);
   M_Feedback->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   M_Feedback->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   M_Feedback->setTabChangesFocus(true);
 
-  SpeedButton1 = Make<QToolButton>(this, u"SpeedButton1"_s);
+  SpeedButton1 = Named(new QToolButton(this), u"SpeedButton1"_s);
   SpeedButton1->setGeometry(362, 303, 73, 25);
   SpeedButton1->setText(u"&Send"_s);
   SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
@@ -154,7 +132,7 @@ TF_FB::TF_FB(QWidget* parent) : QDialog(parent) {
   SpeedButton1->setFocusPolicy(Qt::NoFocus);
   SpeedButton1->setToolTip(u"Send Mail"_s);
 
-  CancelButton = Make<QToolButton>(this, u"CancelButton"_s);
+  CancelButton = Named(new QToolButton(this), u"CancelButton"_s);
   CancelButton->setGeometry(440, 303, 75, 25);
   CancelButton->setText(u"&Close"_s);
   CancelButton->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
@@ -162,14 +140,14 @@ TF_FB::TF_FB(QWidget* parent) : QDialog(parent) {
   CancelButton->setFocusPolicy(Qt::NoFocus);
   CancelButton->setToolTip(u"Close window"_s);
 
-  HelpPanel = Make<QStatusBar>(this, u"HelpPanel"_s);
+  HelpPanel = Named(new QStatusBar(this), u"HelpPanel"_s);
   HelpPanel->setGeometry(0, 331, 518, 19);
   HelpPanel->setSizeGripEnabled(false);
   // Shows progress only; it takes no clicks.
   HelpPanel->setAttribute(Qt::WA_TransparentForMouseEvents);
-  HelpPanel0 = Make<QLabel>(HelpPanel, u"HelpPanel0"_s);
+  HelpPanel0 = Named(new QLabel(HelpPanel), u"HelpPanel0"_s);
   HelpPanel0->setFixedWidth(150);
-  HelpPanel1 = Make<QLabel>(HelpPanel, u"HelpPanel1"_s);
+  HelpPanel1 = Named(new QLabel(HelpPanel), u"HelpPanel1"_s);
   HelpPanel->addWidget(HelpPanel0);
   HelpPanel->addWidget(HelpPanel1, 1);
 
@@ -247,7 +225,7 @@ void TF_FB::SendFeedback(const QString& address, const QStringList& feedback) {
   MailMsg->Body().clear();
   MailMsg->Body() << QString() << u"[Beta Version]"_s << QString() << feedback;
   MailMsg->Recipients().Clear();
-  MailMsg->Recipients().Add(presets.mailbox, ApplicationTitle() + u" Feedback"_s);
+  MailMsg->Recipients().Add(presets.mailbox, LoadStr(Str::AppTitle) + u" Feedback"_s);
 
   try {
     // Loading the socket library is guarded with the send, so its failure is reported the

@@ -1,5 +1,7 @@
 #include "paths.h"
 
+#include "programinfo.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -48,19 +50,8 @@ QString FolderPart(const QString& path) {
   return {};
 }
 
-namespace {
-QString g_programFolder;
-}
-
-void SetProgramFolderForTesting(const QString& folder) {
-  g_programFolder = folder;
-}
-
 QString ProgramFolder() {
-  if (!g_programFolder.isEmpty()) return WithTrailingSeparator(g_programFolder);
-  QString dir = QCoreApplication::applicationDirPath();
-  if (dir.isEmpty()) dir = QDir::currentPath();
-  return WithTrailingSeparator(QDir::toNativeSeparators(dir));
+  return ProgramInfo().Folder();
 }
 
 #ifdef _WIN32

@@ -19,10 +19,8 @@ QString WithTrailingSeparator(const QString& folder);
 // empty when it has none. Both separators count, so Windows paths read from the registry split too.
 QString FolderPart(const QString& path);
 
-// The running program's folder, ending in the separator.
+// The running program's folder, ending in the separator (see ProgramInfo).
 QString ProgramFolder();
-// Tests: stand in another folder for the program's own (empty: the real one again).
-void SetProgramFolderForTesting(const QString& folder);
 
 // Finds an existing file or folder whatever the letter case of its name components, as the
 // game's own file system does. Gives the path with the case found on disk, or an empty text.

@@ -9,7 +9,7 @@
 // The file work of the install commands, on paths already in the platform's form.
 
 // The longest path text the installer forms; longer results are refused, never cut.
-inline constexpr qsizetype kMaxPath = 511;
+inline constexpr qsizetype kMaxInstallPath = 511;
 // Bytes moved per read of an expansion.
 inline constexpr std::int64_t kExpandBlock = 32000;
 

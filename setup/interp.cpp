@@ -128,7 +128,7 @@ class Interpreter {
   Step ChangeFolder(QStringView argument) {
     const QString path = ExpandMacros(argument, state_, true);
     ui_.SetStatus(SetupString(smChangingFolder) + path);
-    if (path.size() > kMaxPath) return Fatal(smCannotEnterFolder);
+    if (path.size() > kMaxInstallPath) return Fatal(smCannotEnterFolder);
     const Place folder = Reached(path);
     if (!CanEnterAt(folder)) return Fatal(smCannotEnterFolder);
     state_.currentFolder = Clean(folder.Path());
@@ -138,7 +138,7 @@ class Interpreter {
   Step MakeFolder(QStringView argument) {
     const QString path = ExpandMacros(argument, state_, false);
     ui_.SetStatus(SetupString(smCreatingFolder) + path);
-    if (path.size() > kMaxPath) return Fatal(smCannotCreateFolder);
+    if (path.size() > kMaxInstallPath) return Fatal(smCannotCreateFolder);
     const Place folder = Reached(path);
     if (folder.Kind() == EntryKind::Absent) MakeFolderAt(folder);
     if (!CanEnterAt(folder)) return Fatal(smCannotCreateFolder);
@@ -148,7 +148,7 @@ class Interpreter {
   Step RemoveFolder(QStringView argument) {
     const QString path = ExpandMacros(argument, state_, false);
     ui_.SetStatus(SetupString(smDeletingFolder) + path);
-    if (path.size() > kMaxPath) return Step::Next;
+    if (path.size() > kMaxInstallPath) return Step::Next;
     const Place folder = Reached(path);
     // Like the removal itself, the current folder ends up in the removed folder's parent.
     if (RemoveTreeAt(folder))
@@ -159,7 +159,7 @@ class Interpreter {
   Step DeleteFile(QStringView argument) {
     const QString name = NativeText(argument);
     ui_.SetStatus(SetupString(smDeletingFile) + name);
-    if (name.size() <= kMaxPath) DeleteFileAt(Reached(name));
+    if (name.size() <= kMaxInstallPath) DeleteFileAt(Reached(name));
     return Step::Next;
   }
 
@@ -178,12 +178,12 @@ class Interpreter {
 
   // Where E and S write: refused, never cut, when the name is longer than a path may be.
   StagedFile Destination(const QString& destination) const {
-    const bool tooLong = InFolder(state_.currentFolder, destination).size() > kMaxPath;
+    const bool tooLong = InFolder(state_.currentFolder, destination).size() > kMaxInstallPath;
     return StagedFile(tooLong ? Place() : Reached(destination), false);
   }
 
   int ExpandInto(const QString& source, StagedFile& out) {
-    if (source.size() > kMaxPath) return smCannotOpenSource;
+    if (source.size() > kMaxInstallPath) return smCannotOpenSource;
     if (state_.buffer.size() < static_cast<std::size_t>(kExpandBlock)) {
       state_.buffer.assign(static_cast<std::size_t>(kWorkingBufferSize), 0);
     }
@@ -255,7 +255,7 @@ class Interpreter {
     if (state_.desktopFolder.isEmpty()) return Step::Next;
     const QString link =
         state_.desktopFolder + PathSeparator() + DesktopLinkName(script_.productName);
-    if (target.size() > kMaxPath || link.size() > kMaxPath) return Step::Next;
+    if (target.size() > kMaxInstallPath || link.size() > kMaxInstallPath) return Step::Next;
     CreateDesktopLink(link, target, state_.currentFolder, script_.productName);
     return Step::Next;
   }
@@ -271,7 +271,7 @@ class Interpreter {
     const QString mode = state_.mode == InstallMode::New ? u"O"_s : u"U"_s;
     const qsizetype line = program.size() + arguments.size() + state_.sourceFolder.size() +
                            state_.location.size() + 13;
-    if (program.isEmpty() || line > kMaxPath) return Step::Next;
+    if (program.isEmpty() || line > kMaxInstallPath) return Step::Next;
     // A link placed in the location in the program's stead starts nothing.
     const Place place = Reached(NativeText(program));
     if (!place.Reached() || (!place.Trusted() && place.Kind() == EntryKind::Link))

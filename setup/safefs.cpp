@@ -45,9 +45,13 @@ QString Temporary(const QString& name) {
 
 }  // namespace
 
-void FailNextStagedWriteForTesting(std::int64_t bytes, int code) {
+FullStagingDisk::FullStagingDisk(std::int64_t bytes, int code) {
   g_failAfter = bytes;
   g_failCode = code;
+}
+
+FullStagingDisk::~FullStagingDisk() {
+  g_failAfter = -1;
 }
 
 Place::Place(Place&& other) noexcept {

@@ -115,6 +115,12 @@ class StagedFile {
   std::int64_t size_ = 0;
 };
 
-// Tests: the next staged file fails its write once it holds `bytes` bytes, with the system error
-// `code`.
-void FailNextStagedWriteForTesting(std::int64_t bytes, int code);
+// A disk that fills up, for as long as this lives: the next staged file fails its write once it
+// holds `bytes` bytes, with the system error `code`. A fault not met by then goes with it.
+class FullStagingDisk {
+ public:
+  FullStagingDisk(std::int64_t bytes, int code);
+  ~FullStagingDisk();
+  FullStagingDisk(const FullStagingDisk&) = delete;
+  FullStagingDisk& operator=(const FullStagingDisk&) = delete;
+};

@@ -94,7 +94,7 @@ LocationResult PrepareLocation(const QString& typed, const InstallScript& script
     location = state.sourceFolder + PathSeparator() + location;
   }
   // Longer than any path may be: refused, never cut (a cut one would be another folder).
-  if (location.size() > kMaxPath) return Refuse(ui, smCannotEnterFolder);
+  if (location.size() > kMaxInstallPath) return Refuse(ui, smCannotEnterFolder);
   state.location = location;
 
   const bool found = !location.isEmpty() && MarkerFound(location, NativeText(script.markerFile));

@@ -344,6 +344,35 @@ std::uint8_t* TDune2kFile::VehicleRawData(int i) {
   return Vehicles[i].RawBytes.data();
 }
 
+void TDune2kFile::LoadUnits(std::uint8_t kind) {
+  kind == ukInfantry ? LoadInfantry() : LoadVehicles();
+}
+bool TDune2kFile::UnitsLoaded(std::uint8_t kind) const {
+  return kind == ukInfantry ? InfantryLoaded : VehiclesLoaded;
+}
+void TDune2kFile::GetUnit(std::uint8_t kind, int i, TUnitTemplate& out) const {
+  kind == ukInfantry ? GetInfantry(i, out) : GetVehicle(i, out);
+}
+void TDune2kFile::PutUnit(std::uint8_t kind, int i, const TUnitTemplate& record) {
+  kind == ukInfantry ? PutInfantry(i, record) : PutVehicle(i, record);
+}
+void TDune2kFile::CommitUnit(std::uint8_t kind, int i) {
+  kind == ukInfantry ? CommitInfantry(i) : CommitVehicle(i);
+}
+std::uint8_t* TDune2kFile::UnitRawData(std::uint8_t kind, int i) {
+  return kind == ukInfantry ? InfantryRawData(i) : VehicleRawData(i);
+}
+
+bool TDune2kFile::HasUnappliedChanges() const {
+  for (int i = 1; i <= InfantryCount; ++i) {
+    if (Infantry[i].Changed) return true;
+  }
+  for (int i = 1; i <= VehicleCount; ++i) {
+    if (Vehicles[i].Changed) return true;
+  }
+  return false;
+}
+
 bool TDune2kFile::LoadVehiclePicture(std::uint8_t kind, std::uint8_t i, bool small,
                                      QImage* picture) {
   // An entry without a name names the folder itself, which is never a picture file.

@@ -65,6 +65,16 @@ class TDune2kFile {
   std::uint8_t* InfantryRawData(int i);
   std::uint8_t* VehicleRawData(int i);
 
+  // The same for either kind (ukInfantry or ukVehicle), for the callers that handle both.
+  void LoadUnits(std::uint8_t kind);
+  bool UnitsLoaded(std::uint8_t kind) const;
+  void GetUnit(std::uint8_t kind, int i, TUnitTemplate& out) const;
+  void PutUnit(std::uint8_t kind, int i, const TUnitTemplate& record);
+  void CommitUnit(std::uint8_t kind, int i);
+  std::uint8_t* UnitRawData(std::uint8_t kind, int i);
+  // Whether any record was saved here and not yet applied to the file.
+  bool HasUnappliedChanges() const;
+
   // Without a picture: whether vehicle i has a picture file. With one: loads it, shrunk to the
   // 16 x 16 menu image when `small` is set. See the implementation for the details.
   bool LoadVehiclePicture(std::uint8_t kind, std::uint8_t i, bool small, QImage* picture);

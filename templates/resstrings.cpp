@@ -143,6 +143,10 @@ QString LoadStr(int id) {
 }
 
 const OneBased<QString, InfantryCount> InfantryNames = Names<InfantryCount>(Str::InfantryName1);
+QString UnitName(std::uint8_t kind, int i) {
+  return kind == ukInfantry ? InfantryNames[i] : VehicleNames[i];
+}
+
 const OneBased<QString, VehicleCount> VehicleNames = Names<VehicleCount>(Str::VehicleName1);
 const OneBased<QString, 1> HintTexts = Names<1>(Str::HintText1);
 

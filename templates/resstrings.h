@@ -75,5 +75,7 @@ QString LoadStr(int id);
 // the units are. An empty picture entry means that the vehicle has no picture.
 extern const OneBased<QString, InfantryCount> InfantryNames;
 extern const OneBased<QString, VehicleCount> VehicleNames;
+// The name of unit `i` of `kind`; a number outside its kind's range is a range error.
+QString UnitName(std::uint8_t kind, int i);
 extern const OneBased<QString, VehicleCount> VehiclePictures;
 extern const OneBased<QString, 1> HintTexts;

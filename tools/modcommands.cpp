@@ -87,8 +87,7 @@ UnitRecords StoreRecords(const TDune2kFile& store) {
   UnitRecords records;
   for (int position = 0; position < UnitCount; ++position) {
     const UnitId unit = UnitAt(position);
-    unit.kind == ukInfantry ? store.GetInfantry(unit.index, records[position])
-                            : store.GetVehicle(unit.index, records[position]);
+    store.GetUnit(unit.kind, unit.index, records[position]);
   }
   return records;
 }
@@ -227,8 +226,7 @@ int ImportCommand(const QStringList& args, QTextStream& out, QTextStream& err,
     TUnitTemplate record = outcome->records[position];
     record.Changed = true;
     const UnitId unit = UnitAt(position);
-    unit.kind == ukInfantry ? store.PutInfantry(unit.index, record)
-                            : store.PutVehicle(unit.index, record);
+    store.PutUnit(unit.kind, unit.index, record);
   }
   out.flush();
   return store.ApplyChanges() ? 0 : kFailed;

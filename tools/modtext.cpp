@@ -71,7 +71,7 @@ std::optional<UnitId> Identify(const QString& kind, const QString& index, const 
     }
     bool numeric = false;
     unit.index = index.trimmed().toInt(&numeric);
-    const int count = unit.kind == ukInfantry ? InfantryCount : VehicleCount;
+    const int count = UnitCountOf(unit.kind);
     if (!numeric || unit.index < 1 || unit.index > count) {
       error = u"the %1 number must lie in 1..%2, not \"%3\""_s.arg(KindText(unit.kind))
                   .arg(count)
@@ -369,7 +369,7 @@ QString KindText(std::uint8_t kind) {
 }
 
 QString UnitName(UnitId unit) {
-  return unit.kind == ukInfantry ? InfantryNames[unit.index] : VehicleNames[unit.index];
+  return UnitName(unit.kind, unit.index);
 }
 
 QString UnitLabel(UnitId unit) {

@@ -8,6 +8,7 @@
 #include "main.h"
 #include "paths.h"
 #include "prefs.h"
+#include "programinfo.h"
 #include "regacs.h"
 #include "resstrings.h"
 #include "samplegame.h"
@@ -123,7 +124,8 @@ QString VisitDemoWindows(const WindowVisitor& visit) {
   const QString game = work.filePath(QStringLiteral("game"));
   SampleGame::Write(game);
   SampleGame::WriteAnimation(work.filePath(QStringLiteral("sm.dat")));
-  SetProgramFolderForTesting(work.path());
+  FixedProgramInfo program;
+  program.folder = work.path();
   SetRegAccessor(MakeFileRegistry(work.filePath(QStringLiteral("registry"))));
   RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
                  QStringLiteral("Completed"));
@@ -138,6 +140,5 @@ QString VisitDemoWindows(const WindowVisitor& visit) {
     problem = VisitInstaller(visit, work.path());
   }
   SetRegAccessor(nullptr);
-  SetProgramFolderForTesting(QString());
   return problem;
 }

@@ -1,6 +1,7 @@
 #include "aboutfrm.h"
 
 #include "animpicture.h"
+#include "formparts.h"
 #include "genfuncs.h"
 
 #include <QApplication>
@@ -64,8 +65,7 @@ QIcon AboutIcon() {
 
 QToolButton* FlatButton(QWidget* parent, const char* name, const QString& text,
                         QStyle::StandardPixmap picture, const QRect& bounds) {
-  auto* button = new QToolButton(parent);
-  button->setObjectName(QString::fromLatin1(name));
+  auto* button = Named(new QToolButton(parent), name);
   button->setText(text);
   button->setIcon(parent->style()->standardIcon(picture));
   button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -73,14 +73,6 @@ QToolButton* FlatButton(QWidget* parent, const char* name, const QString& text,
   button->setFocusPolicy(Qt::NoFocus);
   button->setGeometry(bounds);
   return button;
-}
-
-QFrame* Bevel(QWidget* parent, const char* name, const QRect& bounds) {
-  auto* bevel = new QFrame(parent);
-  bevel->setObjectName(QString::fromLatin1(name));
-  bevel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  bevel->setGeometry(bounds);
-  return bevel;
 }
 
 QLabel* PlainLabel(QWidget* parent, const QString& text, int left, int top, bool bold = false) {

@@ -1,5 +1,6 @@
 #include "hedit.h"
 
+#include "formparts.h"
 #include "genfuncs.h"
 
 #include <QFrame>
@@ -95,12 +96,7 @@ TF_HexEdit::TF_HexEdit(QWidget* owner) : QWidget(owner, Qt::Window) {
   Label3->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   Label3->setAttribute(Qt::WA_TranslucentBackground);
 
-  auto* bevel = new QFrame(P_HexEdit);
-  bevel->setObjectName(QStringLiteral("Bevel1"));
-  bevel->setFrameShape(QFrame::HLine);
-  bevel->setFrameShadow(QFrame::Sunken);
-  bevel->setGeometry(3, 16, 575, 3);
-  Bevel1 = bevel;
+  Bevel1 = Bevel(P_HexEdit, QStringLiteral("Bevel1"), QRect(3, 16, 575, 3), QFrame::HLine);
 
   SG_Data = new QTableWidget(16, 16, P_HexEdit);
   SG_Data->setObjectName(QStringLiteral("SG_Data"));

@@ -5,8 +5,6 @@
 
 #include <QApplication>
 
-QPointer<TF_Infs> F_Infs;
-
 namespace {
 
 const UnitWindowDesign kInfantryDesign = {
@@ -26,7 +24,6 @@ const UnitWindowDesign kInfantryDesign = {
 }  // namespace
 
 TF_Infs::TF_Infs(QMdiArea* frame) : TUnitSettingsWin(frame, kInfantryDesign) {
-  F_Infs = this;
   FormCreate();
 }
 

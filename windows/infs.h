@@ -2,8 +2,6 @@
 
 #include "unitwin.h"
 
-#include <QPointer>
-
 // The settings window of the 7 infantry types.
 class TF_Infs : public TUnitSettingsWin {
   Q_OBJECT
@@ -12,6 +10,3 @@ class TF_Infs : public TUnitSettingsWin {
 
   void FillUnitMenu() override;
 };
-
-// The infantry window opened last.
-extern QPointer<TF_Infs> F_Infs;

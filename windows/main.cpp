@@ -3,6 +3,7 @@
 #include "aboutfrm.h"
 #include "dialogs.h"
 #include "genfuncs.h"
+#include "hintform.h"
 #include "infs.h"
 #include "mainimages.h"
 #include "prefs.h"
@@ -27,20 +28,10 @@
 
 namespace {
 
-TF_Main::FormOpener g_feedbackOpener;
-
 // The oldest common-controls version whose toolbars look right: 4.71.
 constexpr unsigned kCommonControls471 = 0x00040047;
 
-QString Text(int id) {
-  return LoadStr(id);
-}
-
 }  // namespace
-
-void TF_Main::SetFeedbackFormOpener(FormOpener opener) {
-  g_feedbackOpener = std::move(opener);
-}
 
 TF_Main::TF_Main(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("F_Main"));
@@ -207,9 +198,9 @@ void TF_Main::CreateMenuBar() {
 
   auto* online = new QMenu(this);
   online->setObjectName(QStringLiteral("MnuOnLine"));
-  QAction* fanSite = online->addAction(Text(Str::FanSiteAddress));
+  QAction* fanSite = online->addAction(LoadStr(Str::FanSiteAddress));
   fanSite->setObjectName(QStringLiteral("MnuOLFanSite"));
-  fanSite->setStatusTip(Text(Str::FanSiteHint));
+  fanSite->setStatusTip(LoadStr(Str::FanSiteHint));
   connect(fanSite, &QAction::triggered, this, &TF_Main::MnuOLFanSiteClick);
   QAction* home = online->addAction(QStringLiteral("Saltmarch 98 Home Page"));
   home->setObjectName(QStringLiteral("MnuOLSM98Home"));
@@ -292,16 +283,16 @@ void TF_Main::CreateStatusBar() {
 // ---- creation and close-down ----
 
 void TF_Main::FormCreate() {
-  app_ = std::make_unique<TSaltmarch>();
+  app_ = std::make_unique<TSaltmarch>(&ShowHintForm);
   SaltmarchApp = app_.get();
   setWindowTitle(ApplicationTitle());
   panels_[1]->setText(QStringLiteral("v ") + FileVersionText());
   DisplayHint(QString());
   QCoreApplication::processEvents();
-  if (CommonControlsVersion() < kCommonControls471 &&
-      MessageDlg(MsgKind::Warning, Text(Str::Err10OldCommonControls), mbYes | mbNo) ==
+  if (ProgramInfo().CommonControlsVersion() < kCommonControls471 &&
+      MessageDlg(MsgKind::Warning, LoadStr(Str::Err10OldCommonControls), mbYes | mbNo) ==
           MsgResult::Yes) {
-    OpenWebPage(Text(Str::CommonControlsAddress));
+    OpenWebPage(LoadStr(Str::CommonControlsAddress));
   }
 }
 
@@ -356,14 +347,14 @@ void TF_Main::DisplayHint(const QString& hint) {
 
 void TF_Main::A_CommitExecute() {
   if (!app_->BackupExists()) {
-    switch (MessageDlg(MsgKind::Warning, Text(Str::NoBackupQuestion), mbYes | mbNo | mbCancel)) {
+    switch (MessageDlg(MsgKind::Warning, LoadStr(Str::NoBackupQuestion), mbYes | mbNo | mbCancel)) {
       case MsgResult::Yes:
         A_BackupExecute();
         if (!app_->BackupExists()) return;
         break;
       case MsgResult::No:
-        if (MessageDlg(MsgKind::Warning, Text(Str::ApplyWithoutBackupQuestion), mbOK | mbCancel) !=
-            MsgResult::OK) {
+        if (MessageDlg(MsgKind::Warning, LoadStr(Str::ApplyWithoutBackupQuestion),
+                       mbOK | mbCancel) != MsgResult::OK) {
           return;
         }
         break;
@@ -373,32 +364,22 @@ void TF_Main::A_CommitExecute() {
   }
   if (!app_->GameFolder.isEmpty()) {
     app_->Store->ApplyChanges();
-  } else if (MessageDlg(MsgKind::Warning, Text(Str::Err6NoGameFolder), mbYes | mbNo) ==
+  } else if (MessageDlg(MsgKind::Warning, LoadStr(Str::Err6NoGameFolder), mbYes | mbNo) ==
              MsgResult::Yes) {
     app_->BrowseForGame();
   }
 }
 
 void TF_Main::A_RunExecute() {
-  bool unapplied = false;
-  TUnitTemplate unit;
-  for (int i = 1; i <= InfantryCount; ++i) {
-    app_->Store->GetInfantry(i, unit);
-    unapplied = unapplied || unit.Changed;
-  }
-  for (int i = 1; i <= VehicleCount; ++i) {
-    app_->Store->GetVehicle(i, unit);
-    unapplied = unapplied || unit.Changed;
-  }
-  if (unapplied) {
-    const MsgResult answer =
-        MessageDlg(MsgKind::Confirmation, Text(Str::RunUnappliedQuestion), mbYes | mbNo | mbCancel);
+  if (app_->Store->HasUnappliedChanges()) {
+    const MsgResult answer = MessageDlg(MsgKind::Confirmation, LoadStr(Str::RunUnappliedQuestion),
+                                        mbYes | mbNo | mbCancel);
     if (answer != MsgResult::Yes && answer != MsgResult::No) return;
     if (answer == MsgResult::Yes) A_CommitExecute();
   }
   if (!app_->GameFolder.isEmpty()) {
     app_->Store->RunGame();
-  } else if (MessageDlg(MsgKind::Warning, Text(Str::Err6NoGameFolder), mbYes | mbNo) ==
+  } else if (MessageDlg(MsgKind::Warning, LoadStr(Str::Err6NoGameFolder), mbYes | mbNo) ==
              MsgResult::Yes) {
     app_->BrowseForGame();
   }
@@ -419,9 +400,9 @@ void TF_Main::A_PrefsExecute() {
 
 void TF_Main::A_BackupExecute() {
   if (app_->BackupGameFile()) {
-    MessageDlg(MsgKind::Information, Text(Str::BackupSuccessful), mbOK);
+    MessageDlg(MsgKind::Information, LoadStr(Str::BackupSuccessful), mbOK);
   } else {
-    MessageDlg(MsgKind::Warning, Text(Str::BackupFailed), mbOK);
+    MessageDlg(MsgKind::Warning, LoadStr(Str::BackupFailed), mbOK);
   }
 }
 
@@ -435,7 +416,7 @@ void TF_Main::A_HelpAboutExecute() {
 }
 
 void TF_Main::A_FeedBackExecute() {
-  if (g_feedbackOpener) g_feedbackOpener(this);
+  emit FeedbackRequested();
 }
 
 void TF_Main::A_ExitExecute() {
@@ -443,13 +424,13 @@ void TF_Main::A_ExitExecute() {
 }
 
 void TF_Main::MnuOLFanSiteClick() {
-  OpenWebPage(Text(Str::FanSiteAddress));
+  OpenWebPage(LoadStr(Str::FanSiteAddress));
 }
 void TF_Main::MnuOLSM98HomeClick() {
-  OpenWebPage(Text(Str::HomePageAddress));
+  OpenWebPage(LoadStr(Str::HomePageAddress));
 }
 void TF_Main::mnuSm98MsgBrdClick() {
-  OpenWebPage(Text(Str::MessageBoardAddress));
+  OpenWebPage(LoadStr(Str::MessageBoardAddress));
 }
 
 // ---- the window actions ----

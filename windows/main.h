@@ -2,7 +2,6 @@
 
 #include <QMainWindow>
 
-#include <functional>
 #include <memory>
 
 class QAction;
@@ -22,10 +21,6 @@ class TF_Main : public QMainWindow {
  public:
   explicit TF_Main(QWidget* parent = nullptr);
   ~TF_Main() override;
-
-  // How the feedback form is opened (the form lives in a library above this one).
-  using FormOpener = std::function<void(QWidget* owner)>;
-  static void SetFeedbackFormOpener(FormOpener opener);
 
   QMdiArea* MdiArea() const { return mdi_; }
   // The status bar's panels: 0 the current hint, 1 the version.
@@ -58,6 +53,10 @@ class TF_Main : public QMainWindow {
   QAction *A_New, *A_Open, *A_Save, *A_SaveAs, *A_Commit, *A_Run, *A_Infantry, *A_Vehics, *A_Exit,
       *A_Prefs, *A_Backup, *A_Restore, *A_HelpAbout, *A_FeedBack, *Arrange1, *Cascade2,
       *MinimizeAll1, *TileHorizontally1, *TileVertically1;
+
+ signals:
+  // The user asked to send feedback; the program opens its feedback form over the frame.
+  void FeedbackRequested();
 
  protected:
   bool event(QEvent* event) override;

@@ -1,5 +1,6 @@
 #include "prefs.h"
 
+#include "formparts.h"
 #include "smsystem.h"
 
 #include <QApplication>
@@ -11,8 +12,7 @@
 namespace {
 
 QLineEdit* DisplayOnlyEdit(QWidget* parent, const char* name, QRect geometry) {
-  auto* edit = new QLineEdit(parent);
-  edit->setObjectName(QString::fromLatin1(name));
+  auto* edit = Named(new QLineEdit(parent), name);
   edit->setGeometry(geometry);
   edit->setEnabled(false);
   // Drawn in the button-face colour: the folder is shown, not typed.
@@ -22,13 +22,6 @@ QLineEdit* DisplayOnlyEdit(QWidget* parent, const char* name, QRect geometry) {
                    palette.color(QPalette::Active, QPalette::Text));
   edit->setPalette(palette);
   return edit;
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setGeometry(geometry);
-  return button;
 }
 
 }  // namespace
@@ -51,17 +44,19 @@ TF_Prefs::TF_Prefs(QWidget* parent) : QDialog(parent) {
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->move(8, 12);
   E_Location = DisplayOnlyEdit(TS_Files, "E_Location", QRect(8, 30, 241, 23));
-  B_D2kBrowse = Button(TS_Files, "B_D2kBrowse", QStringLiteral("&Change"), QRect(256, 29, 65, 25));
+  B_D2kBrowse =
+      PlacedButton(TS_Files, "B_D2kBrowse", QStringLiteral("&Change"), QRect(256, 29, 65, 25));
 
   Label2 = new QLabel(QStringLiteral("Location For Backup Files"), TS_Files);
   Label2->setObjectName(QStringLiteral("Label2"));
   Label2->move(8, 70);
   E_BackupLoc = DisplayOnlyEdit(TS_Files, "E_BackupLoc", QRect(8, 88, 241, 23));
-  B_BakBrowse = Button(TS_Files, "B_BakBrowse", QStringLiteral("&Change"), QRect(256, 87, 65, 25));
+  B_BakBrowse =
+      PlacedButton(TS_Files, "B_BakBrowse", QStringLiteral("&Change"), QRect(256, 87, 65, 25));
 
-  B_OK = Button(this, "B_OK", QStringLiteral("OK"), QRect(353, 30, 75, 25));
+  B_OK = PlacedButton(this, "B_OK", QStringLiteral("OK"), QRect(353, 30, 75, 25));
   B_OK->setDefault(true);
-  B_Cancel = Button(this, "B_Cancel", QStringLiteral("Cancel"), QRect(353, 62, 75, 25));
+  B_Cancel = PlacedButton(this, "B_Cancel", QStringLiteral("Cancel"), QRect(353, 62, 75, 25));
 
   connect(B_D2kBrowse, &QPushButton::clicked, this, &TF_Prefs::B_D2kBrowseClick);
   connect(B_BakBrowse, &QPushButton::clicked, this, &TF_Prefs::B_BakBrowseClick);

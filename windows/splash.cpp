@@ -1,6 +1,7 @@
 #include "splash.h"
 
 #include "animpicture.h"
+#include "formparts.h"
 #include "genfuncs.h"
 
 #include <QCloseEvent>
@@ -52,14 +53,6 @@ QLabel* FullWidthLabel(QWidget* parent, const char* name, int top) {
   label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   label->setGeometry(0, top, kClientWidth, label->fontMetrics().height() + 2);
   return label;
-}
-
-QFrame* Bevel(QWidget* parent, const char* name, const QRect& bounds, QFrame::Shape shape) {
-  auto* bevel = new QFrame(parent);
-  bevel->setObjectName(QString::fromLatin1(name));
-  bevel->setFrameStyle(shape | QFrame::Sunken);
-  bevel->setGeometry(bounds);
-  return bevel;
 }
 
 QRegion Ellipse(int left, int top, int right, int bottom) {

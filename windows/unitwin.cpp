@@ -3,6 +3,7 @@
 #include "columnmenu.h"
 #include "dialogs.h"
 #include "fieldranges.h"
+#include "formparts.h"
 #include "genfuncs.h"
 #include "hedit.h"
 #include "resstrings.h"
@@ -14,6 +15,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMenu>
@@ -31,16 +33,143 @@ constexpr int kRowTops[] = {11, 36, 61, 87, 114, 143, 169};
 constexpr int kCheckTops[] = {196, 216, 235};
 constexpr int kOwnerX[] = {88, 160, 224, 304};
 
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
-
 void SetHint(QWidget* widget, const QString& hint) {
   widget->setToolTip(hint);
   widget->setStatusTip(hint);
 }
+
+// One row of the panel: a caption and a spin edit, and on most rows a slider between two end
+// labels. A slider's maximum is its own or, where the windows differ, the design's.
+struct PanelRow {
+  QLabel* TUnitSettingsWin::*caption;
+  const char* captionName;
+  const char* captionText;
+  TSpinEdit* TUnitSettingsWin::*spin;
+  const char* spinName;
+  const char16_t* field;  // its range in the field range table; none: any 32-bit number
+  const char* hint;
+  QSlider* TUnitSettingsWin::*slider = nullptr;
+  const char* sliderName = nullptr;
+  int sliderMax = 0;
+  int UnitWindowDesign::*designSliderMax = nullptr;
+  int ticks = 1;
+  const char* sliderHint = nullptr;  // none: the row's hint
+  bool inverted = false;             // the slider runs the other way
+  QLabel* TUnitSettingsWin::*low = nullptr;
+  const char* lowName = nullptr;
+  const char* lowText = nullptr;
+  QLabel* TUnitSettingsWin::*high = nullptr;
+  const char* highName = nullptr;
+  const char* highText = nullptr;
+};
+
+using W = TUnitSettingsWin;
+const PanelRow kPanelRows[] = {
+    {&W::L_Cost, "L_Cost", "Cost", &W::SE_Cost, "SE_Cost", nullptr, "Price Of Unit"},
+    {&W::L_Health, "L_Health", "Health", &W::SE_Health, "SE_Health", nullptr,
+     "Health (or Strength) of unit"},
+    {&W::L_Sight,
+     "L_Sight",
+     "Sight",
+     &W::SE_Sight,
+     "SE_Sight",
+     u"Sight",
+     "Range around the unit that it reveals the shroud",
+     &W::TB_Sight,
+     "TB_Sight",
+     0,
+     &UnitWindowDesign::sightSliderMax,
+     1,
+     nullptr,
+     false,
+     &W::L_SightMin,
+     "L_SightMin",
+     "Min (None)",
+     &W::L_SightMax,
+     "L_SightMax",
+     "Max"},
+    {&W::L_Armor,
+     "L_Armor",
+     "Armor",
+     &W::SE_Armor,
+     "SE_Armor",
+     u"Armor",
+     "Armor Strength (N.B. Max means they are invincible!)",
+     &W::TB_Armor,
+     "TB_Armor",
+     0,
+     &UnitWindowDesign::armorSliderMax,
+     1,
+     nullptr,
+     false,
+     &W::L_ArmorMin,
+     "L_ArmorMin",
+     "Min (None)",
+     &W::L_ArmorMax,
+     "L_ArmorMax",
+     "Max"},
+    {&W::L_ROT,
+     "L_ROT",
+     "Rate Of Turn",
+     &W::SE_ROT,
+     "SE_ROT",
+     u"RateOfTurn",
+     "Speed That The Unit Turns",
+     &W::TB_ROT,
+     "TB_ROT",
+     15,
+     nullptr,
+     1,
+     nullptr,
+     false,
+     &W::L_ROTFast,
+     "L_ROTFast",
+     "Fast",
+     &W::L_ROTSlow,
+     "L_ROTSlow",
+     "Slow"},
+    // Build speed runs the other way: "Fast" (stored 255) stands at the slider's left end.
+    {&W::L_BuildSpeed,
+     "L_BuildSpeed",
+     "Build Speed",
+     &W::SE_BuildSpeed,
+     "SE_BuildSpeed",
+     u"BuildSpeed",
+     "The Rate At Which The Unit Is Built (0 = Slow, 255 = Fast)",
+     &W::TB_BuildSpeed,
+     "TB_BuildSpeed",
+     255,
+     nullptr,
+     10,
+     "The Rate At Which The Unit Is Built",
+     true,
+     &W::L_BSFast,
+     "L_BSFast",
+     "Fast",
+     &W::L_BSSlow,
+     "L_BSSlow",
+     "Slow"},
+    {&W::Label2,
+     "Label2",
+     "Firing Speed",
+     &W::SE_FireSpeed,
+     "SE_FireSpeed",
+     u"FireSpeed",
+     "The Rate At Which The Unit Fires It's Weapon",
+     &W::TB_FireSpeed,
+     "TB_FireSpeed",
+     255,
+     nullptr,
+     10,
+     nullptr,
+     false,
+     &W::L_FSFast,
+     "L_FSFast",
+     "Fastest",
+     &W::L_FSSlow,
+     "L_FSSlow",
+     "Slowest"},
+};
 
 }  // namespace
 
@@ -59,15 +188,13 @@ TUnitSettingsWin::TUnitSettingsWin(QMdiArea* frame, const UnitWindowDesign& desi
   BuildToolbar();
   BuildPanel();
   setWidget(CtrlBar_Infs);
-  qApp->installEventFilter(this);  // key preview: the window sees keys before its controls
+  for (QLineEdit* field : CtrlBar_Infs->findChildren<QLineEdit*>()) field->installEventFilter(this);
   if (frame) frame->addSubWindow(this);
   // Sized once it sits in the frame: only then does it have its frame and title bar.
   SetClientSize(design.clientWidth, design.controlBarHeight + design.panelHeight);
 }
 
-TUnitSettingsWin::~TUnitSettingsWin() {
-  qApp->removeEventFilter(this);
-}
+TUnitSettingsWin::~TUnitSettingsWin() = default;
 
 // ---- building the form ----
 
@@ -113,7 +240,7 @@ void TUnitSettingsWin::BuildToolbar() {
   B_Prev = button("B_Prev", QStringLiteral("<-"), QStringLiteral("Previous Unit (CTRL + B)"));
   B_Select =
       button("B_Select", QStringLiteral("&Select Unit"), QStringLiteral("Select A Unit To Edit"));
-  // Alt+S belongs to "&Save Settings", the first button with that accelerator (see eventFilter).
+  // Alt+S belongs to "&Save Settings", the first button with that accelerator (see event).
   B_Select->setShortcut(QKeySequence());
   B_Save->setShortcut(QKeySequence());
   B_Next = button("B_Next", QStringLiteral("->"), QStringLiteral("Next Unit (CTRL + N)"));
@@ -190,49 +317,20 @@ void TUnitSettingsWin::BuildPanel() {
     return b;
   };
 
-  L_Cost = caption("L_Cost", QStringLiteral("Cost"), kRowTops[0]);
-  SE_Cost = spin("SE_Cost", kRowTops[0], nullptr, QStringLiteral("Price Of Unit"));
-  L_Health = caption("L_Health", QStringLiteral("Health"), kRowTops[1]);
-  SE_Health =
-      spin("SE_Health", kRowTops[1], nullptr, QStringLiteral("Health (or Strength) of unit"));
-
-  const QString sightHint = QStringLiteral("Range around the unit that it reveals the shroud");
-  L_Sight = caption("L_Sight", QStringLiteral("Sight"), kRowTops[2]);
-  SE_Sight = spin("SE_Sight", kRowTops[2], u"Sight", sightHint);
-  TB_Sight = slider("TB_Sight", kRowTops[2], design_.sightSliderMax, 1, sightHint);
-  L_SightMin = endLabel("L_SightMin", QStringLiteral("Min (None)"), kSpinX, kRowTops[2]);
-  L_SightMax = endLabel("L_SightMax", QStringLiteral("Max"), kRightLabelX, kRowTops[2]);
-
-  const QString armorHint = QStringLiteral("Armor Strength (N.B. Max means they are invincible!)");
-  L_Armor = caption("L_Armor", QStringLiteral("Armor"), kRowTops[3]);
-  SE_Armor = spin("SE_Armor", kRowTops[3], u"Armor", armorHint);
-  TB_Armor = slider("TB_Armor", kRowTops[3], design_.armorSliderMax, 1, armorHint);
-  L_ArmorMin = endLabel("L_ArmorMin", QStringLiteral("Min (None)"), kSpinX, kRowTops[3]);
-  L_ArmorMax = endLabel("L_ArmorMax", QStringLiteral("Max"), kRightLabelX, kRowTops[3]);
-
-  const QString rotHint = QStringLiteral("Speed That The Unit Turns");
-  L_ROT = caption("L_ROT", QStringLiteral("Rate Of Turn"), kRowTops[4]);
-  SE_ROT = spin("SE_ROT", kRowTops[4], u"RateOfTurn", rotHint);
-  TB_ROT = slider("TB_ROT", kRowTops[4], 15, 1, rotHint);
-  L_ROTFast = endLabel("L_ROTFast", QStringLiteral("Fast"), kSpinX, kRowTops[4]);
-  L_ROTSlow = endLabel("L_ROTSlow", QStringLiteral("Slow"), kRightLabelX, kRowTops[4]);
-
-  L_BuildSpeed = caption("L_BuildSpeed", QStringLiteral("Build Speed"), kRowTops[5]);
-  SE_BuildSpeed =
-      spin("SE_BuildSpeed", kRowTops[5], u"BuildSpeed",
-           QStringLiteral("The Rate At Which The Unit Is Built (0 = Slow, 255 = Fast)"));
-  TB_BuildSpeed = slider("TB_BuildSpeed", kRowTops[5], 255, 10,
-                         QStringLiteral("The Rate At Which The Unit Is Built"));
-  TB_BuildSpeed->setPageStep(10);
-  L_BSFast = endLabel("L_BSFast", QStringLiteral("Fast"), kSpinX, kRowTops[5]);
-  L_BSSlow = endLabel("L_BSSlow", QStringLiteral("Slow"), kRightLabelX, kRowTops[5]);
-
-  const QString fireHint = QStringLiteral("The Rate At Which The Unit Fires It's Weapon");
-  Label2 = caption("Label2", QStringLiteral("Firing Speed"), kRowTops[6]);
-  SE_FireSpeed = spin("SE_FireSpeed", kRowTops[6], u"FireSpeed", fireHint);
-  TB_FireSpeed = slider("TB_FireSpeed", kRowTops[6], 255, 10, fireHint);
-  L_FSFast = endLabel("L_FSFast", QStringLiteral("Fastest"), kSpinX, kRowTops[6]);
-  L_FSSlow = endLabel("L_FSSlow", QStringLiteral("Slowest"), kRightLabelX, kRowTops[6]);
+  for (int row = 0; row < int(std::size(kPanelRows)); ++row) {
+    const PanelRow& r = kPanelRows[row];
+    const int top = kRowTops[row];
+    const QString hint = QString::fromLatin1(r.hint);
+    this->*r.caption = caption(r.captionName, QString::fromLatin1(r.captionText), top);
+    this->*r.spin = spin(r.spinName, top, r.field, hint);
+    if (!r.slider) continue;
+    const int max = r.sliderMax ? r.sliderMax : design_.*r.designSliderMax;
+    // A page is ten steps, the slider's own default.
+    this->*r.slider = slider(r.sliderName, top, max, r.ticks,
+                             r.sliderHint ? QString::fromLatin1(r.sliderHint) : hint);
+    this->*r.low = endLabel(r.lowName, QString::fromLatin1(r.lowText), kSpinX, top);
+    this->*r.high = endLabel(r.highName, QString::fromLatin1(r.highText), kRightLabelX, top);
+  }
 
   L_SelfHeal = caption("L_SelfHeal", QStringLiteral("Self Healing"), kCheckTops[0] - 2);
   KB_SelfHeal = box("KB_SelfHeal", kSpinX, kCheckTops[0],
@@ -253,16 +351,13 @@ void TUnitSettingsWin::BuildPanel() {
   KB_Imperial->setVisible(false);
   Label10->setVisible(false);
 
-  PairSpinAndSlider(SE_Sight, TB_Sight, false);
-  PairSpinAndSlider(SE_Armor, TB_Armor, false);
-  PairSpinAndSlider(SE_ROT, TB_ROT, false);
-  PairSpinAndSlider(SE_BuildSpeed, TB_BuildSpeed, true);
-  PairSpinAndSlider(SE_FireSpeed, TB_FireSpeed, false);
+  for (const PanelRow& r : kPanelRows) {
+    if (r.slider) PairSpinAndSlider(this->*r.spin, this->*r.slider, r.inverted);
+  }
 }
 
 void TUnitSettingsWin::PairSpinAndSlider(TSpinEdit* spin, QSlider* slider, bool inverted) {
   // Each side sets the other only on a real change, so the exchange ends after one return trip.
-  // Build speed runs the other way: "Fast" (stored 255) stands at the slider's left end.
   connect(spin, &TSpinEdit::Change, slider, [spin, slider, inverted] {
     slider->setValue(inverted ? 255 - spin->Value() : spin->Value());
   });
@@ -306,8 +401,7 @@ void TUnitSettingsWin::FormCreate() {
 }
 
 void TUnitSettingsWin::OnResetAll(TSaltmarchSettingsWin*) {
-  TDune2kFile& store = *SaltmarchApp->Store;
-  design_.kind == ukInfantry ? store.LoadInfantry() : store.LoadVehicles();
+  SaltmarchApp->Store->LoadUnits(design_.kind);
   FillUnitMenu();
   TUnitTemplate unit;
   GetUnit(FCurrentUnit == 0 ? 1 : FCurrentUnit, unit);
@@ -315,19 +409,7 @@ void TUnitSettingsWin::OnResetAll(TSaltmarchSettingsWin*) {
 }
 
 void TUnitSettingsWin::GetUnit(int i, TUnitTemplate& unit) const {
-  if (design_.kind == ukInfantry) {
-    SaltmarchApp->Store->GetInfantry(i, unit);
-  } else {
-    SaltmarchApp->Store->GetVehicle(i, unit);
-  }
-}
-
-QString TUnitSettingsWin::UnitName(int i) const {
-  return design_.kind == ukInfantry ? InfantryNames[i] : VehicleNames[i];
-}
-
-int TUnitSettingsWin::UnitCount() const {
-  return design_.kind == ukInfantry ? InfantryCount : VehicleCount;
+  SaltmarchApp->Store->GetUnit(design_.kind, i, unit);
 }
 
 // ---- edit modes ----
@@ -363,10 +445,7 @@ void TUnitSettingsWin::ApplyEditMode() {
     const int bar = Toolbar->isFloating() ? 0 : design_.controlBarHeight;
     SetClientSize(FRawView->width(), FRawView->height() + bar);
     const int unit = FCurrentUnit == 0 ? 1 : FCurrentUnit;
-    const std::uint8_t* bytes = design_.kind == ukInfantry
-                                    ? SaltmarchApp->Store->InfantryRawData(unit)
-                                    : SaltmarchApp->Store->VehicleRawData(unit);
-    FRawView->Attach(Client, bytes, 1);
+    FRawView->Attach(Client, SaltmarchApp->Store->UnitRawData(design_.kind, unit), 1);
   }
 }
 
@@ -408,11 +487,11 @@ void TUnitSettingsWin::ShowUnit(const TUnitTemplate& given) {
   SE_BuildSpeed->SetValue(unit.BuildSpeed);
   SE_FireSpeed->SetValue(unit.FireSpeed);
 
-  setWindowTitle(LoadStr(design_.titleId) + QStringLiteral(" - [") + UnitName(unit.Index) +
-                 QStringLiteral("]"));
+  setWindowTitle(LoadStr(design_.titleId) + QStringLiteral(" - [") +
+                 UnitName(design_.kind, unit.Index) + QStringLiteral("]"));
   FCurrentUnit = unit.Index;
   B_Prev->setEnabled(FCurrentUnit != 1);
-  B_Next->setEnabled(FCurrentUnit != UnitCount());
+  B_Next->setEnabled(FCurrentUnit != UnitCountOf(design_.kind));
   shown_ = ControlValues();
   UnitShown();
 }
@@ -470,14 +549,8 @@ void TUnitSettingsWin::B_SaveClick() {
   TUnitTemplate unit;
   ReadControls(unit);
   if (!unit.Changed) return;
-  TDune2kFile& store = *SaltmarchApp->Store;
-  if (design_.kind == ukInfantry) {
-    store.PutInfantry(FCurrentUnit, unit);
-    store.CommitInfantry(FCurrentUnit);
-  } else {
-    store.PutVehicle(FCurrentUnit, unit);
-    store.CommitVehicle(FCurrentUnit);
-  }
+  SaltmarchApp->Store->PutUnit(design_.kind, FCurrentUnit, unit);
+  SaltmarchApp->Store->CommitUnit(design_.kind, FCurrentUnit);
   // What the controls hold is now in the store.
   shown_ = ControlValues();
   SaltmarchApp->ShowHint(1);
@@ -513,36 +586,34 @@ void TUnitSettingsWin::FormKeyUp(int key, Qt::KeyboardModifiers modifiers) {
   if (key == Qt::Key_N && B_Next->isEnabled()) B_NextClick();
 }
 
-bool TUnitSettingsWin::eventFilter(QObject* watched, QEvent* event) {
-  // Alt+S is "&Save Settings" while the user works in this window, although the frame's
-  // "&Settings" menu carries the same accelerator: the window claims the key before the frame's
-  // shortcuts see it.
-  if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
-    auto* widget = qobject_cast<QWidget*>(watched);
-    auto* key = static_cast<QKeyEvent*>(event);
-    const bool altS = key->key() == Qt::Key_S && key->modifiers() == Qt::AltModifier;
-    if (altS && widget && (widget == this || isAncestorOf(widget))) {
-      if (event->type() == QEvent::ShortcutOverride) {
-        event->accept();
-        return true;
-      }
-      if (B_Save->isEnabled()) B_Save->animateClick();
+bool TUnitSettingsWin::WindowKey(QEvent* event) {
+  const auto type = event->type();
+  if (type == QEvent::ShortcutOverride || type == QEvent::KeyPress) {
+    // Alt+S is "&Save Settings" while the user works in this window, although the frame's
+    // "&Settings" menu carries the same accelerator: claiming the key keeps it from the frame's
+    // shortcuts.
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_S && key->modifiers() == Qt::AltModifier) {
+      if (type == QEvent::KeyPress && B_Save->isEnabled()) B_Save->animateClick();
+      event->accept();
       return true;
     }
+  } else if (type == QEvent::KeyRelease) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (!key->isAutoRepeat()) FormKeyUp(key->key(), key->modifiers());
   }
-  if (event->type() == QEvent::KeyRelease) {
-    auto* widget = qobject_cast<QWidget*>(watched);
-    auto* key = static_cast<QKeyEvent*>(event);
-    // A key nobody takes travels on to the parents and passes here again on the way: act on it
-    // at its first stop only.
-    const bool travelling = key == lastKey_ && widget && lastReceiver_ && widget != lastReceiver_ &&
-                            widget->isAncestorOf(lastReceiver_);
-    lastKey_ = key;
-    lastReceiver_ = widget;
-    if (!travelling && widget && (widget == this || isAncestorOf(widget)) && !key->isAutoRepeat()) {
-      FormKeyUp(key->key(), key->modifiers());
-    }
-  }
+  return false;
+}
+
+bool TUnitSettingsWin::event(QEvent* event) {
+  // Keys the focused control leaves alone travel up to the window.
+  return WindowKey(event) || TSaltmarchSettingsWin::event(event);
+}
+
+bool TUnitSettingsWin::eventFilter(QObject* watched, QEvent* event) {
+  // A line edit keeps the keys it gets, typing included, so the window hears its spin edits'
+  // fields first; what a field keeps never travels on to the window a second time.
+  if (qobject_cast<QLineEdit*>(watched) && WindowKey(event)) return true;
   return TSaltmarchSettingsWin::eventFilter(watched, event);
 }
 

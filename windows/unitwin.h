@@ -1,6 +1,6 @@
 #pragma once
 
-#include "smsystem.h"
+#include "settingswin.h"
 #include "unittemplate.h"
 
 #include <QPointer>
@@ -95,11 +95,10 @@ class TUnitSettingsWin : public TSaltmarchSettingsWin {
   virtual void FormClosing() {}
 
   void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
   void GetUnit(int i, TUnitTemplate& unit) const;
-  QString UnitName(int i) const;
-  int UnitCount() const;
 
  private:
   void BuildToolbar();
@@ -107,6 +106,9 @@ class TUnitSettingsWin : public TSaltmarchSettingsWin {
   void PairSpinAndSlider(TSpinEdit* spin, QSlider* slider, bool inverted);
   void SetClientSize(int width, int height);
   void CtrlBar_InfsResize();
+  // Acts on the window's own keys (Alt+S, and Ctrl+B/Ctrl+N on release); true when the key
+  // was the window's alone.
+  bool WindowKey(QEvent* event);
   // Asks about unsaved changes; false when the user cancels.
   bool ConfirmDroppingChanges();
 
@@ -123,6 +125,4 @@ class TUnitSettingsWin : public TSaltmarchSettingsWin {
   ShownValues shown_{};
 
   UnitWindowDesign design_;
-  const QKeyEvent* lastKey_ = nullptr;
-  QPointer<QWidget> lastReceiver_;
 };

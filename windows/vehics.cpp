@@ -8,8 +8,6 @@
 #include <QPainter>
 #include <QPixmap>
 
-QPointer<TF_Vehics> F_Vehics;
-
 namespace {
 
 const UnitWindowDesign kVehicleDesign = {
@@ -29,7 +27,6 @@ const UnitWindowDesign kVehicleDesign = {
 }  // namespace
 
 TF_Vehics::TF_Vehics(QMdiArea* frame) : TUnitSettingsWin(frame, kVehicleDesign) {
-  F_Vehics = this;
   pbImg = new QWidget(P_Infs);
   pbImg->setObjectName(QStringLiteral("pbImg"));
   pbImg->setGeometry(336, 8, 56, 57);

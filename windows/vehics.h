@@ -3,7 +3,6 @@
 #include "unitwin.h"
 
 #include <QImage>
-#include <QPointer>
 
 class QWidget;
 
@@ -31,6 +30,3 @@ class TF_Vehics : public TUnitSettingsWin {
 
   bool pictureIsCurrent_ = false;  // FPicture shows the unit on view
 };
-
-// The vehicle window opened last.
-extern QPointer<TF_Vehics> F_Vehics;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "paths.h"
+#include "programinfo.h"
 #include "regacs.h"
 #include "sampledir.h"
 #include "scripteddialogs.h"
@@ -18,14 +19,13 @@ class AppFixture : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(registryDir.isValid() && programDir.isValid() && game.ok());
     SetRegAccessor(MakeFileRegistry(registryDir.path()));
-    SetProgramFolderForTesting(programDir.path());
+    program.folder = programDir.path();
     // The default backup folder lies in the user's data folder: a fresh one for every test.
     savedDataHome = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", userDataDir.path().toLocal8Bit());
   }
   void TearDown() override {
     SetRegAccessor(nullptr);
-    SetProgramFolderForTesting(QString());
     qputenv("XDG_DATA_HOME", savedDataHome);
   }
 
@@ -59,6 +59,7 @@ class AppFixture : public ::testing::Test {
 
   QTemporaryDir registryDir;
   QTemporaryDir programDir;
+  FixedProgramInfo program;
   QTemporaryDir userDataDir;
   QByteArray savedDataHome;
   SampleDir game;

@@ -148,7 +148,7 @@ TEST_F(BackupTest, BackupExistsLooksForTheFileWhateverItsCase) {
 }
 
 // A settings window stand-in that reloads on the reset message.
-class ReloadingWindow : public QWidget {
+class ReloadingWindow : public QObject {
  public:
   ReloadingWindow() { SaltmarchApp->RegisterSettingsWindow(this); }
   ~ReloadingWindow() override { SaltmarchApp->UnregisterSettingsWindow(this); }
@@ -156,7 +156,7 @@ class ReloadingWindow : public QWidget {
 
  protected:
   bool event(QEvent* e) override {
-    if (e->type() != WM_RESETUNITS) return QWidget::event(e);
+    if (e->type() != WM_RESETUNITS) return QObject::event(e);
     SaltmarchApp->Store->LoadInfantry();
     TUnitTemplate unit;
     SaltmarchApp->Store->GetInfantry(1, unit);

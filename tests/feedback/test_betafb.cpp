@@ -3,10 +3,10 @@
 
 #include "betafb.h"
 #include "fbpresets.h"
-#include "genfuncs.h"
 #include "mailsupport.h"
 #include "msmsg.h"
 #include "mssmtp.h"
+#include "programinfo.h"
 #include "scripteddialogs.h"
 
 #include <QApplication>
@@ -310,10 +310,11 @@ TEST_F(FeedbackForm, RefusalKeepsTheLastProgressTextAndShowsTheReply) {
 
 TEST_F(FeedbackForm, MissingSocketLibraryIsReported) {
   TagWinsock::Instance().SetLoaded(false);
-  TagWinsock::SetMissingForTesting(true);
-  Fill(u"tester@example.org"_s, u"text"_s);
-  ClickSend();
-  TagWinsock::SetMissingForTesting(false);
+  {
+    MissingSocketLibrary missing;
+    Fill(u"tester@example.org"_s, u"text"_s);
+    ClickSend();
+  }
   EXPECT_EQ(dialogs.Texts(), QStringList{u"Winsock not found"_s});
   EXPECT_TRUE(Status().isEmpty());
   EXPECT_TRUE(form->isEnabled());

@@ -1,5 +1,6 @@
 #include "onebased.h"
 #include "paths.h"
+#include "programinfo.h"
 #include "textformat.h"
 
 #include <QDir>
@@ -78,6 +79,30 @@ TEST(TextFormat, FillsPlaceholdersInOrder) {
   EXPECT_EQ(Format(QStringLiteral("%s and %s"), {QStringLiteral("one")}),
             QStringLiteral("one and "));
   EXPECT_EQ(Format(QStringLiteral("ends in %"), {}), QStringLiteral("ends in %"));
+}
+
+// A stand-in answers only while it lives, and the one it replaced answers again after it.
+TEST(ProgramInfo, StandInsAnswerWhileTheyLiveAndNest) {
+  const QString running = ProgramFolder();
+  EXPECT_TRUE(running.endsWith(PathSeparator()));
+  {
+    FixedProgramInfo outer;
+    EXPECT_EQ(outer.Folder(), running);  // starts as the running program's
+    outer.folder = QStringLiteral("/opt/sm");
+    outer.version = {true, false, QString()};
+    EXPECT_EQ(ProgramFolder(), QStringLiteral("/opt/sm/"));
+    {
+      FixedProgramInfo inner;
+      EXPECT_EQ(inner.Folder(), QStringLiteral("/opt/sm/"));
+      inner.folder = QStringLiteral("/elsewhere/");
+      EXPECT_EQ(ProgramFolder(), QStringLiteral("/elsewhere/"));
+    }
+    EXPECT_EQ(ProgramFolder(), QStringLiteral("/opt/sm/"));
+    EXPECT_FALSE(ProgramInfo().Version().queried);
+  }
+  EXPECT_EQ(ProgramFolder(), running);
+  EXPECT_TRUE(ProgramInfo().Version().queried);
+  EXPECT_FALSE(ProgramInfo().Version().fileVersion.isEmpty());
 }
 
 }  // namespace

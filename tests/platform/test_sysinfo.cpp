@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -81,9 +82,16 @@ TEST(MachineInfo, ProcessorHasANameAndAPlausibleClock) {
 #if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
   EXPECT_GT(processor.mhz, 100);
   EXPECT_LT(processor.mhz, 20000);
-  // A second measurement agrees, as a steady cycle counter must.
-  const int again = MeasureProcessorMhz(std::chrono::milliseconds(100));
-  EXPECT_LT(std::abs(again - processor.mhz), processor.mhz / 4);
+  // Measurements agree, as a steady cycle counter's must. A busy machine may take the processor
+  // away during any one of them, so two out of a few that agree are enough.
+  std::vector<int> measured{processor.mhz};
+  bool agree = false;
+  for (int i = 0; i < 6 && !agree; ++i) {
+    const int again = MeasureProcessorMhz(std::chrono::milliseconds(100));
+    for (const int earlier : measured) agree = agree || std::abs(again - earlier) < earlier / 4;
+    measured.push_back(again);
+  }
+  EXPECT_TRUE(agree) << "no two of " << measured.size() << " measurements agree";
 #else
   EXPECT_TRUE(processor.mhz == -1 || processor.mhz > 0);
 #endif

@@ -101,12 +101,19 @@ TEST_F(Expand, AFailureLeavesTheOldFileAsItWas) {
 
   EXPECT_EQ(Run(Path(u"cut"_s), target), 29);
   EXPECT_EQ(ReadAll(target), good);
-  FailNextStagedWriteForTesting(40000, ENOSPC);
-  EXPECT_EQ(Run(Path(u"whole"_s), target), 30);
-  EXPECT_EQ(ReadAll(target), good);
-  FailNextStagedWriteForTesting(95000, ENOSPC);
-  EXPECT_EQ(Run(Path(u"whole"_s), target, false), 30);
-  EXPECT_EQ(ReadAll(target), good);
+  {
+    FullStagingDisk full(40000, ENOSPC);
+    EXPECT_EQ(Run(Path(u"whole"_s), target), 30);
+    EXPECT_EQ(ReadAll(target), good);
+  }
+  {
+    FullStagingDisk full(95000, ENOSPC);
+    EXPECT_EQ(Run(Path(u"whole"_s), target, false), 30);
+    EXPECT_EQ(ReadAll(target), good);
+  }
+  {
+    FullStagingDisk unused(1, ENOSPC);  // goes unmet: the next write is not touched by it
+  }
   EXPECT_EQ(Entries(Path(u"dest"_s)), QStringList{u"file.bin"_s});
 
   // Once complete, the new content takes the old one's place with its permissions.

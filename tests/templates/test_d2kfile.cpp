@@ -251,6 +251,33 @@ TEST_F(StoreTest, GetAndPutCopyWholeRecordsAndRefuseBadNumbers) {
   EXPECT_EQ(store.VehicleRawData(17), store.Vehicles[17].RawBytes.data());
 }
 
+// The kind-taking calls reach the right kind's slots, and the unapplied mark covers both.
+TEST_F(StoreTest, KindTakingCallsReachTheirKindsSlots) {
+  for (const std::uint8_t kind : {ukInfantry, ukVehicle}) {
+    EXPECT_FALSE(store.UnitsLoaded(kind));
+    store.LoadUnits(kind);
+    EXPECT_TRUE(store.UnitsLoaded(kind));
+  }
+  EXPECT_TRUE(store.InfantryLoaded && store.VehiclesLoaded);
+  EXPECT_FALSE(store.HasUnappliedChanges());
+
+  TUnitTemplate u;
+  store.GetUnit(ukVehicle, 17, u);
+  EXPECT_EQ(u, store.Vehicles[17]);
+  EXPECT_EQ(store.UnitRawData(ukInfantry, 3), store.Infantry[3].RawBytes.data());
+  u.Armor = 9;
+  store.PutUnit(ukVehicle, 17, u);
+  EXPECT_EQ(store.Vehicles[17].Armor, 9);
+  EXPECT_NE(store.Infantry[3].Armor, 9);  // the same record in the file, another slot here
+  EXPECT_FALSE(store.HasUnappliedChanges());
+  store.CommitUnit(ukVehicle, 17);
+  EXPECT_EQ(Messages(), QStringList{QStringLiteral("Harkonnen Death Hand Saved Successfully")});
+  EXPECT_TRUE(store.HasUnappliedChanges());
+  EXPECT_EQ(UnitName(ukInfantry, 3), InfantryNames[3]);
+  EXPECT_EQ(UnitCountOf(ukInfantry), 7);
+  EXPECT_EQ(UnitCountOf(ukVehicle), 21);
+}
+
 TEST_F(StoreTest, CommitEncodesMarksAndReportsButWritesNothing) {
   store.LoadVehicles();
   TUnitTemplate u;

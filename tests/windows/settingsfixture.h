@@ -1,6 +1,7 @@
 #pragma once
 
 #include "columnmenu.h"
+#include "hintform.h"
 #include "infs.h"
 #include "paths.h"
 #include "regacs.h"
@@ -33,7 +34,7 @@ class SettingsFixture : public ::testing::Test {
     RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
                    QStringLiteral("Completed"));
     RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), game.Folder());
-    app = std::make_unique<TSaltmarch>();
+    app = std::make_unique<TSaltmarch>(&ShowHintForm);
     SaltmarchApp = app.get();
     frame.resize(900, 700);
     frame.show();

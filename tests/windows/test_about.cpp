@@ -7,7 +7,6 @@
 #include "sysinfo.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QLocale>
@@ -25,15 +24,6 @@ namespace {
 
 constexpr std::uint64_t KB = 1024;
 
-// Serves the event loop until `done` holds or `ms` have passed; gives whether it holds.
-template <typename Condition>
-bool WaitUntil(Condition done, int ms = 5000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < ms) QTest::qWait(10);
-  return done();
-}
-
 // Remembers the pointer shape while the processor is being measured.
 class CursorWatchingInfo : public FixedSystemInfo {
  public:
@@ -49,16 +39,14 @@ class AboutTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    SetProgramFolderForTesting(dir.path());
+    program.folder = dir.path();
     info.processor = {QStringLiteral("Test Processor 9000"), 1234};
     info.memory = {7, 65536 * KB, 1536, 2 * KB, 0};
   }
-  void TearDown() override {
-    SetProgramFolderForTesting(QString());
-    QLocale::setDefault(savedLocale);
-  }
+  void TearDown() override { QLocale::setDefault(savedLocale); }
 
   QTemporaryDir dir;
+  FixedProgramInfo program;
   CursorWatchingInfo info;
   QLocale savedLocale;
 };
@@ -148,7 +136,7 @@ TEST_F(AboutTest, TickerRunsWhileShownAndStopsWithTheBox) {
   EXPECT_TRUE(about.AnimTimer->isActive());
   EXPECT_EQ(about.AnimTimer->interval(), 100);
   about.show();
-  EXPECT_TRUE(WaitUntil([&] { return about.copyrite->x() <= 458 - 2 * 4; }));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return about.copyrite->x() <= 458 - 2 * 4; }));
   EXPECT_EQ((458 - about.copyrite->x()) % 4, 0);
 
   QTest::mouseClick(about.OKButton, Qt::LeftButton);

@@ -3,6 +3,7 @@
 #include "main.h"
 #include "paths.h"
 #include "prefs.h"
+#include "programinfo.h"
 #include "regacs.h"
 #include "sampledir.h"
 #include "scripteddialogs.h"
@@ -19,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
@@ -56,7 +58,7 @@ class MainWindow : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(registryDir.isValid() && programDir.isValid() && game.ok());
     SetRegAccessor(MakeFileRegistry(registryDir.path()));
-    SetProgramFolderForTesting(programDir.path());
+    program.folder = programDir.path();
     backupDir = programDir.path() + QStringLiteral("/backup");
     // A first start makes its backup in the user's data folder: a fresh one for every test.
     savedDataHome = qgetenv("XDG_DATA_HOME");
@@ -66,9 +68,6 @@ class MainWindow : public ::testing::Test {
     frame.reset();
     qputenv("XDG_DATA_HOME", savedDataHome);
     SetRegAccessor(nullptr);
-    SetProgramFolderForTesting(QString());
-    SetCommonControlsVersionForTesting(0);
-    SetProgramVersionBlockForTesting(nullptr);
   }
 
   void LaterRun(const QString& gameFolder) {
@@ -102,6 +101,7 @@ class MainWindow : public ::testing::Test {
 
   QTemporaryDir registryDir;
   QTemporaryDir programDir;
+  FixedProgramInfo program;
   QTemporaryDir userDataDir;
   QByteArray savedDataHome;
   QString backupDir;
@@ -147,12 +147,12 @@ TEST_F(MainWindow, AMissingGameFolderIsAskedForAtStart) {
 
 TEST_F(MainWindow, OldCommonControlsAreReportedOnlyBelow471) {
   LaterRun(game.Folder());
-  SetCommonControlsVersionForTesting(0x00040047);
+  program.commonControls = 0x00040047;
   Open();
   EXPECT_TRUE(dialogs.log.empty());
   frame.reset();
 
-  SetCommonControlsVersionForTesting(0x00040046);
+  program.commonControls = 0x00040046;
   dialogs.Answer(MsgResult::Yes);
   Open();
   EXPECT_EQ(dialogs.Texts(), QStringList{kErr10});
@@ -164,15 +164,15 @@ TEST_F(MainWindow, OldCommonControlsAreReportedOnlyBelow471) {
 TEST_F(MainWindow, TheVersionPanelShowsTheVersionBlocksFailures) {
   LaterRun(game.Folder());
   const VersionBlock missing{false, false, QString()};
-  SetProgramVersionBlockForTesting(&missing);
+  program.version = missing;
   Open();
   EXPECT_EQ(frame->StatusPanel(1)->text(), QStringLiteral("v < No Data Available >"));
   frame.reset();
   const VersionBlock unreadable{true, false, QString()};
-  SetProgramVersionBlockForTesting(&unreadable);
+  program.version = unreadable;
   EXPECT_EQ(FileVersionText(), QStringLiteral("Error retrieving version info"));
   const VersionBlock empty{true, true, QString()};
-  SetProgramVersionBlockForTesting(&empty);
+  program.version = empty;
   EXPECT_EQ(FileVersionText(), QStringLiteral("No Version Info"));
 }
 
@@ -345,21 +345,19 @@ TEST_F(MainWindow, AltSSavesTheSettingsWindowNotTheFramesMenu) {
   w->SE_Cost->Editor()->selectAll();
   w->SE_Cost->Editor()->insert(QStringLiteral("77"));
   QTest::keyClick(w->SE_Cost->Editor(), Qt::Key_S, Qt::AltModifier);
-  for (int i = 0; i < 50 && dialogs.log.empty(); ++i) QTest::qWait(20);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !dialogs.log.empty(); }));
   EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("Light Infantry Saved Successfully")});
   TUnitTemplate u;
   SaltmarchApp->Store->GetInfantry(1, u);
   EXPECT_EQ(u.Cost, 77);
 }
 
-TEST_F(MainWindow, TheFeedbackCommandOpensTheFormOverTheFrame) {
+TEST_F(MainWindow, TheFeedbackCommandAsksTheProgramForTheForm) {
   LaterRun(game.Folder());
   Open();
-  QWidget* owner = nullptr;
-  TF_Main::SetFeedbackFormOpener([&owner](QWidget* w) { owner = w; });
+  QSignalSpy requested(frame.get(), &TF_Main::FeedbackRequested);
   frame->findChild<QAction*>(QStringLiteral("SendFeedbackToPWS1"))->trigger();
-  EXPECT_EQ(owner, frame.get());
-  TF_Main::SetFeedbackFormOpener(nullptr);
+  EXPECT_EQ(requested.count(), 1);
 }
 
 TEST_F(MainWindow, WebPagesThatCannotOpenSaySo) {

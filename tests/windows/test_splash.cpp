@@ -41,15 +41,6 @@ QImage Solid(QSize size, QColor colour, bool halfClear = false) {
   return image;
 }
 
-// Serves the event loop until `done` holds or `ms` have passed; gives whether it holds.
-template <typename Condition>
-bool WaitUntil(Condition done, int ms = 5000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < ms) QTest::qWait(10);
-  return done();
-}
-
 void ReleaseDeletedWindows() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
@@ -59,17 +50,14 @@ class ProgramFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    SetProgramFolderForTesting(dir.path());
+    program.folder = dir.path();
   }
-  void TearDown() override {
-    SetProgramFolderForTesting(QString());
-    SetProgramVersionBlockForTesting(nullptr);
-    ReleaseDeletedWindows();
-  }
+  void TearDown() override { ReleaseDeletedWindows(); }
   QString SmDat() const { return dir.filePath(QStringLiteral("sm.dat")); }
   void WriteSampleAnimation() { ASSERT_TRUE(SampleGame::WriteAnimation(SmDat())); }
 
   QTemporaryDir dir;
+  FixedProgramInfo program;
 };
 
 using SplashTest = ProgramFolderTest;
@@ -77,7 +65,7 @@ using AnimPictureTest = ProgramFolderTest;
 
 TEST_F(SplashTest, CreationFillsTheRoundWindow) {
   const VersionBlock block{true, true, QStringLiteral("4.5.6.7")};
-  SetProgramVersionBlockForTesting(&block);
+  program.version = block;
   QPointer<TF_Splash> splash = new TF_Splash;
 
   EXPECT_EQ(splash->windowTitle(), QStringLiteral("About"));
@@ -334,7 +322,7 @@ TEST_F(AnimPictureTest, LoopsEvenWhenTheFileAsksToBePlayedOnce) {
   QObject::connect(&anim, &TAnimPicture::FrameShown, &anim, [&](int frame) { shown << frame; });
   anim.show();
   EXPECT_TRUE(anim.Playing());
-  EXPECT_TRUE(WaitUntil([&] { return shown.count(0) >= 3; }));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return shown.count(0) >= 3; }));
   EXPECT_GE(shown.count(1), 2);
 
   anim.hide();

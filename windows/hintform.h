@@ -17,3 +17,7 @@ class TF_HintForm : public QDialog {
   QCheckBox* DontShowAgain;
   QPushButton* bOK;
 };
+
+// Shows the hint over the active window and waits for OK; true when the user ticked the box
+// that stops it. The application object shows its hints through this.
+bool ShowHintForm(const QString& text);

@@ -18,15 +18,15 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Saltmarch98"));
     QtDialogs dialogs(ApplicationTitle());
     SetDialogs(&dialogs);
-    TF_Main::SetFeedbackFormOpener([](QWidget* owner) {
-      TF_FB form(owner);
-      form.exec();
-    });
     // The splash exists before the frame but shows only once the frame's start-up questions
     // have been answered; it releases itself when its closing animation ends.
     auto* splash = new TF_Splash();
     QCoreApplication::processEvents();
     TF_Main frame;
+    QObject::connect(&frame, &TF_Main::FeedbackRequested, &frame, [&frame] {
+      TF_FB form(&frame);
+      form.exec();
+    });
     splash->exec();
     frame.show();
     status = app.exec();

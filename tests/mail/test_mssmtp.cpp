@@ -259,7 +259,9 @@ TEST_F(SmtpTest, SilentServerTimesOutWhileTheEventLoopRuns) {
   clock.start();
   EXPECT_EQ(SendNow(smtp), (Outcome{u"ETimedOutError"_s, u"Operation timed out"_s}));
   EXPECT_GE(clock.elapsed(), 900);
-  EXPECT_LT(clock.elapsed(), 3000);
+  // Far beyond the one second, so that a loaded machine never fails it, yet a time-out that
+  // was never armed (the silent server holds the line for good) still shows.
+  EXPECT_LT(clock.elapsed(), 30000);
   EXPECT_GE(ticks, 20) << "the timer did not run while the client waited";
   EXPECT_EQ(events, (QStringList{u"Open"_s, u"Error:Operation timed out"_s}));
   EXPECT_TRUE(server.commands.isEmpty());
@@ -455,14 +457,15 @@ TEST_F(SmtpTest, SetUpFailures) {
   smtp.SetWinsockLoaded(false);
   EXPECT_EQ(SendNow(smtp), (Outcome{u"EWinsockDLLError"_s, u"Winsock is not loaded"_s}));
 
-  TagWinsock::SetMissingForTesting(true);
-  try {
-    smtp.SetWinsockLoaded(true);
-    ADD_FAILURE() << "loading a missing library succeeded";
-  } catch (const EWinsockDLLError& e) {
-    EXPECT_EQ(e.Message(), u"Winsock not found"_s);
+  {
+    MissingSocketLibrary missing;
+    try {
+      smtp.SetWinsockLoaded(true);
+      ADD_FAILURE() << "loading a missing library succeeded";
+    } catch (const EWinsockDLLError& e) {
+      EXPECT_EQ(e.Message(), u"Winsock not found"_s);
+    }
   }
-  TagWinsock::SetMissingForTesting(false);
   smtp.SetWinsockLoaded(true);
   EXPECT_TRUE(smtp.WinsockLoaded());
 }

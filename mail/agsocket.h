@@ -14,8 +14,29 @@
 
 class QTcpSocket;
 
-// The process's socket library. Off Windows the sockets come with Qt Network and loading
-// always succeeds; tests can make it fail to see how the failure is reported.
+// Whether the system has a socket library to load. Off Windows the sockets come with Qt
+// Network and it always has; a test stands in a system without one to see how that is reported.
+class SocketLibraryService {
+ public:
+  virtual ~SocketLibraryService() = default;
+  virtual bool Present() = 0;
+};
+SocketLibraryService* SetSocketLibrary(SocketLibraryService* service);  // null: the system's
+
+// A system without a socket library, for as long as it lives.
+class MissingSocketLibrary : public SocketLibraryService {
+ public:
+  MissingSocketLibrary();
+  ~MissingSocketLibrary() override;
+  MissingSocketLibrary(const MissingSocketLibrary&) = delete;
+  MissingSocketLibrary& operator=(const MissingSocketLibrary&) = delete;
+  bool Present() override { return false; }
+
+ private:
+  SocketLibraryService* previous_;
+};
+
+// The process's socket library, loaded or not.
 class TagWinsock {
  public:
   static TagWinsock& Instance();
@@ -26,8 +47,6 @@ class TagWinsock {
   void SetLoaded(bool loaded);
   // Raises EWinsockDLLError "Winsock is not loaded" unless it is.
   void RequireLoaded() const;
-
-  static void SetMissingForTesting(bool missing);
 
  private:
   bool loaded_ = false;

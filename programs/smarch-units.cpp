@@ -81,7 +81,7 @@ QString KindName(std::uint8_t kind) {
 }
 
 QString UnitName(const Unit& u) {
-  return u.kind == ukInfantry ? InfantryNames[u.index] : VehicleNames[u.index];
+  return ::UnitName(u.kind, u.index);
 }
 
 QString OffsetText(const Unit& u) {
@@ -91,11 +91,7 @@ QString OffsetText(const Unit& u) {
 
 TUnitTemplate Record(const TDune2kFile& store, const Unit& u) {
   TUnitTemplate record;
-  if (u.kind == ukInfantry) {
-    store.GetInfantry(u.index, record);
-  } else {
-    store.GetVehicle(u.index, record);
-  }
+  store.GetUnit(u.kind, u.index, record);
   return record;
 }
 
@@ -165,7 +161,7 @@ int Set(const QStringList& args) {
   }
   bool numeric = false;
   unit.index = args[2].toInt(&numeric);
-  const int count = unit.kind == ukInfantry ? InfantryCount : VehicleCount;
+  const int count = UnitCountOf(unit.kind);
   if (!numeric || unit.index < 1 || unit.index > count) {
     Err() << u"The %1 number must lie in 1..%2, not \"%3\"\n"_s.arg(KindName(unit.kind))
                  .arg(count)
@@ -193,8 +189,8 @@ int Set(const QStringList& args) {
     Err() << problem << '\n';
     return kFailed;
   }
-  unit.kind == ukInfantry ? store.LoadInfantry() : store.LoadVehicles();
-  if (!(unit.kind == ukInfantry ? store.InfantryLoaded : store.VehiclesLoaded)) return kFailed;
+  store.LoadUnits(unit.kind);
+  if (!store.UnitsLoaded(unit.kind)) return kFailed;
 
   const TUnitTemplate before = Record(store, unit);
   TUnitTemplate record = before;
@@ -205,13 +201,8 @@ int Set(const QStringList& args) {
     Out() << u"%1 already has these values; nothing written\n"_s.arg(UnitName(unit));
     return 0;
   }
-  if (unit.kind == ukInfantry) {
-    store.PutInfantry(unit.index, record);
-    store.CommitInfantry(unit.index);
-  } else {
-    store.PutVehicle(unit.index, record);
-    store.CommitVehicle(unit.index);
-  }
+  store.PutUnit(unit.kind, unit.index, record);
+  store.CommitUnit(unit.kind, unit.index);
   return store.ApplyChanges() ? 0 : kFailed;
 }
 

@@ -19,7 +19,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-bool g_winsockMissing = false;
+SocketLibraryService* g_socketLibrary = nullptr;
 
 constexpr int kConnectionReset = 10054;
 constexpr int kNotConnected = 10057;
@@ -27,23 +27,32 @@ constexpr int kNotConnected = 10057;
 
 // --- TagWinsock ---------------------------------------------------------------------------
 
+SocketLibraryService* SetSocketLibrary(SocketLibraryService* service) {
+  SocketLibraryService* previous = g_socketLibrary;
+  g_socketLibrary = service;
+  return previous;
+}
+
+MissingSocketLibrary::MissingSocketLibrary() : previous_(SetSocketLibrary(this)) {}
+
+MissingSocketLibrary::~MissingSocketLibrary() {
+  SetSocketLibrary(previous_);
+}
+
 TagWinsock& TagWinsock::Instance() {
   static TagWinsock instance;
   return instance;
 }
 
 void TagWinsock::SetLoaded(bool loaded) {
-  if (loaded && !loaded_ && g_winsockMissing)
+  // Qt Network brings the sockets; only a stand-in says there are none.
+  if (loaded && !loaded_ && g_socketLibrary && !g_socketLibrary->Present())
     throw EWinsockDLLError(MsLoadStr(MsStr::WinsockNotFound));
   loaded_ = loaded;
 }
 
 void TagWinsock::RequireLoaded() const {
   if (!loaded_) throw EWinsockDLLError(MsLoadStr(MsStr::WinsockNotLoaded));
-}
-
-void TagWinsock::SetMissingForTesting(bool missing) {
-  g_winsockMissing = missing;
 }
 
 // --- TagSocket ----------------------------------------------------------------------------
