@@ -19,12 +19,8 @@ int BrowseMode = bmGameFolder;
 
 namespace {
 
-QString Text(int id) {
-  return LoadStr(id);
-}
-
 MsgResult AskNoGameFolder(MsgKind kind) {
-  return MessageDlg(kind, Text(Str::Err6NoGameFolder), mbYes | mbNo);
+  return MessageDlg(kind, LoadStr(Str::Err6NoGameFolder), mbYes | mbNo);
 }
 
 // The browser's status line holds at most this many characters of a path.
@@ -87,13 +83,14 @@ void TSaltmarch::LocateGame() {
     SetGameFolder(InstalledGameFolder());
     SetBackupFolder(DefaultBackupFolder());
     CreateOneFolder(BackupFolder);
-    if (MessageDlg(MsgKind::Confirmation, Text(Str::AppTitle) + Text(Str::FirstRunBackupQuestion),
+    if (MessageDlg(MsgKind::Confirmation,
+                   LoadStr(Str::AppTitle) + LoadStr(Str::FirstRunBackupQuestion),
                    mbYes | mbNo) == MsgResult::Yes) {
       // A backup the user chose to keep counts; one left from a failed attempt does not.
       if (BackupGameFile() || keptOlderBackup_) {
-        MessageDlg(MsgKind::Information, Text(Str::BackupSuccessful), mbOK);
+        MessageDlg(MsgKind::Information, LoadStr(Str::BackupSuccessful), mbOK);
       } else {
-        MessageDlg(MsgKind::Error, Text(Str::BackupFailed), mbOK);
+        MessageDlg(MsgKind::Error, LoadStr(Str::BackupFailed), mbOK);
       }
     }
     RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
@@ -135,7 +132,7 @@ void TSaltmarch::BrowseForGame() {
   for (;;) {
     BrowseStart = GameFolder;
     BrowseMode = bmGameFolder;
-    const auto chosen = Dialogs().BrowseForFolder({Text(Str::BrowseGameTitle), &BrowseCallback});
+    const auto chosen = Dialogs().BrowseForFolder({LoadStr(Str::BrowseGameTitle), &BrowseCallback});
     if (!chosen) return;
     if (!chosen->isEmpty()) SetGameFolder(*chosen);
     if (FileExists(GameFolder + QStringLiteral("Dune2000.exe"))) return;
@@ -146,7 +143,7 @@ void TSaltmarch::BrowseForGame() {
 void TSaltmarch::BrowseForBackupFolder() {
   BrowseStart = BackupFolder;
   BrowseMode = bmBackupFolder;
-  const auto chosen = Dialogs().BrowseForFolder({Text(Str::BrowseBackupTitle), &BrowseCallback});
+  const auto chosen = Dialogs().BrowseForFolder({LoadStr(Str::BrowseBackupTitle), &BrowseCallback});
   if (chosen && !chosen->isEmpty()) SetBackupFolder(*chosen);
 }
 
@@ -236,13 +233,13 @@ bool TSaltmarch::BackupExists() const {
 
 bool TSaltmarch::AskForMissingFolders() {
   bool browsed = false;
-  if (GameFolder.isEmpty() &&
-      MessageDlg(MsgKind::Warning, Text(Str::Err6NoGameFolder), mbYes | mbNo) == MsgResult::Yes) {
+  if (GameFolder.isEmpty() && MessageDlg(MsgKind::Warning, LoadStr(Str::Err6NoGameFolder),
+                                         mbYes | mbNo) == MsgResult::Yes) {
     BrowseForGame();
     browsed = true;
   }
-  if (BackupFolder.isEmpty() &&
-      MessageDlg(MsgKind::Warning, Text(Str::Err8NoBackupFolder), mbYes | mbNo) == MsgResult::Yes) {
+  if (BackupFolder.isEmpty() && MessageDlg(MsgKind::Warning, LoadStr(Str::Err8NoBackupFolder),
+                                           mbYes | mbNo) == MsgResult::Yes) {
     BrowseForBackupFolder();
     browsed = true;
   }
@@ -259,14 +256,14 @@ bool TSaltmarch::BackupGameFile() {
   if (!CreateOneFolder(BackupFolder, &mkdirError) && !FolderExists(BackupFolder)) {
     // The copy would only say "No such file or directory"; the folder is the real cause.
     error = QStringLiteral("%1: %2").arg(BackupFolder, SystemErrorText(mkdirError));
-  } else if (BackupExists() && MessageDlg(MsgKind::Warning, Text(Str::Err11BackupExists),
+  } else if (BackupExists() && MessageDlg(MsgKind::Warning, LoadStr(Str::Err11BackupExists),
                                           mbYes | mbNo) == MsgResult::No) {
     keptOlderBackup_ = true;
     return false;
   } else if (CopyFileReplacing(GameFileName(), BackupFileName(), &error)) {
     return true;
   }
-  if (MessageDlg(MsgKind::Warning, Format(Text(Str::Err7BackupFailed), {error}),
+  if (MessageDlg(MsgKind::Warning, Format(LoadStr(Str::Err7BackupFailed), {error}),
                  mbAbort | mbRetry) == MsgResult::Retry) {
     return BackupGameFile();
   }
@@ -284,13 +281,13 @@ void TSaltmarch::RestoreGameFile() {
   QByteArray saved;
   if (!ReadWholeFile(BackupFileName(), saved, &error) ||
       !WriteThroughLinks(GameFileName(), saved, &error)) {
-    if (MessageDlg(MsgKind::Warning, Format(Text(Str::Err9RestoreFailed), {error}),
+    if (MessageDlg(MsgKind::Warning, Format(LoadStr(Str::Err9RestoreFailed), {error}),
                    mbAbort | mbRetry) == MsgResult::Retry) {
       RestoreGameFile();
     }
     return;
   }
-  if (MessageDlg(MsgKind::Warning, Text(Str::ResetAfterRestoreQuestion), mbYes | mbNo) ==
+  if (MessageDlg(MsgKind::Warning, LoadStr(Str::ResetAfterRestoreQuestion), mbYes | mbNo) ==
       MsgResult::Yes) {
     ResetSettingsInMemory();
   }

@@ -116,9 +116,13 @@ bool ReplaceWith(const QString& targetName, Source&& next, QString* error, mode_
 
 }  // namespace
 
-void FailNextAtomicWriteForTesting(qint64 bytes, int code) {
+FullAtomicWriteDisk::FullAtomicWriteDisk(qint64 bytes, int code) {
   g_failAfter = bytes;
   g_failCode = code;
+}
+
+FullAtomicWriteDisk::~FullAtomicWriteDisk() {
+  g_failAfter = -1;
 }
 
 #ifdef _WIN32

@@ -27,5 +27,12 @@ bool ReadWholeFile(const QString& path, QByteArray& bytes, QString* error = null
 // missing file is created atomically.
 bool WriteThroughLinks(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
-// Tests: make the next atomic write fail after `bytes` bytes with the system error `code`.
-void FailNextAtomicWriteForTesting(qint64 bytes, int code);
+// A disk that fills up, for as long as this lives: the next atomic write fails once it has
+// written `bytes` bytes, with the system error `code`. A fault not met by then goes with it.
+class FullAtomicWriteDisk {
+ public:
+  FullAtomicWriteDisk(qint64 bytes, int code);
+  ~FullAtomicWriteDisk();
+  FullAtomicWriteDisk(const FullAtomicWriteDisk&) = delete;
+  FullAtomicWriteDisk& operator=(const FullAtomicWriteDisk&) = delete;
+};

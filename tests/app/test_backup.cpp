@@ -211,7 +211,7 @@ TEST_F(BackupTest, AFailedRestoreNeverLeavesAHalfWrittenGameFile) {
   ASSERT_TRUE(app->BackupGameFile());
   WriteAll(BackupFile(), QByteArray(20000, 'b'));
   const QByteArray original = game.TemplatesBytes();
-  FailNextAtomicWriteForTesting(5000, ENOSPC);
+  const FullAtomicWriteDisk full(5000, ENOSPC);
   dialogs.Answer(MsgResult::Abort);
   app->RestoreGameFile();
   EXPECT_EQ(dialogs.Texts(), QStringList{Err9(QStringLiteral("No space left on device"))});

@@ -93,7 +93,7 @@ TEST_F(RegistryTest, AnInterruptedWriteLeavesTheStoreAsItWas) {
   RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), QStringLiteral("/a/"));
   const QString file = registryDir.filePath(QStringLiteral("HKCU.reg"));
   const QByteArray before = FileBytes(file);
-  FailNextAtomicWriteForTesting(20, ENOSPC);
+  const FullAtomicWriteDisk full(20, ENOSPC);
   EXPECT_FALSE(RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"),
                               QStringLiteral("/b/")));
   EXPECT_EQ(FileBytes(file), before);

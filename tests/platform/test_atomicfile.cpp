@@ -52,7 +52,7 @@ TEST_F(AtomicFileTest, FailuresCarryTheSystemsTextAndLeaveTheTargetAlone) {
   EXPECT_EQ(error, QStringLiteral("No such file or directory"));
 
   // A disk that fills up in the middle of the copy.
-  FailNextAtomicWriteForTesting(70000, ENOSPC);
+  const FullAtomicWriteDisk full(70000, ENOSPC);
   EXPECT_FALSE(CopyFileReplacing(Path("source"), Path("target"), &error));
   EXPECT_EQ(error, QStringLiteral("No space left on device"));
   EXPECT_EQ(ReadAll(Path("target")), QByteArray("precious"));
