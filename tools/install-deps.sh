@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need.
-# Only what is missing is installed, and the list is printed first.
+# Only what is missing is installed, and the list is printed first. With the argument
+# "windows" it installs what the Windows cross-build and its run under Wine need instead.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,13 @@ packages=(
   python3 python3-aiosmtpd
   fonts-dejavu-core
 )
+if [ "${1:-}" = windows ]; then
+  packages=(
+    cmake ninja-build qt6-base-dev-tools
+    g++-mingw-w64-x86-64-posix googletest wine64
+    mscompress zip
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -37,7 +37,8 @@ const QString kNoBackup = QStringLiteral(
     "Game To Get The Default Settings Back.\r\rClick Yes To Back The Files Up. Click No To Ignore "
     "This Message. Click Cancel To Abort The Operation");
 const QString kAreYouSure = QStringLiteral(
-    "Are You Absolutley Sure This Is What You Want To Do???!!!\nClick \"Ok\" To Ignore Our Advice "
+    "Are You Absolutley Sure This Is What You Want To Do??"
+    "?!!!\nClick \"Ok\" To Ignore Our Advice "
     "And Change The Game Files WITHOUT Backing Them Up. You WILL HAVE TO Re-Install The Game To "
     "Restore The Original Settings.\r\rOr Click On \"Cancel\" To Cancel The Operation.");
 const QString kRunQuestion = QStringLiteral(
