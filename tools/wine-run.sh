@@ -12,7 +12,7 @@ export WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 qt=$(cd "${SMARCH_QT_MINGW:-$root/../shared/qt6-mingw}" && pwd)
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
-wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+wineserver=$(ls /usr/lib/wine/wineserver64 2>/dev/null || command -v wineserver)
 
 make_prefix() {
   [ -f "$WINEPREFIX/system.reg" ] && return 0
@@ -25,7 +25,7 @@ make_prefix() {
 case "${1:-}" in
   --start)
     make_prefix
-    exec "$wineserver" -p
+    "$wineserver" -p </dev/null >/dev/null 2>&1
     ;;
   --stop)
     [ -d "$WINEPREFIX" ] || exit 0
