@@ -25,7 +25,9 @@ make_prefix() {
 case "${1:-}" in
   --start)
     make_prefix
-    "$wineserver" -p </dev/null >/dev/null 2>&1
+    # Fails harmlessly when the server is up already.
+    "$wineserver" -p </dev/null >/dev/null 2>&1 || true
+    exit 0
     ;;
   --stop)
     [ -d "$WINEPREFIX" ] || exit 0
