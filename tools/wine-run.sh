@@ -27,6 +27,9 @@ case "${1:-}" in
     make_prefix
     # Fails harmlessly when the server is up already.
     "$wineserver" -p </dev/null >/dev/null 2>&1 || true
+    # Wine's own services start with the first program and live as long as the server; started
+    # here they hold no test's output open (ctest would wait for them to end).
+    "$wine" wineboot </dev/null >/dev/null 2>&1 || true
     exit 0
     ;;
   --stop)

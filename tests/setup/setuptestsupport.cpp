@@ -89,10 +89,7 @@ QByteArray MsCompressed(const QByteArray& bytes) {
   const QString path = dir.filePath(u"data.bin"_s);
   if (!WriteAll(path, bytes)) return {};
   QProcess tool;
-  // A name relative to the tool's folder: a Linux tool started by a Windows test under Wine
-  // could not read a Windows path.
-  tool.setWorkingDirectory(dir.path());
-  tool.start(QString::fromLocal8Bit(MSCOMPRESS_TOOL), {u"data.bin"_s});
+  tool.start(QString::fromLocal8Bit(MSCOMPRESS_TOOL), {path});
   if (!tool.waitForFinished(-1) || tool.exitCode() != 0) return {};
   return ReadAll(path + u'_');
 }

@@ -240,7 +240,7 @@ TEST_F(MainWindow, RunOffersToApplyAndStartsTheGameWhatever) {
   EXPECT_EQ(dialogs.Texts(), (QStringList{kRunQuestion, kNoBackup}));
   EXPECT_EQ(dialogs.log[0].kind, MsgKind::Confirmation);
   EXPECT_EQ(game.TemplatesBytes(), before);
-  EXPECT_EQ(shell.opened, QStringList{game.Folder() + QStringLiteral("/Dune2000.exe")});
+  EXPECT_EQ(shell.opened, QStringList{game.Folder() + NativeText(u"\\Dune2000.exe")});
 
   // Cancel at the first question starts nothing.
   dialogs.Clear();
@@ -433,7 +433,7 @@ TEST_F(MainWindow, PreferencesChangeTheFoldersAtOnce) {
   dialogs.BrowseChooses(programDir.path());
   prefs.B_BakBrowse->click();
   prefs.B_Cancel->click();
-  EXPECT_EQ(SaltmarchApp->BackupFolder, programDir.path() + QStringLiteral("/"));
+  EXPECT_EQ(SaltmarchApp->BackupFolder, programDir.path() + PathSeparator());
   EXPECT_EQ(SaltmarchApp->GameFolder, game.Folder());
 }
 
