@@ -36,8 +36,7 @@ cmake -S . -B "$win/main" -G Ninja \
   -DSMARCH_BUILD_BENCH=OFF -DGTest_DIR="$gtest/lib/cmake/GTest" \
   -DSMARCH_HOST_MAKE_MEDIUM="$win/host/tools/make-medium" \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$root/tools/wine-run.sh" >/dev/null
-status=0
-cmake --build "$win/main" -j2 "$@" || status=$?
-# The sample game is written by a Windows program; leave no Wine server behind it.
-tools/wine-run.sh --stop
-exit $status
+# The sample game is written by a Windows program: one Wine server for the build, none after.
+tools/wine-run.sh --start
+trap 'tools/wine-run.sh --stop' EXIT
+cmake --build "$win/main" -j2 "$@"
