@@ -27,8 +27,10 @@ int g_failCode = 0;
 
 constexpr qint64 kBlock = 64 * 1024;
 
+#ifndef _WIN32
+
 // The name to write to: an existing file whatever the case of its name, else the name in an
-// existing folder whatever the case of the folder's name.
+// existing folder whatever the case of the folder's name. Windows finds them itself.
 QString ResolveTarget(const QString& target) {
   const QString existing = ResolveExisting(target);
   if (!existing.isEmpty()) return existing;
@@ -36,8 +38,6 @@ QString ResolveTarget(const QString& target) {
   const QString folder = ResolveExisting(info.path());
   return folder.isEmpty() ? target : folder + PathSeparator() + info.fileName();
 }
-
-#ifndef _WIN32
 
 class Fd {
  public:

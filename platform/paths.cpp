@@ -35,8 +35,9 @@ QString NativeText(QStringView windowsStyle) {
 }
 
 QString WithTrailingSeparator(const QString& folder) {
-  // A Windows path read from the registry already ends in its own separator.
-  if (folder.isEmpty() || folder.endsWith(PathSeparator()) || folder.endsWith(u'\\')) {
+  // A Windows path read from the registry already ends in its own separator, and Windows
+  // takes a forward slash as one too.
+  if (folder.isEmpty() || folder.endsWith(u'/') || folder.endsWith(u'\\')) {
     return folder;
   }
   return folder + PathSeparator();

@@ -43,11 +43,13 @@ void Cpuid(unsigned leaf, unsigned regs[4]) {
 }
 #endif
 
+#ifndef _WIN32
 QByteArray ReadWholeFile(const char* path) {
   QFile file(QString::fromLatin1(path));
   if (!file.open(QIODevice::ReadOnly)) return {};
   return file.readAll();
 }
+#endif
 
 // The value after "key:" on the first line of a "key : value" text whose key matches.
 QByteArray FieldValue(const QByteArray& text, const QByteArray& key) {

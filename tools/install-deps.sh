@@ -3,6 +3,7 @@
 #   tools/install-deps.sh run      what ./run needs to build and start the programs
 #   tools/install-deps.sh medium   besides, what the sample install medium (./run setup) needs
 #   tools/install-deps.sh test     besides, what ./test and the benchmarks need
+#   tools/install-deps.sh windows  what the Windows cross-build and its run under Wine need
 # Only what is missing is installed, and the list is printed first. SMARCH_SKIP_DEPS=1 skips
 # this step (you installed everything yourself); without apt-get it only names the packages.
 set -euo pipefail
@@ -36,6 +37,19 @@ test_packages=(
   wine64
 )
 
+# The Windows cross-build (against ../shared/qt6-mingw) and its test run under Wine.
+windows_packages=(
+  cmake
+  ninja-build
+  qt6-base-dev-tools
+  g++-mingw-w64-x86-64-posix
+  googletest
+  wine
+  wine64
+  mscompress
+  zip
+)
+
 # The fuzzer of the registry file parser: installed when the archive has it, skipped otherwise.
 optional_test_packages=(
   clang-14
@@ -53,8 +67,9 @@ case "${1:-run}" in
     packages+=("${medium_packages[@]}" "${test_packages[@]}")
     optional=("${optional_test_packages[@]}")
     ;;
+  windows) packages=("${windows_packages[@]}") ;;
   *)
-    echo "usage: tools/install-deps.sh [run|medium|test]" >&2
+    echo "usage: tools/install-deps.sh [run|medium|test|windows]" >&2
     exit 2
     ;;
 esac

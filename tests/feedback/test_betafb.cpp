@@ -169,6 +169,7 @@ TEST_F(FeedbackForm, EmptyFeedbackAsksAndNoSendsNothing) {
 }
 
 TEST_F(FeedbackForm, EmptyFeedbackConfirmedSendsTheFixedLines) {
+  SKIP_WITHOUT_MAIL_SERVER();
   ASSERT_NO_FATAL_FAILURE(UseSink());
   const int before = SmtpSink::Instance().Count();
   Fill(u"tester@example.org"_s, QString());
@@ -180,6 +181,7 @@ TEST_F(FeedbackForm, EmptyFeedbackConfirmedSendsTheFixedLines) {
 }
 
 TEST_F(FeedbackForm, SuccessfulSendComposesTheMessageAndStaysOpen) {
+  SKIP_WITHOUT_MAIL_SERVER();
   ASSERT_NO_FATAL_FAILURE(UseSink());
   const int before = SmtpSink::Instance().Count();
   // Blanks around a pasted address are no part of it.
@@ -234,6 +236,7 @@ TEST_F(FeedbackForm, SuccessfulSendComposesTheMessageAndStaysOpen) {
 }
 
 TEST_F(FeedbackForm, TypedFeedbackTypeEndsTheSubject) {
+  SKIP_WITHOUT_MAIL_SERVER();
   ASSERT_NO_FATAL_FAILURE(UseSink());
   const int before = SmtpSink::Instance().Count();
   Fill(u"tester@example.org"_s, u"text"_s);
@@ -247,6 +250,7 @@ TEST_F(FeedbackForm, TypedFeedbackTypeEndsTheSubject) {
 }
 
 TEST_F(FeedbackForm, ServerChoice) {
+  SKIP_WITHOUT_MAIL_SERVER();
   ScriptedSmtpServer usa;
   ASSERT_NO_FATAL_FAILURE(UseSink(usa.Server()));
   const int before = SmtpSink::Instance().Count();

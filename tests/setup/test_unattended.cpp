@@ -36,8 +36,9 @@ Result RunSetup(const QString& folder, const QStringList& arguments) {
   setup.setProcessChannelMode(QProcess::MergedChannels);
   setup.start(QString::fromLocal8Bit(SETUP_EXE), arguments);
   if (!setup.waitForFinished(120000)) return {};
+  // Lines end in CR LF on Windows, as text there does.
   return {setup.exitStatus() == QProcess::NormalExit ? setup.exitCode() : -1,
-          QString::fromLocal8Bit(setup.readAll())};
+          QString::fromLocal8Bit(setup.readAll()).replace(u"\r\n"_s, u"\n"_s)};
 }
 
 TEST(Unattended, InstallsTheSampleMediumAndUpdatesIt) {

@@ -245,7 +245,12 @@ TEST_F(ModText, FremenAndDeathHandShareOneRecord) {
 TEST_F(ModText, OddPathsAndFailuresAreReportedNotSuccesses) {
   const QString mod = Export(u"mod.csv"_s, u"csv"_s);
   const QString fifo = File(u"pipe"_s);
+#ifdef _WIN32
+  // Windows has no FIFOs among its files; a folder where a file belongs is the odd path there.
+  ASSERT_TRUE(QDir().mkpath(fifo));
+#else
   ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+#endif
   QDir(game.Folder()).mkdir(u"short"_s);
   WriteAll(File(u"short/templates.bin"_s), QByteArray(100, 'x'));
   FailurePlan plan;

@@ -23,9 +23,12 @@ Outcome Units(const QStringList& args) {
   QProcess process;
   process.start(QStringLiteral(SMARCH_UNITS_EXE), args);
   process.waitForFinished(60000);
+  // Lines end in CR LF on Windows, as text there does.
+  const auto text = [](const QByteArray& bytes) {
+    return QString::fromUtf8(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  };
   return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-          QString::fromUtf8(process.readAllStandardOutput()),
-          QString::fromUtf8(process.readAllStandardError())};
+          text(process.readAllStandardOutput()), text(process.readAllStandardError())};
 }
 
 class UnitsTool : public ::testing::Test {

@@ -39,7 +39,8 @@ const QString kNoBackup = QStringLiteral(
     "Game To Get The Default Settings Back.\r\rClick Yes To Back The Files Up. Click No To Ignore "
     "This Message. Click Cancel To Abort The Operation");
 const QString kAreYouSure = QStringLiteral(
-    "Are You Absolutley Sure This Is What You Want To Do???" "!!!\nClick \"Ok\" To Ignore Our Advice "
+    "Are You Absolutley Sure This Is What You Want To Do??"
+    "?!!!\nClick \"Ok\" To Ignore Our Advice "
     "And Change The Game Files WITHOUT Backing Them Up. You WILL HAVE TO Re-Install The Game To "
     "Restore The Original Settings.\r\rOr Click On \"Cancel\" To Cancel The Operation.");
 const QString kRunQuestion = QStringLiteral(
@@ -245,7 +246,7 @@ TEST_F(MainWindow, RunOffersToApplyAndStartsTheGameWhatever) {
   EXPECT_EQ(dialogs.Texts(), (QStringList{kRunQuestion, kNoBackup}));
   EXPECT_EQ(dialogs.log[0].kind, MsgKind::Confirmation);
   EXPECT_EQ(game.TemplatesBytes(), before);
-  EXPECT_EQ(shell.opened, QStringList{game.Folder() + QStringLiteral("/Dune2000.exe")});
+  EXPECT_EQ(shell.opened, QStringList{game.Folder() + NativeText(u"\\Dune2000.exe")});
 
   // Cancel at the first question starts nothing.
   dialogs.Clear();
@@ -440,7 +441,7 @@ TEST_F(MainWindow, PreferencesChangeTheFoldersAtOnce) {
   dialogs.BrowseChooses(programDir.path());
   prefs.B_BakBrowse->click();
   prefs.B_Cancel->click();
-  EXPECT_EQ(SaltmarchApp->BackupFolder, programDir.path() + QStringLiteral("/"));
+  EXPECT_EQ(SaltmarchApp->BackupFolder, programDir.path() + PathSeparator());
   EXPECT_EQ(SaltmarchApp->GameFolder, game.Folder());
 }
 
