@@ -11,7 +11,12 @@
 #include <QFile>
 #include <QImage>
 
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
 #include <sys/file.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -504,11 +509,23 @@ TEST_F(TwoWritersTest, AByteChangedOnBothSidesIsTheUsersChoice) {
   EXPECT_EQ(CostOnDisk(1), 0x0307);
 }
 
+// Another program's lock on the whole file, taken the way the store takes its own.
+bool LockWholeFile(QFile& file) {
+#ifdef _WIN32
+  OVERLAPPED from{};
+  return LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())),
+                    LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
+                    &from);
+#else
+  return ::flock(file.handle(), LOCK_EX) == 0;
+#endif
+}
+
 TEST_F(TwoWritersTest, TheWriteBackWaitsForAnotherWritersLockAndGivesUp) {
   SaveCost(2, 99);
   QFile other(sample.TemplatesPath());
   ASSERT_TRUE(other.open(QIODevice::ReadWrite));
-  ASSERT_EQ(::flock(other.handle(), LOCK_EX), 0);
+  ASSERT_TRUE(LockWholeFile(other));
   EXPECT_FALSE(store.ApplyChanges());
   EXPECT_EQ(Messages(), QStringList{kErr2});
   EXPECT_EQ(sample.TemplatesBytes(), original);

@@ -217,11 +217,15 @@ TEST_F(UnitsTool, OnlyATemplatesBinOfFullSizeIsTouched) {
 }
 
 TEST_F(UnitsTool, APipeInTheFilesPlaceIsRefusedAtOnce) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows keeps no FIFOs among its files";
+#else
   QFile::remove(sample.TemplatesPath());
   ASSERT_EQ(::mkfifo(sample.TemplatesPath().toLocal8Bit().constData(), 0600), 0);
   const Outcome run = Units({QStringLiteral("show"), Game()});
   EXPECT_EQ(run.status, 1);  // a hang would end in the harness's kill, not in 1
   EXPECT_TRUE(run.err.contains(QStringLiteral("not a regular file")));
+#endif
 }
 
 TEST_F(UnitsTool, ASetThatChangesNothingWritesNothing) {
