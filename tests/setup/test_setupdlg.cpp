@@ -146,7 +146,7 @@ TEST_F(Window, OkInstallsIntoTheLocationAndEnds) {
   EXPECT_EQ(Control<QProgressBar>(*window, SetupDlg::kOverallBar)->value(), 3);
   EXPECT_EQ(Control<QProgressBar>(*window, SetupDlg::kFileBar)->value(), 100);
   EXPECT_EQ(Control<QLabel>(*window, SetupDlg::kStatus)->text(),
-            u"Inflating File: "_s + sandbox.Medium() + u"/DATA.BI_ -> data.bin"_s);
+            Native(u"Inflating File: "_s + sandbox.Medium() + u"/DATA.BI_ -> data.bin"_s));
   EXPECT_EQ(boxes.Texts(), QStringList{u"Installation Completed Successfully"_s});
   EXPECT_EQ(boxes.boxes[0].caption, u"Setup"_s);
 }
@@ -211,6 +211,9 @@ TEST_F(Window, LocationMustBeEnterableAndHaveRoom) {
 }
 
 TEST_F(Window, ADriveLetterTakesTheWinePrefixsDriveOrAPlaceInTheHomeFolder) {
+#ifdef _WIN32
+  GTEST_SKIP() << "on Windows a drive letter is the system's own";
+#endif
   sandbox.WriteScript(ScriptText({u"M:@I\\x"_s}));
   const QByteArray saved = qgetenv("WINEPREFIX");
   const QString prefix = sandbox.Path(u"prefix"_s);
