@@ -90,7 +90,7 @@ RunState SetupSandbox::State(InstallMode mode) const {
   QDir().mkpath(Location());
   state.currentFolder = Location();
   state.windowsFolder = Windows();
-  state.systemFolder = Windows() + u"/system32"_s;
+  state.systemFolder = Path(u"windows/system32"_s);
   state.desktopFolder = Desktop();
   return state;
 }

@@ -283,6 +283,12 @@ TEST_F(Window, TypingStopsAtTwoHundredCharactersButALongProposalStaysWhole) {
 }
 
 TEST_F(Window, ComesBackToTheFrontRestored) {
+#ifdef _WIN32
+  // Both starts share this thread, so the second has hung up before the first reads, and under
+  // Wine the first then finds the pipe empty. Between two programs it is tested in
+  // SecondStart.BringsTheFirstToTheFrontAndEnds.
+  GTEST_SKIP() << "under Wine a pipe read after its writer hung up is empty";
+#endif
   sandbox.WriteScript(ScriptText({u"M:@I\\x"_s}));
   auto window = Open();
   window->showMinimized();

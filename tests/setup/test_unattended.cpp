@@ -55,7 +55,10 @@ TEST(Unattended, InstallsTheSampleMediumAndUpdatesIt) {
   EXPECT_EQ(ReadAll(location + u"/sample-game/data/bin/templates.bin"_s),
             SampleGame::TemplatesBin());
   EXPECT_TRUE(QFileInfo(location + u"/backup"_s).isDir());
+  // The medium's last step is a shell script, which only a system with a shell runs.
+#ifndef _WIN32
   EXPECT_TRUE(ReadAll(location + u"/INSTALL.LOG"_s).startsWith("New installation of Saltmarch 98"));
+#endif
   // The program, joined from its two pieces, runs on the sample game it came with.
   QProcess tool;
   tool.start(location + u"/smarch-units"_s, {u"show"_s, location + u"/sample-game"_s});
@@ -67,7 +70,9 @@ TEST(Unattended, InstallsTheSampleMediumAndUpdatesIt) {
   QDir(location + u"/backup"_s).removeRecursively();
   result = RunSetup(medium, {u"--unattended"_s, u"--location"_s, location});
   ASSERT_EQ(result.exitCode, 0) << result.output.toStdString();
+#ifndef _WIN32
   EXPECT_TRUE(ReadAll(location + u"/INSTALL.LOG"_s).startsWith("Update of Saltmarch 98"));
+#endif
   EXPECT_FALSE(QFileInfo::exists(location + u"/backup"_s));
 }
 
