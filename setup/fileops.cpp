@@ -123,7 +123,7 @@ QString EntryValue(const QString& text) {
   return value;
 }
 
-class ProcessRunnerImpl final : public ProgramRunner {
+class QProcessRunner final : public ProgramRunner {
  public:
   bool Run(const QString& program, const QStringList& arguments, const QString& folder,
            const std::function<void()>& waiting) override {
@@ -172,7 +172,7 @@ ProgramRunner& ProcessRunner() {
 #ifdef _WIN32
   static WindowsRunner runner;
 #else
-  static ProcessRunnerImpl runner;
+  static QProcessRunner runner;
 #endif
   return runner;
 }
@@ -231,12 +231,12 @@ bool CreateDesktopLink(const QString& linkFile, const QString& target, const QSt
   IShellLinkW* link = nullptr;
   if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                  reinterpret_cast<void**>(&link)))) {
-    link->SetPath(reinterpret_cast<const wchar_t*>(target.utf16()));
-    link->SetWorkingDirectory(reinterpret_cast<const wchar_t*>(workingFolder.utf16()));
-    link->SetDescription(reinterpret_cast<const wchar_t*>(description.utf16()));
+    link->SetPath(W(target));
+    link->SetWorkingDirectory(W(workingFolder));
+    link->SetDescription(W(description));
     IPersistFile* file = nullptr;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-      saved = SUCCEEDED(file->Save(reinterpret_cast<const wchar_t*>(linkFile.utf16()), TRUE));
+      saved = SUCCEEDED(file->Save(W(linkFile), TRUE));
       file->Release();
     }
     link->Release();
@@ -299,7 +299,9 @@ bool CanEnter(const QString& path) {
 
 std::int64_t FreeSpace(const QString& path) {
   ULARGE_INTEGER available{};
-  const QString folder = QDir::toNativeSeparators(path) + u'\\';
+  // A folder of the drive, ending in a backslash as the call wants for shared folders.
+  QString folder = QDir::toNativeSeparators(path);
+  if (!folder.endsWith(u'\\')) folder += u'\\';
   if (!GetDiskFreeSpaceExW(W(folder), &available, nullptr, nullptr)) return -1;
   return static_cast<std::int64_t>(
       std::min<ULONGLONG>(available.QuadPart, std::numeric_limits<std::int64_t>::max()));
