@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QStorageInfo>
 
@@ -20,6 +19,11 @@
 #include <objbase.h>
 #include <shlobj.h>
 #include <windows.h>
+
+#include <limits>
+#include <string>
+#else
+#include <QProcess>
 #endif
 
 using namespace Qt::Literals::StringLiterals;
@@ -36,6 +40,58 @@ bool LooksRunnable(std::span<const char> start) {
           start[3] == 'F') ||
          (start.size() >= 2 && start[0] == '#' && start[1] == '!');
 }
+
+#ifdef _WIN32
+
+const wchar_t* W(const QString& text) {
+  return reinterpret_cast<const wchar_t*>(text.utf16());
+}
+
+// A folder the system names through one of its calls that fill a buffer.
+QString SystemPath(UINT (*call)(LPWSTR, UINT)) {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  const UINT size = call(buffer, MAX_PATH + 1);
+  if (size == 0 || size > MAX_PATH) return {};
+  return QString::fromWCharArray(buffer, size);
+}
+
+// Every field in double quotes but the last, which is the bare mode letter; a program reading
+// its command line the usual way gets each field back whole, blanks and all.
+QString CommandLine(const QString& program, const QStringList& arguments) {
+  QString line = u"\""_s + program + u'"';
+  for (qsizetype i = 0; i < arguments.size(); ++i) {
+    const bool last = i + 1 == arguments.size();
+    line += last ? u' ' + arguments[i] : u" \""_s + arguments[i] + u'"';
+  }
+  return line;
+}
+
+// Starts the program itself (no search along the path), with nothing of setup's handles, in a
+// window of its own as the system would open it.
+class WindowsRunner final : public ProgramRunner {
+ public:
+  bool Run(const QString& program, const QStringList& arguments, const QString& folder,
+           const std::function<void()>& waiting) override {
+    const QString native = QDir::toNativeSeparators(program);
+    // The system may write into the command line, so it gets a copy it owns.
+    std::wstring line = CommandLine(native, arguments).toStdWString();
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(W(native), line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                        nullptr, folder.isEmpty() ? nullptr : W(QDir::toNativeSeparators(folder)),
+                        &startup, &process))
+      return false;
+    CloseHandle(process.hThread);
+    do {
+      if (waiting) waiting();
+    } while (WaitForSingleObject(process.hProcess, 500) == WAIT_TIMEOUT);
+    CloseHandle(process.hProcess);
+    return true;
+  }
+};
+
+#else
 
 // Quoting for the Exec line of a desktop entry: the argument in double quotes with ", `, $ and
 // \ escaped, % doubled.
@@ -86,6 +142,8 @@ class QProcessRunner final : public ProgramRunner {
   }
 };
 
+#endif
+
 }  // namespace
 
 bool WildcardMatch(QStringView pattern, QStringView name) {
@@ -111,7 +169,11 @@ bool WildcardMatch(QStringView pattern, QStringView name) {
 }
 
 ProgramRunner& ProcessRunner() {
+#ifdef _WIN32
+  static WindowsRunner runner;
+#else
   static QProcessRunner runner;
+#endif
   return runner;
 }
 
@@ -169,12 +231,12 @@ bool CreateDesktopLink(const QString& linkFile, const QString& target, const QSt
   IShellLinkW* link = nullptr;
   if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                  reinterpret_cast<void**>(&link)))) {
-    link->SetPath(reinterpret_cast<const wchar_t*>(target.utf16()));
-    link->SetWorkingDirectory(reinterpret_cast<const wchar_t*>(workingFolder.utf16()));
-    link->SetDescription(reinterpret_cast<const wchar_t*>(description.utf16()));
+    link->SetPath(W(target));
+    link->SetWorkingDirectory(W(workingFolder));
+    link->SetDescription(W(description));
     IPersistFile* file = nullptr;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-      saved = SUCCEEDED(file->Save(reinterpret_cast<const wchar_t*>(linkFile.utf16()), TRUE));
+      saved = SUCCEEDED(file->Save(W(linkFile), TRUE));
       file->Release();
     }
     link->Release();
@@ -233,6 +295,28 @@ bool CanEnter(const QString& path) {
   return !path.isEmpty() && info.isDir() && info.isExecutable();
 }
 
+#ifdef _WIN32
+
+std::int64_t FreeSpace(const QString& path) {
+  ULARGE_INTEGER available{};
+  // A folder of the drive, ending in a backslash as the call wants for shared folders.
+  QString folder = QDir::toNativeSeparators(path);
+  if (!folder.endsWith(u'\\')) folder += u'\\';
+  if (!GetDiskFreeSpaceExW(W(folder), &available, nullptr, nullptr)) return -1;
+  return static_cast<std::int64_t>(
+      std::min<ULONGLONG>(available.QuadPart, std::numeric_limits<std::int64_t>::max()));
+}
+
+QString WindowsFolder() {
+  return SystemPath(GetWindowsDirectoryW);
+}
+
+QString SystemFolder() {
+  return SystemPath(GetSystemDirectoryW);
+}
+
+#else
+
 std::int64_t FreeSpace(const QString& path) {
   const QStorageInfo storage(path);
   return storage.isValid() ? storage.bytesAvailable() : -1;
@@ -252,6 +336,8 @@ QString SystemFolder() {
   return system.isEmpty() ? windows + PathSeparator() + u"system32"_s : system;
 }
 
+#endif
+
 QString DesktopFolder() {
   // The shell records where the desktop is; a value there wins over the platform's own idea.
   const auto recorded = RegAccessor().Read(
@@ -260,6 +346,10 @@ QString DesktopFolder() {
   if (recorded && recorded->type == RegValue::Type::String && !recorded->text.isEmpty()) {
     return recorded->text.left(kMaxShellPath);
   }
+#ifdef _WIN32
+  // The shell's own record is the only one there is: without it no link is made.
+  return {};
+#else
   // Installing into a Wine prefix the user named: the prefix's own shell knows its desktop.
   if (!qEnvironmentVariableIsEmpty("WINEPREFIX")) {
     const QString wine = WineDesktopFolder();
@@ -268,4 +358,5 @@ QString DesktopFolder() {
   const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
   if (desktop.isEmpty() || desktop == QDir::homePath() || !QFileInfo(desktop).isDir()) return {};
   return QDir::toNativeSeparators(desktop);
+#endif
 }

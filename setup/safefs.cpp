@@ -12,11 +12,12 @@
 #include <vector>
 
 #ifdef _WIN32
+#include <QDir>
+
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
-#include <QDir>
 #else
 #include <dirent.h>
 #include <fcntl.h>
@@ -380,14 +381,21 @@ std::optional<FileIdentity> Identity(const QString& path, bool follow) {
 }
 
 EntryKind KindOfPath(const QString& path) {
-  const QFileInfo info(path);
-  if (info.isSymbolicLink() || info.isJunction()) return EntryKind::Link;
-  if (!info.exists()) return EntryKind::Absent;
-  if (info.isDir()) return EntryKind::Folder;
-  return info.isFile() ? EntryKind::File : EntryKind::Other;
+  // The attributes are the entry's own: a link or junction is never looked through here.
+  return KindOfAttributes(GetFileAttributesW(W(QDir::toNativeSeparators(path))));
 }
 
 }  // namespace
+
+EntryKind KindOfAttributes(unsigned long attributes) {
+  if (attributes == INVALID_FILE_ATTRIBUTES) return EntryKind::Absent;
+  // Symbolic links, junctions and mount points all carry the reparse-point bit; whatever they
+  // lead to, they count as links and are never entered.
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::Link;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::Folder;
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return EntryKind::Other;
+  return EntryKind::File;
+}
 
 std::optional<FileIdentity> IdentityOf(const QString& path) {
   return Identity(path, true);

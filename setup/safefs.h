@@ -28,6 +28,11 @@ struct FileIdentity {
 // The identity of an existing file, following links; nothing when it cannot be read.
 std::optional<FileIdentity> IdentityOf(const QString& path);
 
+#ifdef _WIN32
+// What an entry is by its file attributes (INVALID_FILE_ATTRIBUTES when it is absent).
+EntryKind KindOfAttributes(unsigned long attributes);
+#endif
+
 // One entry, existing or not, of a folder that is held open.
 class Place {
  public:

@@ -45,6 +45,7 @@ bool IsCommandLetter(QChar c);
 // holds fewer than five strings.
 std::optional<InstallScript> ParseScript(QStringView text);
 
-// The script file's bytes as text: UTF-8 when they are valid UTF-8, else one character per
-// byte (Latin-1), as a script written on an older system has it.
+// The script file's bytes as text. On Windows in the system's ANSI code page, as the scripts are
+// written; elsewhere UTF-8 when they are valid UTF-8, else Windows-1252, the code page of a
+// script written on a Windows system of the west.
 QString DecodeScriptText(QByteArrayView bytes);

@@ -4,11 +4,22 @@
 #include "sampledir.h"
 #include "setupstrings.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QThread>
 
 #include <random>
+
+#ifdef _WIN32
+#include <objbase.h>
+#include <shlobj.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -79,10 +90,89 @@ RunState SetupSandbox::State(InstallMode mode) const {
   QDir().mkpath(Location());
   state.currentFolder = Location();
   state.windowsFolder = Windows();
-  state.systemFolder = Windows() + u"/system32"_s;
+  state.systemFolder = Path(u"windows/system32"_s);
   state.desktopFolder = Desktop();
   return state;
 }
+
+#ifdef _WIN32
+
+namespace {
+
+// mscompress is a program of the system Wine runs on and wants that system's paths.
+QString HostPath(const QString& path) {
+  using ToUnix = char*(CDECL*)(const wchar_t*);
+  const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+  if (!toUnix) return path;
+  const QString native = QDir::toNativeSeparators(path);
+  char* unixPath = toUnix(reinterpret_cast<const wchar_t*>(native.utf16()));
+  if (!unixPath) return path;
+  const QString result = QString::fromUtf8(unixPath);
+  HeapFree(GetProcessHeap(), 0, unixPath);
+  return result;
+}
+
+}  // namespace
+
+std::optional<ShellLinkFields> ReadShellLink(const QString& file) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  std::optional<ShellLinkFields> fields;
+  IShellLinkW* link = nullptr;
+  IPersistFile* persist = nullptr;
+  wchar_t target[MAX_PATH] = {}, folder[MAX_PATH] = {}, description[MAX_PATH] = {};
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                 reinterpret_cast<void**>(&link))) &&
+      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) &&
+      SUCCEEDED(persist->Load(reinterpret_cast<const wchar_t*>(file.utf16()), STGM_READ)) &&
+      SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH)) &&
+      SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH)) &&
+      SUCCEEDED(link->GetDescription(description, MAX_PATH))) {
+    fields = ShellLinkFields{QString::fromWCharArray(target), QString::fromWCharArray(folder),
+                             QString::fromWCharArray(description)};
+  }
+  if (persist) persist->Release();
+  if (link) link->Release();
+  CoUninitialize();
+  return fields;
+}
+
+bool HardLink(const QString& existing, const QString& name) {
+  return CreateHardLinkW(reinterpret_cast<const wchar_t*>(name.utf16()),
+                         reinterpret_cast<const wchar_t*>(existing.utf16()), nullptr);
+}
+
+#else
+
+bool HardLink(const QString& existing, const QString& name) {
+  return ::link(QFile::encodeName(existing).constData(), QFile::encodeName(name).constData()) == 0;
+}
+
+#endif
+
+#ifdef _WIN32
+
+QByteArray MsCompressed(const QByteArray& bytes) {
+  // Wine starts a program of its host but hands back no process to wait for: a shell script
+  // reports the tool's end in a file, and that file is waited for.
+  QTemporaryDir dir;
+  const QString path = dir.filePath(u"data.bin"_s);
+  const QString done = dir.filePath(u"done"_s);
+  const QString script = dir.filePath(u"compress.sh"_s);
+  if (!WriteAll(path, bytes) ||
+      !WriteAll(script, "if \"" MSCOMPRESS_TOOL "\" \"$1\"; then r=ok; else r=failed; fi\n"
+                        "echo $r > \"$2.tmp\" && mv \"$2.tmp\" \"$2\"\n"))
+    return {};
+  QProcess tool;
+  tool.start(u"Z:\\bin\\sh"_s, {HostPath(script), HostPath(path), HostPath(done)});
+  tool.waitForFinished(-1);
+  QDeadlineTimer deadline(60000);
+  while (!QFileInfo::exists(done) && !deadline.hasExpired()) QThread::msleep(20);
+  if (ReadAll(done) != "ok\n") return {};
+  return ReadAll(path + u'_');
+}
+
+#else
 
 QByteArray MsCompressed(const QByteArray& bytes) {
   QTemporaryDir dir;
@@ -93,6 +183,8 @@ QByteArray MsCompressed(const QByteArray& bytes) {
   if (!tool.waitForFinished(-1) || tool.exitCode() != 0) return {};
   return ReadAll(path + u'_');
 }
+
+#endif
 
 QByteArray TestBytes(qsizetype size, unsigned seed, bool compressible) {
   std::mt19937 random(seed);

@@ -5,12 +5,14 @@
 #include "setupbox.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <vector>
 
 // One message box as the installer showed it: style, caption and text as the user reads them.
@@ -80,13 +82,18 @@ class RecordingRunner : public ProgramRunner {
   bool starts = true;
 };
 
+// A path in the platform's form, as the installer shows and keeps it.
+inline QString Native(const QString& path) {
+  return QDir::toNativeSeparators(path);
+}
+
 // A temporary install medium, install location and stand-ins for the system's folders.
 class SetupSandbox {
  public:
   SetupSandbox();
   bool ok() const { return dir_.isValid(); }
-  QString Root() const { return dir_.path(); }
-  QString Path(const QString& relative) const { return dir_.filePath(relative); }
+  QString Root() const { return Native(dir_.path()); }
+  QString Path(const QString& relative) const { return Native(dir_.filePath(relative)); }
   QString Medium() const { return Path(QStringLiteral("medium")); }
   QString Location() const { return Path(QStringLiteral("install")); }
   QString Desktop() const { return Path(QStringLiteral("desktop")); }
@@ -100,6 +107,17 @@ class SetupSandbox {
  private:
   QTemporaryDir dir_;
 };
+
+// A second name for an existing file (a hard link).
+bool HardLink(const QString& existing, const QString& name);
+
+#ifdef _WIN32
+// What a shell link holds, read back through the shell; nothing when it cannot be read.
+struct ShellLinkFields {
+  QString target, folder, description;
+};
+std::optional<ShellLinkFields> ReadShellLink(const QString& file);
+#endif
 
 // The bytes compressed by mscompress (run on a copy in a temporary folder).
 QByteArray MsCompressed(const QByteArray& bytes);

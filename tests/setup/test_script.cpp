@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -94,9 +98,20 @@ TEST(ParseScript, CutsLongStrings) {
   EXPECT_EQ(script->commands.value(0).size(), 198);
 }
 
-TEST(DecodeScriptText, TakesUtf8OrOneCharacterPerByte) {
+TEST(DecodeScriptText, ReadsTheWesternWindowsCodePage) {
+#ifdef _WIN32
+  if (GetACP() != 1252) GTEST_SKIP() << "the system's ANSI code page is " << GetACP();
+#else
+  // Elsewhere a script may be UTF-8 too.
   EXPECT_EQ(DecodeScriptText("\"Caf\xc3\xa9\""), u"\"Caf\u00e9\""_s);
+#endif
   EXPECT_EQ(DecodeScriptText("\"Caf\xe9\""), u"\"Caf\u00e9\""_s);
+  // The bytes where the code page differs from Latin-1, the unassigned ones standing for
+  // themselves.
+  EXPECT_EQ(DecodeScriptText("\x93"
+                             "Dune\x99 \x80 5\x94 \x81\x9f"),
+            u"\u201cDune\u2122 \u20ac 5\u201d \u0081\u0178"_s);
+  EXPECT_EQ(DecodeScriptText(""), QString());
 }
 
 TEST(SetupText, ResolvesReferencesToTheStringTable) {

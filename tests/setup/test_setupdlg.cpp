@@ -146,7 +146,7 @@ TEST_F(Window, OkInstallsIntoTheLocationAndEnds) {
   EXPECT_EQ(Control<QProgressBar>(*window, SetupDlg::kOverallBar)->value(), 3);
   EXPECT_EQ(Control<QProgressBar>(*window, SetupDlg::kFileBar)->value(), 100);
   EXPECT_EQ(Control<QLabel>(*window, SetupDlg::kStatus)->text(),
-            u"Inflating File: "_s + sandbox.Medium() + u"/DATA.BI_ -> data.bin"_s);
+            Native(u"Inflating File: "_s + sandbox.Medium() + u"/DATA.BI_ -> data.bin"_s));
   EXPECT_EQ(boxes.Texts(), QStringList{u"Installation Completed Successfully"_s});
   EXPECT_EQ(boxes.boxes[0].caption, u"Setup"_s);
 }
@@ -211,6 +211,9 @@ TEST_F(Window, LocationMustBeEnterableAndHaveRoom) {
 }
 
 TEST_F(Window, ADriveLetterTakesTheWinePrefixsDriveOrAPlaceInTheHomeFolder) {
+#ifdef _WIN32
+  GTEST_SKIP() << "on Windows a drive letter is the system's own";
+#endif
   sandbox.WriteScript(ScriptText({u"M:@I\\x"_s}));
   const QByteArray saved = qgetenv("WINEPREFIX");
   const QString prefix = sandbox.Path(u"prefix"_s);
@@ -280,6 +283,12 @@ TEST_F(Window, TypingStopsAtTwoHundredCharactersButALongProposalStaysWhole) {
 }
 
 TEST_F(Window, ComesBackToTheFrontRestored) {
+#ifdef _WIN32
+  // Both starts share this thread, so the second has hung up before the first reads, and under
+  // Wine the first then finds the pipe empty. Between two programs it is tested in
+  // SecondStart.BringsTheFirstToTheFrontAndEnds.
+  GTEST_SKIP() << "under Wine a pipe read after its writer hung up is empty";
+#endif
   sandbox.WriteScript(ScriptText({u"M:@I\\x"_s}));
   auto window = Open();
   window->showMinimized();

@@ -14,12 +14,14 @@
 #include <csignal>
 #include <cstring>
 
+#ifndef _WIN32
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -53,7 +55,10 @@ TEST(Unattended, InstallsTheSampleMediumAndUpdatesIt) {
   EXPECT_EQ(ReadAll(location + u"/sample-game/data/bin/templates.bin"_s),
             SampleGame::TemplatesBin());
   EXPECT_TRUE(QFileInfo(location + u"/backup"_s).isDir());
+  // The medium's last step is a shell script, which only a system with a shell runs.
+#ifndef _WIN32
   EXPECT_TRUE(ReadAll(location + u"/INSTALL.LOG"_s).startsWith("New installation of Saltmarch 98"));
+#endif
   // The program, joined from its two pieces, runs on the sample game it came with.
   QProcess tool;
   tool.start(location + u"/smarch-units"_s, {u"show"_s, location + u"/sample-game"_s});
@@ -65,7 +70,9 @@ TEST(Unattended, InstallsTheSampleMediumAndUpdatesIt) {
   QDir(location + u"/backup"_s).removeRecursively();
   result = RunSetup(medium, {u"--unattended"_s, u"--location"_s, location});
   ASSERT_EQ(result.exitCode, 0) << result.output.toStdString();
+#ifndef _WIN32
   EXPECT_TRUE(ReadAll(location + u"/INSTALL.LOG"_s).startsWith("Update of Saltmarch 98"));
+#endif
   EXPECT_FALSE(QFileInfo::exists(location + u"/backup"_s));
 }
 
@@ -103,14 +110,16 @@ TEST(Unattended, RefusesWhatItCannotDoWhole) {
   sandbox.WriteMedium(u"F.TX_"_s, MsCompressed("content"));
   sandbox.WriteScript(ScriptText({u"E:F.TX_>pipe"_s, u"M:@I\\after"_s}));
   QDir().mkpath(sandbox.Location());
+  Result result;
+#ifndef _WIN32
   ASSERT_EQ(::mkfifo(QFile::encodeName(sandbox.Location() + u"/pipe"_s).constData(), 0600), 0);
   // A pipe at the destination would block the install for ever.
-  Result result =
-      RunSetup(sandbox.Medium(), {u"--unattended"_s, u"--location"_s, sandbox.Location()});
+  result = RunSetup(sandbox.Medium(), {u"--unattended"_s, u"--location"_s, sandbox.Location()});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_TRUE(result.output.contains(u"Error: Destination Is Not A Regular File ("_s))
       << result.output.toStdString();
   EXPECT_FALSE(QFileInfo::exists(sandbox.Location() + u"/after"_s));
+#endif
 
   // A location longer than any path is refused, never cut into another folder.
   const QString longLocation = sandbox.Path(u"long/"_s) + QString(250, u'a') + u'/' +
@@ -122,6 +131,9 @@ TEST(Unattended, RefusesWhatItCannotDoWhole) {
 }
 
 TEST(Unattended, AReaderThatGoesAwayDoesNotStopTheInstall) {
+#ifdef _WIN32
+  GTEST_SKIP() << "no SIGPIPE on Windows: a write to a pipe without reader just fails there";
+#else
   SetupSandbox sandbox;
   QStringList commands;
   for (int i = 0; i < 20; ++i) commands << u"M:@I\\d"_s + QString::number(i);
@@ -146,6 +158,7 @@ TEST(Unattended, AReaderThatGoesAwayDoesNotStopTheInstall) {
   EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_TRUE(QFileInfo(sandbox.Location() + u"/d19"_s).isDir());
+#endif
 }
 
 TEST(SecondStart, BringsTheFirstToTheFrontAndEnds) {
@@ -165,6 +178,14 @@ TEST(SecondStart, BringsTheFirstToTheFrontAndEnds) {
 }
 
 }  // namespace
+
+#ifdef _WIN32
+
+TEST(SecondStart, TheSocketLiesInAFolderOfTheUsersOwn) {
+  GTEST_SKIP() << "a local socket name on Windows is no file in a folder";
+}
+
+#else
 
 namespace {
 
@@ -272,3 +293,5 @@ TEST(SecondStart, OnlyAStartOfTheSameUserIsObeyed) {
   EXPECT_FALSE(second.Claim());
   EXPECT_TRUE(QTest::qWaitFor([&] { return activated.count() > 0; }, 5000));
 }
+
+#endif
