@@ -1,5 +1,7 @@
 #include "regfile.h"
 
+#include "textformat.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -19,23 +21,6 @@ bool Fail(QString* error, const QString& why, int line) {
 }
 
 // ---- text ----
-
-// Windows-1252 in 0x80..0x9F; the five bytes it leaves free map to the same code point, as
-// Windows itself maps them.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString FromWindows1252(QByteArrayView bytes) {
-  QString out(bytes.size(), Qt::Uninitialized);
-  char16_t* to = reinterpret_cast<char16_t*>(out.data());
-  for (const char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
-    *to++ = (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : char16_t(b);
-  }
-  return out;
-}
 
 bool IsAscii(QByteArrayView bytes) {
   return std::all_of(bytes.begin(), bytes.end(),

@@ -1,5 +1,7 @@
 #include "script.h"
 
+#include "textformat.h"
+
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -103,31 +105,11 @@ QString DecodeScriptText(QByteArrayView bytes) {
 
 #else
 
-namespace {
-
-// Windows-1252 where it differs from Latin-1 (bytes 0x80 to 0x9F); the five bytes it leaves
-// undefined stand for themselves, as the system's own conversion has them.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString FromCp1252(QByteArrayView bytes) {
-  QString text(bytes.size(), Qt::Uninitialized);
-  for (qsizetype i = 0; i < bytes.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(bytes[i]);
-    text[i] = QChar(byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : char16_t{byte});
-  }
-  return text;
-}
-
-}  // namespace
-
 QString DecodeScriptText(QByteArrayView bytes) {
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = utf8.decode(bytes);
   if (!utf8.hasError()) return text;
-  return FromCp1252(bytes);
+  return FromWindows1252(bytes);
 }
 
 #endif

@@ -11,7 +11,7 @@ printf 'WINE REGISTRY Version 2\n;; c\n#arch=win32\n[Software\\\\W\\\\D] 1\n#tim
   >"$work/corpus/wine"
 "$clangxx" -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined \
   -I"$src/platform" $(pkg-config --cflags Qt6Core) -fPIC \
-  "$src/tests/app/fuzz_regfile.cpp" "$src/platform/regfile.cpp" \
+  "$src/tests/app/fuzz_regfile.cpp" "$src/platform/regfile.cpp" "$src/platform/textformat.cpp" \
   $(pkg-config --libs Qt6Core) -o "$work/fuzz_regfile"
 "$work/fuzz_regfile" -max_total_time="$seconds" -max_len=4096 -print_final_stats=0 \
   -artifact_prefix="$work/" "$work/corpus" 2>&1 | tail -n 5
