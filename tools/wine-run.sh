@@ -44,4 +44,8 @@ make_prefix
 gcc=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
 export WINEPATH="Z:${qt//\//\\}\\bin;Z:${gcc//\//\\};Z:\\usr\\x86_64-w64-mingw32\\lib"
 export QT_PLUGIN_PATH="Z:${qt//\//\\}\\plugins"
+# Qt's offscreen platform on Windows reads fonts from one folder only, and Wine brings none Qt
+# can use: Debian's DejaVu fonts (fonts-dejavu-core) stand in.
+fonts=/usr/share/fonts/truetype/dejavu
+[ -d "$fonts" ] && export QT_QPA_FONTDIR=${QT_QPA_FONTDIR:-"Z:${fonts//\//\\}"}
 exec "$wine" "$@"

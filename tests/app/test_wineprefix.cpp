@@ -81,7 +81,7 @@ TEST_F(WinePrefixTest, TheEditorFindsTheGameOnItsFirstRunWithNoOtherQuestion) {
 TEST_F(WinePrefixTest, LocateNamesTheFolderAndThePrefix) {
   QProcess locate;
   QProcessEnvironment env = rig->wine.Environment();
-  env.insert(u"SALTMARCH_REGISTRY_DIR"_s, registryDir.path());
+  env.insert(u"SALTMARCH_REGISTRY_DIR"_s, registry.Folder());
   locate.setProcessEnvironment(env);
   locate.start(QStringLiteral(SMARCH_UNITS_EXE), {u"locate"_s});
   ASSERT_TRUE(locate.waitForFinished(60000));

@@ -1,4 +1,5 @@
 #include "atomicfile.h"
+#include "paths.h"
 #include "sampledir.h"
 
 #include <QDir>
@@ -44,17 +45,17 @@ TEST_F(AtomicFileTest, FailuresCarryTheSystemsTextAndLeaveTheTargetAlone) {
   ASSERT_TRUE(WriteAll(Path("target"), QByteArray("precious")));
   QString error;
   EXPECT_FALSE(CopyFileReplacing(Path("missing"), Path("target"), &error));
-  EXPECT_EQ(error, QStringLiteral("No such file or directory"));
+  EXPECT_EQ(error, SystemErrorText(kErrorNoSuchFile));
   EXPECT_EQ(ReadAll(Path("target")), QByteArray("precious"));
 
   ASSERT_TRUE(WriteAll(Path("source"), QByteArray(300000, 'x')));
   EXPECT_FALSE(CopyFileReplacing(Path("source"), Path("no/such/folder/target"), &error));
-  EXPECT_EQ(error, QStringLiteral("No such file or directory"));
+  EXPECT_EQ(error, SystemErrorText(kErrorNoSuchFolder));
 
   // A disk that fills up in the middle of the copy.
-  const FullAtomicWriteDisk full(70000, ENOSPC);
+  const FullAtomicWriteDisk full(70000, kErrorDiskFull);
   EXPECT_FALSE(CopyFileReplacing(Path("source"), Path("target"), &error));
-  EXPECT_EQ(error, QStringLiteral("No space left on device"));
+  EXPECT_EQ(error, SystemErrorText(kErrorDiskFull));
   EXPECT_EQ(ReadAll(Path("target")), QByteArray("precious"));
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
