@@ -254,18 +254,50 @@ bool ReadWholeFile(const QString& path, QByteArray& bytes, QString* error) {
   return true;
 }
 
-bool WriteThroughLinks(const QString& path, const QByteArray& bytes, QString* error) {
-  // Opening the existing file follows its links; the content is replaced in place.
-  const Handle h(CreateFileW(W(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+// The file that `path` ends up at once its links are followed; empty when it can't be opened.
+QString FinalPath(const QString& path) {
+  const Handle h(CreateFileW(W(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h.valid()) return {};
+  std::vector<wchar_t> name(32768);
+  const DWORD length =
+      GetFinalPathNameByHandleW(h.get(), name.data(), DWORD(name.size()), FILE_NAME_NORMALIZED);
+  if (length == 0 || length >= name.size()) return {};
+  QString found = QString::fromWCharArray(name.data(), int(length));
+  // Given with the prefix of long paths, which the plain names do without.
+  if (found.startsWith(u"\\\\?\\UNC\\"_s)) return u"\\\\"_s + found.mid(8);
+  if (found.startsWith(u"\\\\?\\"_s)) return found.mid(4);
+  return found;
+}
+
+// Writes `bytes` into the existing file itself, cutting off what lies beyond them, and flushes.
+bool WriteInPlace(const QString& target, const QByteArray& bytes, QString* error) {
+  const Handle h(CreateFileW(W(target), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!h.valid()) {
-    if (GetLastError() == ERROR_FILE_NOT_FOUND) return WriteFileAtomically(path, bytes, error);
-    return ReportLast(error);
-  }
+  if (!h.valid()) return ReportLast(error);
   DWORD done = 0;
   const bool ok = WriteFile(h.get(), bytes.constData(), DWORD(bytes.size()), &done, nullptr) &&
                   done == DWORD(bytes.size()) && SetEndOfFile(h.get()) && FlushFileBuffers(h.get());
   return ok || ReportLast(error);
+}
+
+bool WriteThroughLinks(const QString& path, const QByteArray& bytes, QString* error) {
+  const QString target = FinalPath(path);
+  if (target.isEmpty()) {
+    if (GetLastError() == ERROR_FILE_NOT_FOUND) return WriteFileAtomically(path, bytes, error);
+    return ReportLast(error);
+  }
+  // Atomically beside the file where its folder may be written; in place where only the file
+  // may be.
+  QString probe;
+  Handle beside(CreateTempBeside(target, &probe));
+  if (!beside.valid()) {
+    if (GetLastError() == ERROR_ACCESS_DENIED) return WriteInPlace(target, bytes, error);
+    return ReportLast(error);
+  }
+  beside.Close();
+  DeleteFileW(W(probe));
+  return WriteFileAtomically(target, bytes, error);
 }
 
 bool CopyFileReplacing(const QString& source, const QString& target, QString* error) {

@@ -31,7 +31,11 @@ class AppFixture : public ::testing::Test {
   }
 
   QString DefaultBackupDir() const {
+#ifdef _WIN32
+    return ProgramFolder() + QStringLiteral("Dune2kBak") + PathSeparator();
+#else
     return userDataDir.path() + QStringLiteral("/Saltmarch98/Dune2kBak/");
+#endif
   }
 
   // The machine's registry names the sample game as installed.

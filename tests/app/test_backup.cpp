@@ -203,7 +203,7 @@ TEST_F(BackupTest, RestoreWithoutABackupGivesError9AndLeavesTheGameFile) {
   const QByteArray original = game.TemplatesBytes();
   dialogs.Answer(MsgResult::Retry).Answer(MsgResult::Abort);
   app->RestoreGameFile();
-  const QString missing = SystemErrorText(kErrorNoSuchFile);
+  const QString missing = SystemErrorText(kErrorNoSuchFolder);
   EXPECT_EQ(dialogs.Texts(), (QStringList{Err9(missing), Err9(missing)}));
   EXPECT_EQ(dialogs.log[1].buttons, MsgButtons(mbAbort | mbRetry));
   EXPECT_EQ(game.TemplatesBytes(), original);
@@ -223,6 +223,10 @@ TEST_F(BackupTest, AFailedRestoreNeverLeavesAHalfWrittenGameFile) {
 }
 
 TEST_F(BackupTest, RestoreWritesThroughALinkIntoTheFileItNames) {
+#ifdef _WIN32
+  GTEST_SKIP()
+      << "links made here are shell shortcuts on Windows, which the file system does not follow";
+#else
   // A mod manager keeps the real file elsewhere and links it into the game.
   ASSERT_TRUE(app->BackupGameFile());
   const QByteArray saved = game.TemplatesBytes();
@@ -237,6 +241,7 @@ TEST_F(BackupTest, RestoreWritesThroughALinkIntoTheFileItNames) {
   EXPECT_EQ(dialogs.Texts(), QStringList{kResetQuestion});
   EXPECT_TRUE(QFileInfo(game.TemplatesPath()).isSymLink());
   EXPECT_EQ(ReadAll(real), saved);
+#endif
 }
 
 TEST_F(BackupTest, RestoreWorksWhereOnlyTheFileMayBeWritten) {
@@ -266,6 +271,9 @@ TEST_F(BackupTest, RestoreWorksWhereOnlyTheFileMayBeWritten) {
 }
 
 TEST_F(BackupTest, BackupAndRestoreUseTheFileTheEditorUses) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows names differing only in case are one file";
+#else
   // Two copies whose names differ only in case: the one the store reads is the game's.
   QDir().mkpath(game.Path(QStringLiteral("Data/Bin")));
   ASSERT_TRUE(WriteAll(game.Path(QStringLiteral("Data/Bin/Templates.bin")), QByteArray("other")));
@@ -276,6 +284,7 @@ TEST_F(BackupTest, BackupAndRestoreUseTheFileTheEditorUses) {
   app->RestoreGameFile();
   EXPECT_EQ(game.TemplatesBytes(), QByteArray("restored"));
   EXPECT_EQ(ReadAll(game.Path(QStringLiteral("Data/Bin/Templates.bin"))), QByteArray("other"));
+#endif
 }
 
 TEST_F(BackupTest, ANewBackupKeepsTheGameFilesPermissions) {

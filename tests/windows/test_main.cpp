@@ -291,7 +291,8 @@ TEST_F(MainWindow, ARefusedWindowKeepsTheFrameOpenAndTheRegistryUntouched) {
   frame->A_Exit->trigger();
   EXPECT_FALSE(frame->isVisible());
   EXPECT_EQ(SaltmarchApp, nullptr);
-  EXPECT_EQ(Own(QStringLiteral("BackupLoc")), programDir.path() + QStringLiteral("/moved/"));
+  EXPECT_EQ(Own(QStringLiteral("BackupLoc")),
+            programDir.path() + QStringLiteral("/moved") + PathSeparator());
 }
 
 TEST_F(MainWindow, HintsGoToTheFirstStatusPanel) {
