@@ -236,7 +236,7 @@ class WindowsRegistry final : public Registry {
         ERROR_SUCCESS) {
       return std::nullopt;
     }
-    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+    if (type == REG_SZ) {
       return RegValue::String(QString::fromWCharArray(reinterpret_cast<wchar_t*>(data.data())));
     }
     if (type == REG_DWORD && size == 4) {
