@@ -113,7 +113,8 @@ void TSaltmarch::LocateGame() {
 
 int BrowseCallback(BrowserControl& browser, BrowseEvent event, const QString& path) {
   if (event == BrowseEvent::Initialized) {
-    if (!BrowseStart.isEmpty() && BrowseStart.endsWith(PathSeparator())) BrowseStart.chop(1);
+    // Windows takes a forward slash as a separator too.
+    if (BrowseStart.endsWith(PathSeparator()) || BrowseStart.endsWith(u'/')) BrowseStart.chop(1);
     if (!BrowseStart.isEmpty()) browser.SelectFolder(BrowseStart);
     return 0;
   }

@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <utility>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <winsock2.h>
+#else
 #include <netdb.h>
 #endif
 
@@ -75,14 +77,18 @@ bool TagSocket::SocketOpen() const {
 }
 
 int TagSocket::ServicePort(const QString& service) {
-#ifndef _WIN32
-  // The services list is a local file; reading it does not wait for the network.
-  if (const servent* entry = getservbyname(service.toLatin1().constData(), "tcp"))
-    return ntohs(static_cast<uint16_t>(entry->s_port));
-#else
-  Q_UNUSED(service);
+#ifdef _WIN32
+  // Windows Sockets answers only between a start-up and its clean-up of its own.
+  WSADATA data;
+  if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return 0;
 #endif
-  return 0;
+  // The services list is a local file; reading it does not wait for the network.
+  const servent* entry = getservbyname(service.toLatin1().constData(), "tcp");
+  const int port = entry ? ntohs(static_cast<uint16_t>(entry->s_port)) : 0;
+#ifdef _WIN32
+  WSACleanup();
+#endif
+  return port;
 }
 
 int TagSocket::WinsockCode(QAbstractSocket::SocketError error, const QString& qtText) {

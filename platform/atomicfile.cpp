@@ -3,6 +3,7 @@
 #include "paths.h"
 
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
@@ -26,6 +27,30 @@ qint64 g_failAfter = -1;
 int g_failCode = 0;
 
 constexpr qint64 kBlock = 64 * 1024;
+
+// The stand-in for a full disk: true, with its code, when writing `more` bytes after `written`
+// would pass the point where the disk fills up. It fails one write only.
+bool DiskFillsUp(qint64 written, qint64 more, int* code) {
+  if (g_failAfter < 0 || written + more <= g_failAfter) return false;
+  g_failAfter = -1;
+  *code = g_failCode;
+  return true;
+}
+
+// Hands out `bytes` a buffer at a time, for ReplaceWith.
+auto HandingOut(const QByteArray& bytes) {
+  return [&bytes, at = qint64(0)](char* buffer, qint64 room) mutable -> qint64 {
+    const qint64 n = std::min(room, bytes.size() - at);
+    std::memcpy(buffer, bytes.constData() + at, size_t(n));
+    at += n;
+    return n;
+  };
+}
+
+bool Report(QString* error, int code) {
+  if (error) *error = SystemErrorText(code);
+  return false;
+}
 
 #ifndef _WIN32
 
@@ -58,11 +83,6 @@ class Fd {
   int fd_;
 };
 
-bool Report(QString* error, int code) {
-  if (error) *error = SystemErrorText(code);
-  return false;
-}
-
 // Writes what `next` hands out into a temporary file beside `target` and renames it over the
 // target. `next` fills a buffer and gives the byte count, 0 at the end, -1 on failure (errno set).
 // A new target takes `newMode`; a replaced one keeps its own permissions.
@@ -93,10 +113,7 @@ bool ReplaceWith(const QString& targetName, Source&& next, QString* error, mode_
     if (n < 0) return fail(errno);
     if (n == 0) break;
     for (qint64 done = 0; done < n;) {
-      if (g_failAfter >= 0 && written + (n - done) > g_failAfter) {
-        g_failAfter = -1;
-        return fail(g_failCode);
-      }
+      if (int code = 0; DiskFillsUp(written, n - done, &code)) return fail(code);
       const ssize_t w = ::write(temp.get(), buffer.data() + done, size_t(n - done));
       if (w < 0) {
         if (errno == EINTR) continue;
@@ -128,93 +145,171 @@ FullAtomicWriteDisk::~FullAtomicWriteDisk() {
 #ifdef _WIN32
 
 namespace {
+
 bool ReportLast(QString* error) {
-  if (error) *error = SystemErrorText(int(GetLastError()));
-  return false;
+  return Report(error, int(GetLastError()));
 }
+
 const wchar_t* W(const QString& s) {
   return reinterpret_cast<const wchar_t*>(s.utf16());
 }
-}  // namespace
 
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
-  const QString temp = path + u".new"_s;
-  HANDLE h = CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-  if (h == INVALID_HANDLE_VALUE) return ReportLast(error);
-  DWORD done = 0;
-  const bool ok = WriteFile(h, bytes.constData(), DWORD(bytes.size()), &done, nullptr) &&
-                  done == DWORD(bytes.size()) && FlushFileBuffers(h);
-  CloseHandle(h);
-  if (!ok || !MoveFileExW(W(temp), W(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    const bool result = ReportLast(error);
-    DeleteFileW(W(temp));
-    return result;
+class Handle {
+ public:
+  explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
+  ~Handle() { Close(); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE get() const { return h_; }
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+  bool Close() {
+    const bool ok = !valid() || CloseHandle(h_);
+    h_ = INVALID_HANDLE_VALUE;
+    return ok;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+// A new file beside `target` that no other file has the name of; its name goes to `name`.
+HANDLE CreateTempBeside(const QString& target, QString* name) {
+  const QFileInfo info(target);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const uint tag = QRandomGenerator::global()->generate();
+    *name = info.path() + u"/."_s + info.fileName() + u".%1"_s.arg(tag, 8, 16, QChar(u'0'));
+    const HANDLE h = CreateFileW(W(*name), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return h;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+// Writes what `next` hands out into a new file beside `target` and moves it over the target.
+// `next` fills a buffer and gives the byte count, 0 at the end, -1 on failure (last error set).
+template <typename Source>
+bool ReplaceWith(const QString& target, Source&& next, QString* error) {
+  QString tempName;
+  Handle temp(CreateTempBeside(target, &tempName));
+  if (!temp.valid()) return ReportLast(error);
+  const auto fail = [&](int code) {
+    temp.Close();
+    DeleteFileW(W(tempName));
+    return Report(error, code);
+  };
+  std::vector<char> buffer(kBlock);
+  qint64 written = 0;
+  for (;;) {
+    const qint64 n = next(buffer.data(), kBlock);
+    if (n < 0) return fail(int(GetLastError()));
+    if (n == 0) break;
+    if (int code = 0; DiskFillsUp(written, n, &code)) return fail(code);
+    DWORD done = 0;
+    if (!WriteFile(temp.get(), buffer.data(), DWORD(n), &done, nullptr)) {
+      return fail(int(GetLastError()));
+    }
+    if (done != DWORD(n)) return fail(ERROR_DISK_FULL);
+    written += n;
+  }
+  if (!FlushFileBuffers(temp.get()) || !temp.Close()) return fail(int(GetLastError()));
+  if (!MoveFileExW(W(tempName), W(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return fail(int(GetLastError()));
   }
   return true;
 }
 
-bool ReadWholeFile(const QString& path, QByteArray& bytes, QString* error) {
-  HANDLE h = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return ReportLast(error);
-  QByteArray read;
-  char buffer[65536];
-  for (;;) {
+// Hands out the bytes of an open file, for ReplaceWith.
+auto ReadingFrom(const Handle& in) {
+  return [&in](char* buffer, qint64 room) -> qint64 {
     DWORD got = 0;
-    if (!ReadFile(h, buffer, sizeof buffer, &got, nullptr)) {
-      const bool result = ReportLast(error);
-      CloseHandle(h);
-      return result;
-    }
-    if (got == 0) break;
-    read.append(buffer, got);
+    if (!ReadFile(in.get(), buffer, DWORD(room), &got, nullptr)) return -1;
+    return got;
+  };
+}
+
+HANDLE OpenToRead(const QString& path) {
+  return CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
+  return ReplaceWith(path, HandingOut(bytes), error);
+}
+
+bool ReadWholeFile(const QString& path, QByteArray& bytes, QString* error) {
+  const Handle in(OpenToRead(path));
+  if (!in.valid()) return ReportLast(error);
+  QByteArray read;
+  std::vector<char> buffer(kBlock);
+  const auto next = ReadingFrom(in);
+  for (;;) {
+    const qint64 n = next(buffer.data(), kBlock);
+    if (n < 0) return ReportLast(error);
+    if (n == 0) break;
+    read.append(buffer.data(), n);
   }
-  CloseHandle(h);
   bytes = read;
   return true;
 }
 
+// The file that `path` ends up at once its links are followed; empty when it can't be opened.
+QString FinalPath(const QString& path) {
+  const Handle h(CreateFileW(W(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h.valid()) return {};
+  std::vector<wchar_t> name(32768);
+  const DWORD length =
+      GetFinalPathNameByHandleW(h.get(), name.data(), DWORD(name.size()), FILE_NAME_NORMALIZED);
+  if (length == 0 || length >= name.size()) return {};
+  QString found = QString::fromWCharArray(name.data(), int(length));
+  // Given with the prefix of long paths, which the plain names do without.
+  if (found.startsWith(u"\\\\?\\UNC\\"_s)) return u"\\\\"_s + found.mid(8);
+  if (found.startsWith(u"\\\\?\\"_s)) return found.mid(4);
+  return found;
+}
+
+// Writes `bytes` into the existing file itself, cutting off what lies beyond them, and flushes.
+bool WriteInPlace(const QString& target, const QByteArray& bytes, QString* error) {
+  const Handle h(CreateFileW(W(target), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h.valid()) return ReportLast(error);
+  DWORD done = 0;
+  const bool ok = WriteFile(h.get(), bytes.constData(), DWORD(bytes.size()), &done, nullptr) &&
+                  done == DWORD(bytes.size()) && SetEndOfFile(h.get()) && FlushFileBuffers(h.get());
+  return ok || ReportLast(error);
+}
+
 bool WriteThroughLinks(const QString& path, const QByteArray& bytes, QString* error) {
-  // Opening the existing file follows its links; the content is replaced in place.
-  HANDLE h = CreateFileW(W(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
+  const QString target = FinalPath(path);
+  if (target.isEmpty()) {
     if (GetLastError() == ERROR_FILE_NOT_FOUND) return WriteFileAtomically(path, bytes, error);
     return ReportLast(error);
   }
-  DWORD done = 0;
-  const bool ok = WriteFile(h, bytes.constData(), DWORD(bytes.size()), &done, nullptr) &&
-                  done == DWORD(bytes.size()) && SetEndOfFile(h) && FlushFileBuffers(h);
-  const bool result = ok || ReportLast(error);
-  CloseHandle(h);
-  return result;
+  // Atomically beside the file where its folder may be written; in place where only the file
+  // may be.
+  QString probe;
+  Handle beside(CreateTempBeside(target, &probe));
+  if (!beside.valid()) {
+    if (GetLastError() == ERROR_ACCESS_DENIED) return WriteInPlace(target, bytes, error);
+    return ReportLast(error);
+  }
+  beside.Close();
+  DeleteFileW(W(probe));
+  return WriteFileAtomically(target, bytes, error);
 }
 
 bool CopyFileReplacing(const QString& source, const QString& target, QString* error) {
-  const QString temp = target + u".new"_s;
-  if (!CopyFileW(W(source), W(temp), FALSE)) return ReportLast(error);
-  if (!MoveFileExW(W(temp), W(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    const bool result = ReportLast(error);
-    DeleteFileW(W(temp));
-    return result;
-  }
-  return true;
+  const Handle in(OpenToRead(source));
+  if (!in.valid()) return ReportLast(error);
+  return ReplaceWith(target, ReadingFrom(in), error);
 }
 
 #else
 
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
-  qint64 at = 0;
-  return ReplaceWith(
-      path,
-      [&](char* buffer, qint64 room) -> qint64 {
-        const qint64 n = std::min(room, bytes.size() - at);
-        std::memcpy(buffer, bytes.constData() + at, size_t(n));
-        at += n;
-        return n;
-      },
-      error);
+  return ReplaceWith(path, HandingOut(bytes), error);
 }
 
 bool CopyFileReplacing(const QString& source, const QString& target, QString* error) {

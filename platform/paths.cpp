@@ -111,6 +111,16 @@ bool FolderExists(const QString& path) {
   return !found.isEmpty() && QFileInfo(found).isDir();
 }
 
+#ifdef _WIN32
+const int kErrorNoSuchFile = ERROR_FILE_NOT_FOUND;
+const int kErrorNoSuchFolder = ERROR_PATH_NOT_FOUND;
+const int kErrorDiskFull = ERROR_DISK_FULL;
+#else
+const int kErrorNoSuchFile = ENOENT;
+const int kErrorNoSuchFolder = ENOENT;
+const int kErrorDiskFull = ENOSPC;
+#endif
+
 QString SystemErrorText(int code) {
 #ifdef _WIN32
   wchar_t* buffer = nullptr;
@@ -127,7 +137,7 @@ QString SystemErrorText(int code) {
 
 bool CreateOneFolder(const QString& path, int* error) {
   if (path.isEmpty()) {
-    if (error) *error = ENOENT;
+    if (error) *error = kErrorNoSuchFolder;
     return false;
   }
 #ifdef _WIN32

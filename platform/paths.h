@@ -32,6 +32,12 @@ bool FolderExists(const QString& path);  // an existing folder, found case-insen
 // The system's message text for an errno value (strerror) or a Windows error code.
 QString SystemErrorText(int code);
 
+// The system's own codes for the failures the program names itself, and that tests stand in
+// for: errno values, or Windows error codes on Windows.
+extern const int kErrorNoSuchFile;
+extern const int kErrorNoSuchFolder;
+extern const int kErrorDiskFull;
+
 // Creates one folder level; gives false when it exists already or can't be made, and then
 // `error` (when given) gets the system's error code, for SystemErrorText.
 bool CreateOneFolder(const QString& path, int* error = nullptr);

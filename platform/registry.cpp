@@ -11,7 +11,9 @@
 #include <QHash>
 #include <QStandardPaths>
 
+#include <cstring>
 #include <mutex>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -32,6 +34,15 @@ QString RootName(RegRoot root) {
 
 QString FullPath(RegRoot root, const QString& key) {
   return RootName(root) + u'\\' + key;
+}
+
+// Where a 32-bit program's machine key lives in a 64-bit registry.
+QString Wow64(const QString& key) {
+  QStringList parts = key.split(u'\\', Qt::SkipEmptyParts);
+  if (!parts.isEmpty() && parts[0].compare(u"SOFTWARE"_s, Qt::CaseInsensitive) == 0) {
+    parts.insert(1, u"Wow6432Node"_s);
+  }
+  return kLocalMachine + u'\\' + parts.join(u'\\');
 }
 
 // What tells that a file changed on disk: a rename over it gives another inode, a write in
@@ -124,14 +135,6 @@ class FileRegistry final : public Registry {
 
   QString UserFile() const { return folder_ + u"/HKCU.reg"_s; }
 
-  static QString Wow64(const QString& key) {
-    QStringList parts = key.split(u'\\', Qt::SkipEmptyParts);
-    if (!parts.isEmpty() && parts[0].compare(u"SOFTWARE"_s, Qt::CaseInsensitive) == 0) {
-      parts.insert(1, u"Wow6432Node"_s);
-    }
-    return kLocalMachine + u'\\' + parts.join(u'\\');
-  }
-
   // A 32-bit program in a 64-bit prefix sees its keys under Wow6432Node first, as the game and
   // its installer do; elsewhere the plain key comes first. Either view stands in for the other.
   std::optional<RegValue> ReadMachine(const QString& key, const QString& name, RegOrigin* origin) {
@@ -205,69 +208,108 @@ class FileRegistry final : public Registry {
 
 #ifdef _WIN32
 
+const wchar_t* Wide(const QString& text) {
+  return reinterpret_cast<const wchar_t*>(text.utf16());
+}
+
+// The system's registry. The game is a 32-bit program: its keys below HKEY_LOCAL_MACHINE are read
+// in the 32-bit view, where it wrote them. The machine's keys are only read, as elsewhere.
 class WindowsRegistry final : public Registry {
  public:
+  explicit WindowsRegistry(const QString& sandbox) : sandbox_(sandbox) {}
+
   bool KeyExists(RegRoot root, const QString& key) override {
-    HKEY h = nullptr;
-    if (RegOpenKeyExW(Root(root), Path(key), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
-    RegCloseKey(h);
-    return true;
+    const Key h(Open(root, key));
+    return h.handle != nullptr;
   }
 
   std::optional<RegValue> Read(RegRoot root, const QString& key, const QString& name) override {
-    HKEY h = nullptr;
-    if (RegOpenKeyExW(Root(root), Path(key), 0, KEY_READ, &h) != ERROR_SUCCESS) return std::nullopt;
+    const Key h(Open(root, key));
+    if (!h.handle) return std::nullopt;
     DWORD type = 0, size = 0;
-    const auto* valueName = reinterpret_cast<const wchar_t*>(name.utf16());
-    std::optional<RegValue> result;
-    if (RegQueryValueExW(h, valueName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-      std::vector<BYTE> data(size + 2, 0);
-      if (RegQueryValueExW(h, valueName, nullptr, &type, data.data(), &size) == ERROR_SUCCESS) {
-        if (type == REG_SZ) {
-          result =
-              RegValue::String(QString::fromWCharArray(reinterpret_cast<wchar_t*>(data.data())));
-        } else if (type == REG_DWORD && size == 4) {
-          result = RegValue::Dword(*reinterpret_cast<DWORD*>(data.data()));
-        } else {
-          result = RegValue{RegValue::Type::Other, QString(), 0};
-        }
-      }
+    if (RegQueryValueExW(h.handle, Wide(name), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+      return std::nullopt;
     }
-    RegCloseKey(h);
-    return result;
+    // Room for a terminator the stored string may lack.
+    std::vector<BYTE> data(size + sizeof(wchar_t), 0);
+    if (RegQueryValueExW(h.handle, Wide(name), nullptr, &type, data.data(), &size) !=
+        ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    if (type == REG_SZ) {
+      return RegValue::String(QString::fromWCharArray(reinterpret_cast<wchar_t*>(data.data())));
+    }
+    if (type == REG_DWORD && size == 4) {
+      DWORD v = 0;
+      std::memcpy(&v, data.data(), 4);
+      return RegValue::Dword(v);
+    }
+    return RegValue{RegValue::Type::Other, QString(), 0};
   }
 
   bool Write(RegRoot root, const QString& key, const QString& name,
              const RegValue& value) override {
-    HKEY h = nullptr;
-    if (RegCreateKeyExW(Root(root), Path(key), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr) !=
-        ERROR_SUCCESS) {
+    if (root != RegRoot::CurrentUser) return false;  // the machine's keys are only read
+    Key h;
+    if (RegCreateKeyExW(Base(root), Wide(SubKey(root, key)), 0, nullptr, 0, KEY_WRITE, nullptr,
+                        &h.handle, nullptr) != ERROR_SUCCESS) {
       return false;
     }
     LONG status = ERROR_INVALID_PARAMETER;
-    const auto* valueName = reinterpret_cast<const wchar_t*>(name.utf16());
     if (value.type == RegValue::Type::String) {
-      status =
-          RegSetValueExW(h, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.text.utf16()),
-                         DWORD((value.text.size() + 1) * sizeof(wchar_t)));
+      status = RegSetValueExW(h.handle, Wide(name), 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(value.text.utf16()),
+                              DWORD((value.text.size() + 1) * sizeof(wchar_t)));
     } else if (value.type == RegValue::Type::Dword) {
       const DWORD v = value.dword;
-      status = RegSetValueExW(h, valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), 4);
+      status = RegSetValueExW(h.handle, Wide(name), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v),
+                              sizeof v);
     }
-    RegCloseKey(h);
     return status == ERROR_SUCCESS;
   }
 
+  std::optional<RegOrigin> Origin(RegRoot root, const QString& key, const QString& name) override {
+    const auto value = Read(root, key, name);
+    if (!value) return std::nullopt;
+    return RegOrigin{{},
+                     {},
+                     root == RegRoot::LocalMachine ? Wow64(key) : FullPath(root, key),
+                     value->type == RegValue::Type::String ? value->text : QString()};
+  }
+
  private:
-  static HKEY Root(RegRoot root) {
+  struct Key {
+    HKEY handle = nullptr;
+    explicit Key(HKEY h = nullptr) : handle(h) {}
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    ~Key() {
+      if (handle) RegCloseKey(handle);
+    }
+  };
+
+  // With a sandbox, a key below HKEY_CURRENT_USER stands in for each root.
+  HKEY Base(RegRoot root) const {
+    if (!sandbox_.isEmpty()) return HKEY_CURRENT_USER;
     return root == RegRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
   }
   // Keys are written with a leading backslash, which makes them absolute below the root.
-  const wchar_t* Path(const QString& key) {
-    path_ = key.split(u'\\', Qt::SkipEmptyParts).join(u'\\');
-    return reinterpret_cast<const wchar_t*>(path_.utf16());
+  QString SubKey(RegRoot root, const QString& key) const {
+    const QString plain = key.split(u'\\', Qt::SkipEmptyParts).join(u'\\');
+    return sandbox_.isEmpty() ? plain : sandbox_ + u'\\' + RootName(root) + u'\\' + plain;
   }
-  QString path_;
+  // The open key, or null.
+  HKEY Open(RegRoot root, const QString& key) const {
+    const REGSAM view = root == RegRoot::LocalMachine ? KEY_WOW64_32KEY : 0;
+    HKEY h = nullptr;
+    if (RegOpenKeyExW(Base(root), Wide(SubKey(root, key)), 0, KEY_READ | view, &h) !=
+        ERROR_SUCCESS) {
+      return nullptr;
+    }
+    return h;
+  }
+
+  QString sandbox_;
 };
 
 #endif
@@ -322,11 +364,17 @@ std::unique_ptr<Registry> MakeFileRegistry(const QString& folder) {
   return std::make_unique<FileRegistry>(folder);
 }
 
+#ifdef _WIN32
+std::unique_ptr<Registry> MakeSystemRegistry(const QString& sandbox) {
+  return std::make_unique<WindowsRegistry>(sandbox);
+}
+#endif
+
 Registry& RegAccessor() {
   auto& accessor = Shared();
   if (!accessor) {
 #ifdef _WIN32
-    accessor = std::make_unique<WindowsRegistry>();
+    accessor = MakeSystemRegistry();
 #else
     accessor = MakeFileRegistry(RegistryFolder());
 #endif

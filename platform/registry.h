@@ -45,6 +45,12 @@ QString RegistryFolder();
 // The registry kept in text files in `folder` (the portable backend, also used by tests).
 std::unique_ptr<Registry> MakeFileRegistry(const QString& folder);
 
+#ifdef _WIN32
+// The system's registry. With a `sandbox` (tests), the key HKEY_CURRENT_USER\<sandbox>\<root
+// name> stands in for each root, so that nothing real is read or written.
+std::unique_ptr<Registry> MakeSystemRegistry(const QString& sandbox = {});
+#endif
+
 // The file that stands in for the machine's registry: HKLM.reg in `folder` when it exists, else
 // the Wine prefix's system.reg.
 QString MachineRegistryFile(const QString& folder);

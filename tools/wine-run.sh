@@ -44,4 +44,13 @@ make_prefix
 gcc=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
 export WINEPATH="Z:${qt//\//\\}\\bin;Z:${gcc//\//\\};Z:\\usr\\x86_64-w64-mingw32\\lib"
 export QT_PLUGIN_PATH="Z:${qt//\//\\}\\plugins"
+# Qt's offscreen platform on Windows reads fonts from one folder only, and Wine brings none Qt
+# can use: DejaVu Sans from Debian's fonts-dejavu-core stands in, the family the Linux tests lay
+# out with (a folder of the whole set would make another family the default). Wine hands a
+# variable starting with QT_ to the program only when it is given with WINE in front.
+fonts=$root/build/win/fonts
+for face in DejaVuSans{,-Bold,-Oblique,-BoldOblique}.ttf; do
+  [ -e "$fonts/$face" ] || { mkdir -p "$fonts" && ln -sf "/usr/share/fonts/truetype/dejavu/$face" "$fonts/"; }
+done
+export WINEQT_QPA_FONTDIR=${WINEQT_QPA_FONTDIR:-"Z:${fonts//\//\\}"}
 exec "$wine" "$@"

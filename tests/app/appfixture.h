@@ -6,6 +6,7 @@
 #include "sampledir.h"
 #include "scripteddialogs.h"
 #include "smsystem.h"
+#include "testregistry.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,8 +18,8 @@
 class AppFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(registryDir.isValid() && programDir.isValid() && game.ok());
-    SetRegAccessor(MakeFileRegistry(registryDir.path()));
+    ASSERT_TRUE(registry.ok() && programDir.isValid() && game.ok());
+    SetRegAccessor(registry.Fresh());
     program.folder = programDir.path();
     // The default backup folder lies in the user's data folder: a fresh one for every test.
     savedDataHome = qgetenv("XDG_DATA_HOME");
@@ -30,19 +31,16 @@ class AppFixture : public ::testing::Test {
   }
 
   QString DefaultBackupDir() const {
+#ifdef _WIN32
+    return ProgramFolder() + QStringLiteral("Dune2kBak") + PathSeparator();
+#else
     return userDataDir.path() + QStringLiteral("/Saltmarch98/Dune2kBak/");
+#endif
   }
 
   // The machine's registry names the sample game as installed.
   void InstallGameInRegistry(const QString& installPath) {
-    QFile file(registryDir.filePath(QStringLiteral("HKLM.reg")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    QString escaped = installPath;
-    escaped.replace(QStringLiteral("\\"), QStringLiteral("\\\\"));
-    file.write(QStringLiteral("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Westwood\\Dune "
-                              "2000]\r\n\"InstallPath\"=\"%1\"\r\n")
-                   .arg(escaped)
-                   .toUtf8());
+    ASSERT_TRUE(registry.InstallGame(installPath));
   }
 
   // A later run: "Setup" is done and the folders are saved.
@@ -57,7 +55,7 @@ class AppFixture : public ::testing::Test {
     return RegReadString(RegRoot::CurrentUser, kOwnKey, name, QStringLiteral("<default>"));
   }
 
-  QTemporaryDir registryDir;
+  TestRegistry registry;
   QTemporaryDir programDir;
   FixedProgramInfo program;
   QTemporaryDir userDataDir;

@@ -8,11 +8,22 @@
 
 #include <cerrno>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 using RegistryTest = AppFixture;
+
+// Tests of the settings kept in text files, which only exist where there is no system registry.
+#ifdef _WIN32
+#define SKIP_WITHOUT_SETTINGS_FILES() GTEST_SKIP() << "Windows keeps the settings in its registry"
+#else
+#define SKIP_WITHOUT_SETTINGS_FILES() (void)0
+#endif
 
 QByteArray FileBytes(const QString& path) {
   QFile f(path);
@@ -26,7 +37,7 @@ TEST_F(RegistryTest, ValuesKeepTheirTypesAcrossASaveAndALoad) {
       RegWriteInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("ShowNoBackupWarn"), 0));
   EXPECT_TRUE(RegWriteInteger(RegRoot::CurrentUser, kHintsKey, QStringLiteral("Hint1"), -2));
 
-  SetRegAccessor(MakeFileRegistry(registryDir.path()));  // as the next start would
+  SetRegAccessor(registry.Fresh());  // as the next start would
   EXPECT_EQ(RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), {}),
             QStringLiteral("/games/d2k/"));
   EXPECT_EQ(RegReadInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("ShowNoBackupWarn"), 1),
@@ -37,9 +48,11 @@ TEST_F(RegistryTest, ValuesKeepTheirTypesAcrossASaveAndALoad) {
                           QStringLiteral("def")),
             QStringLiteral("def"));
   EXPECT_EQ(RegReadInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), 7), 7);
-  const QByteArray text = FileBytes(registryDir.filePath(QStringLiteral("HKCU.reg")));
+#ifndef _WIN32
+  const QByteArray text = FileBytes(registry.Folder() + QStringLiteral("/HKCU.reg"));
   EXPECT_TRUE(text.contains("\"ShowNoBackupWarn\"=dword:00000000"));
   EXPECT_TRUE(text.contains("\"Dune2KLoc\"=\"/games/d2k/\""));
+#endif
 }
 
 TEST_F(RegistryTest, ReadsFallBackAsTheRoutinesPromise) {
@@ -64,7 +77,8 @@ TEST_F(RegistryTest, TheMachineKeysAreOnlyRead) {
 }
 
 TEST_F(RegistryTest, ADamagedSettingsFileIsKeptAsideAndReportedOnce) {
-  const QString file = registryDir.filePath(QStringLiteral("HKCU.reg"));
+  SKIP_WITHOUT_SETTINGS_FILES();
+  const QString file = registry.Folder() + QStringLiteral("/HKCU.reg");
   {
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -83,26 +97,74 @@ TEST_F(RegistryTest, ADamagedSettingsFileIsKeptAsideAndReportedOnce) {
   // The program goes on with a new, sound file.
   EXPECT_TRUE(RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
                              QStringLiteral("Completed")));
-  SetRegAccessor(MakeFileRegistry(registryDir.path()));
+  SetRegAccessor(registry.Fresh());
   EXPECT_EQ(RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"), {}),
             QStringLiteral("Completed"));
   EXPECT_EQ(dialogs.log.size(), 1u);
 }
 
 TEST_F(RegistryTest, AnInterruptedWriteLeavesTheStoreAsItWas) {
+  SKIP_WITHOUT_SETTINGS_FILES();
   RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), QStringLiteral("/a/"));
-  const QString file = registryDir.filePath(QStringLiteral("HKCU.reg"));
+  const QString file = registry.Folder() + QStringLiteral("/HKCU.reg");
   const QByteArray before = FileBytes(file);
-  const FullAtomicWriteDisk full(20, ENOSPC);
+  const FullAtomicWriteDisk full(20, kErrorDiskFull);
   EXPECT_FALSE(RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"),
                               QStringLiteral("/b/")));
   EXPECT_EQ(FileBytes(file), before);
-  EXPECT_EQ(QDir(registryDir.path()).entryList(QDir::Files | QDir::Hidden),
+  EXPECT_EQ(QDir(registry.Folder()).entryList(QDir::Files | QDir::Hidden),
             QStringList{QStringLiteral("HKCU.reg")});
   // What the accessor holds did not change either.
   EXPECT_EQ(RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), {}),
             QStringLiteral("/a/"));
 }
+
+#ifdef _WIN32
+// The game is a 32-bit program: its install record is read where it wrote it, in the 32-bit view
+// of the machine's registry, whatever the 64-bit view holds.
+TEST(SystemRegistry, TheGameIsReadInThe32BitView) {
+  const auto software = [](REGSAM view) {
+    HKEY h = nullptr;
+    RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_ALL_ACCESS | view, &h);
+    return h;
+  };
+  HKEY views[] = {software(KEY_WOW64_32KEY), software(KEY_WOW64_64KEY)};
+  ASSERT_TRUE(views[0] && views[1]);
+  const auto cleanUp = [&] {
+    for (HKEY h : views) {
+      RegDeleteTreeW(h, L"Westwood");
+      RegCloseKey(h);
+    }
+  };
+  HKEY existing = nullptr;
+  for (HKEY h : views) {
+    if (RegOpenKeyExW(h, L"Westwood", 0, KEY_READ, &existing) == ERROR_SUCCESS) {
+      RegCloseKey(existing);
+      for (HKEY v : views) RegCloseKey(v);
+      GTEST_SKIP() << "a Westwood game is installed here: its keys are left alone";
+    }
+  }
+  const auto set = [](HKEY h, const wchar_t* text) {
+    return RegSetKeyValueW(h, L"Westwood\\Dune 2000", L"InstallPath", REG_SZ, text,
+                           DWORD((wcslen(text) + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+  };
+  EXPECT_TRUE(set(views[0], L"C:\\Westwood\\Dune2000\\Dune2000.exe"));
+  EXPECT_TRUE(set(views[1], L"C:\\Elsewhere\\Dune2000.exe"));
+
+  const auto registry = MakeSystemRegistry();
+  const auto value = registry->Read(RegRoot::LocalMachine, kGameKey, u"InstallPath"_s);
+  const auto origin = registry->Origin(RegRoot::LocalMachine, kGameKey, u"InstallPath"_s);
+  EXPECT_TRUE(registry->KeyExists(RegRoot::LocalMachine, kGameKey));
+  EXPECT_FALSE(registry->Write(RegRoot::LocalMachine, kGameKey, u"X"_s, RegValue::Dword(1)));
+  cleanUp();
+  ASSERT_TRUE(value && origin);
+  EXPECT_EQ(value->text, u"C:\\Westwood\\Dune2000\\Dune2000.exe"_s);
+  EXPECT_EQ(origin->key, u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Westwood\\Dune 2000"_s);
+  EXPECT_EQ(origin->stored, value->text);
+  EXPECT_TRUE(origin->file.isEmpty());
+  EXPECT_FALSE(registry->KeyExists(RegRoot::LocalMachine, kGameKey));
+}
+#endif
 
 // A Wine prefix as wineboot leaves it: drive c: and z: in dosdevices, registry files beside.
 class FakePrefix {
@@ -128,6 +190,12 @@ class FakePrefix {
 };
 
 struct WineRegistryTest : AppFixture {
+  void SetUp() override {
+#ifdef _WIN32
+    GTEST_SKIP() << "about Wine prefixes seen from outside Windows";
+#endif
+    AppFixture::SetUp();
+  }
   void TearDown() override {
     qunsetenv("WINEPREFIX");
     AppFixture::TearDown();
@@ -190,7 +258,7 @@ TEST_F(WineRegistryTest, TheMachineFileIsReadAgainOnlyWhenItChanged) {
   const auto first = ReadOnlyRegistryFile(prefix.Path(u"system.reg"_s), u"HKEY_LOCAL_MACHINE"_s);
   EXPECT_EQ(InstallPath(), u"/one/x.exe"_s);
   // Another accessor in the same process shares the index.
-  SetRegAccessor(MakeFileRegistry(registryDir.path()));
+  SetRegAccessor(registry.Fresh());
   EXPECT_EQ(InstallPath(), u"/one/x.exe"_s);
   EXPECT_EQ(ReadOnlyRegistryFile(prefix.Path(u"system.reg"_s), u"HKEY_LOCAL_MACHINE"_s), first);
   // Wine rewrites it: the same length, another file.
@@ -217,7 +285,8 @@ TEST_F(WineRegistryTest, ThePrefixsDesktopComesFromUserReg) {
 }
 
 TEST_F(RegistryTest, AnOversizedSettingsFileIsSetAsideUnread) {
-  const QString file = registryDir.filePath(u"HKCU.reg"_s);
+  SKIP_WITHOUT_SETTINGS_FILES();
+  const QString file = registry.Folder() + u"/HKCU.reg"_s;
   WriteAll(file, "REGEDIT4\r\n");
   ASSERT_TRUE(QFile::resize(file, kMaxSettingsFileBytes + 1));  // sparse: nothing to read
   EXPECT_EQ(Own(u"Setup"_s), u"<default>"_s);
@@ -227,15 +296,16 @@ TEST_F(RegistryTest, AnOversizedSettingsFileIsSetAsideUnread) {
   EXPECT_EQ(QFileInfo(file + u".damaged"_s).size(), kMaxSettingsFileBytes + 1);
   // A name taken by an earlier damaged file is not overwritten.
   WriteAll(file, "junk");
-  SetRegAccessor(MakeFileRegistry(registryDir.path()));
+  SetRegAccessor(registry.Fresh());
   EXPECT_EQ(Own(u"Setup"_s), u"<default>"_s);
   EXPECT_TRUE(QFile::exists(file + u".damaged-2"_s));
   EXPECT_EQ(dialogs.log.size(), 2u);
 }
 
 TEST_F(RegistryTest, AStrayByteCostsNothing) {
+  SKIP_WITHOUT_SETTINGS_FILES();
   // One byte of another code page, in a line of its own, beside the editor's UTF-8 text.
-  const QString file = registryDir.filePath(u"HKCU.reg"_s);
+  const QString file = registry.Folder() + u"/HKCU.reg"_s;
   const QByteArray own = "[HKEY_CURRENT_USER\\SOFTWARE\\Pellworth Software\\Saltmarch98]\r\n";
   const QByteArray folder = "\"Dune2KLoc\"=\"" + game.Folder().toUtf8() + "J\xC3\xBCrgen/\"\r\n";
   const QByteArray stray = "\"BackupLoc\"=\"/b\xFCro/\"\r\n";
@@ -258,7 +328,7 @@ TEST_F(RegistryTest, ASettingsFileChangedOnDiskIsReadAgain) {
   RegWriteString(RegRoot::CurrentUser, kOwnKey, u"Dune2KLoc"_s, u"/a/"_s);
   EXPECT_EQ(Own(u"Dune2KLoc"_s), u"/a/"_s);
   // Another copy of the editor saves its folders meanwhile.
-  auto other = MakeFileRegistry(registryDir.path());
+  auto other = registry.Fresh();
   other->Write(RegRoot::CurrentUser, kOwnKey, u"Dune2KLoc"_s, RegValue::String(u"/other/"_s));
   EXPECT_EQ(Own(u"Dune2KLoc"_s), u"/other/"_s);
   RegWriteString(RegRoot::CurrentUser, kOwnKey, u"BackupLoc"_s, u"/b/"_s);
@@ -278,7 +348,13 @@ TEST_F(FindGameTest, TellsWhereTheGameCameFromOrWhyNoneWasFound) {
   search = FindGame();
   EXPECT_EQ(search.source, GameSearch::Source::MachineRegistry);
   EXPECT_EQ(search.folder, game.Folder());
-  EXPECT_EQ(search.installOrigin.file, registryDir.filePath(u"HKLM.reg"_s));
+#ifdef _WIN32
+  EXPECT_EQ(search.installOrigin.file, QString());
+  EXPECT_EQ(search.installOrigin.key,
+            u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Westwood\\Dune 2000"_s);
+#else
+  EXPECT_EQ(search.installOrigin.file, registry.Folder() + u"/HKLM.reg"_s);
+#endif
   EXPECT_TRUE(search.reason.isEmpty());
 
   InstallGameInRegistry(u"/nowhere/Dune2000.exe"_s);
@@ -302,6 +378,9 @@ TEST_F(FindGameTest, TellsWhereTheGameCameFromOrWhyNoneWasFound) {
 }
 
 TEST(WinePaths, MapOnlyDrivesThePrefixKnows) {
+#ifdef _WIN32
+  GTEST_SKIP() << "about Wine prefixes seen from outside Windows";
+#endif
   FakePrefix prefix;
   QDir().mkpath(prefix.Path(u"elsewhere/Games"_s));
   QFile::link(prefix.Path(u"elsewhere"_s), prefix.Path(u"dosdevices/e:"_s));

@@ -27,7 +27,8 @@ TEST_F(LocateGameTest, FirstRunTakesTheGameFromItsInstallKeyAndOffersABackup) {
   EXPECT_EQ(dialogs.log[0].kind, MsgKind::Confirmation);
   EXPECT_EQ(dialogs.log[0].buttons, MsgButtons(mbYes | mbNo));
   EXPECT_EQ(dialogs.log[1].kind, MsgKind::Information);
-  EXPECT_EQ(ReadAll(backupFolder + QStringLiteral("templates.bin")), game.TemplatesBytes());
+  EXPECT_EQ(ReadAll(WithTrailingSeparator(backupFolder) + QStringLiteral("templates.bin")),
+            game.TemplatesBytes());
   EXPECT_EQ(Own(QStringLiteral("Setup")), QStringLiteral("Completed"));
   EXPECT_EQ(dialogs.unexpected, 0);
 }
@@ -59,7 +60,8 @@ TEST_F(LocateGameTest, FirstRunWithAFailedBackupSaysSo) {
 TEST_F(LocateGameTest, AnOlderBackupDoesNotMakeAFailedOneASuccess) {
   // An older backup of another game waits in the default folder; the new copy fails.
   ASSERT_TRUE(QDir().mkpath(DefaultBackupDir()));
-  ASSERT_TRUE(WriteAll(DefaultBackupDir() + QStringLiteral("templates.bin"), "older"));
+  ASSERT_TRUE(WriteAll(WithTrailingSeparator(DefaultBackupDir()) + QStringLiteral("templates.bin"),
+                       "older"));
   InstallGameInRegistry(programDir.path() + QStringLiteral("/nowhere/Dune2000.exe"));
   dialogs.Answer(MsgResult::Yes).Answer(MsgResult::Yes).Answer(MsgResult::Abort);
   TSaltmarch app;
@@ -68,6 +70,9 @@ TEST_F(LocateGameTest, AnOlderBackupDoesNotMakeAFailedOneASuccess) {
 }
 
 TEST_F(LocateGameTest, FirstRunFindsAGameInstalledWithWine) {
+#ifdef _WIN32
+  GTEST_SKIP() << "about Wine prefixes seen from outside Windows";
+#endif
   // A Wine prefix whose drive C holds the game, recorded in the prefix's own registry.
   QTemporaryDir prefix;
   ASSERT_TRUE(QDir(prefix.path()).mkpath(QStringLiteral("dosdevices")));
@@ -108,7 +113,8 @@ TEST_F(LocateGameTest, LaterRunsUseTheSavedFolders) {
   TSaltmarch app;
   EXPECT_TRUE(dialogs.log.empty());
   EXPECT_EQ(app.GameFolder, game.Folder());
-  EXPECT_EQ(app.BackupFolder, QStringLiteral("/some/backup/"));  // not tested for existence
+  // Not tested for existence.
+  EXPECT_EQ(app.BackupFolder, QStringLiteral("/some/backup") + PathSeparator());
 
   // Without its trailing separator the folder is accepted and gets one.
   QString bare = game.Folder();
@@ -183,7 +189,7 @@ TEST_F(BrowserTest, TheBackupBrowserRefusesAFolderHoldingTemplatesBin) {
   dialogs.BrowseChooses(programDir.path());
   app.BrowseForBackupFolder();
   EXPECT_TRUE(dialogs.log.back().browseOkEnabled);
-  EXPECT_EQ(app.BackupFolder, programDir.path() + QStringLiteral("/"));
+  EXPECT_EQ(app.BackupFolder, programDir.path() + PathSeparator());
   EXPECT_EQ(dialogs.unexpected, 0);
 }
 
@@ -349,7 +355,7 @@ TEST_F(PreferencesTest, TheFoldersReachTheRegistryOnlyWhenSaved) {
   app.SetBackupFolder(QStringLiteral("/elsewhere"));
   EXPECT_EQ(Own(QStringLiteral("BackupLoc")), QStringLiteral("/b/"));
   app.SaveLocations();
-  EXPECT_EQ(Own(QStringLiteral("BackupLoc")), QStringLiteral("/elsewhere/"));
+  EXPECT_EQ(Own(QStringLiteral("BackupLoc")), QStringLiteral("/elsewhere") + PathSeparator());
   EXPECT_EQ(Own(QStringLiteral("Dune2KLoc")), game.Folder());
 }
 

@@ -167,7 +167,7 @@ TEST(FolderBrowser, ScrollsToThePreselectedFolder) {
       [&] { return tree->model()->rowCount(tree->currentIndex().parent()) == 150; }));
   QTest::qWait(50);
   EXPECT_TRUE(inSight());
-  EXPECT_EQ(browser.SelectedFolder(), last);
+  EXPECT_EQ(browser.SelectedFolder(), QDir::toNativeSeparators(last));
 }
 
 TEST(Rules, EnterAndEscapeAnswers) {

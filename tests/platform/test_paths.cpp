@@ -107,14 +107,14 @@ TEST(ProgramInfo, StandInsAnswerWhileTheyLiveAndNest) {
     EXPECT_EQ(outer.Folder(), running);  // starts as the running program's
     outer.folder = QStringLiteral("/opt/sm");
     outer.version = {true, false, QString()};
-    EXPECT_EQ(ProgramFolder(), QStringLiteral("/opt/sm/"));
+    EXPECT_EQ(ProgramFolder(), QStringLiteral("/opt/sm") + PathSeparator());
     {
       FixedProgramInfo inner;
-      EXPECT_EQ(inner.Folder(), QStringLiteral("/opt/sm/"));
+      EXPECT_EQ(inner.Folder(), QStringLiteral("/opt/sm") + PathSeparator());
       inner.folder = QStringLiteral("/elsewhere/");
       EXPECT_EQ(ProgramFolder(), QStringLiteral("/elsewhere/"));
     }
-    EXPECT_EQ(ProgramFolder(), QStringLiteral("/opt/sm/"));
+    EXPECT_EQ(ProgramFolder(), QStringLiteral("/opt/sm") + PathSeparator());
     EXPECT_FALSE(ProgramInfo().Version().queried);
   }
   EXPECT_EQ(ProgramFolder(), running);

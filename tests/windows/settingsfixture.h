@@ -10,6 +10,7 @@
 #include "scripteddialogs.h"
 #include "smsystem.h"
 #include "spinedit.h"
+#include "testregistry.h"
 #include "vehics.h"
 
 #include <QApplication>
@@ -29,8 +30,8 @@
 class SettingsFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(registryDir.isValid() && game.ok());
-    SetRegAccessor(MakeFileRegistry(registryDir.path()));
+    ASSERT_TRUE(registry.ok() && game.ok());
+    SetRegAccessor(registry.Fresh());
     RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
                    QStringLiteral("Completed"));
     RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), game.Folder());
@@ -78,7 +79,7 @@ class SettingsFixture : public ::testing::Test {
     ADD_FAILURE() << "no menu item " << caption.toStdString();
   }
 
-  QTemporaryDir registryDir;
+  TestRegistry registry;
   SampleDir game;
   ScriptedDialogs dialogs;
   std::unique_ptr<TSaltmarch> app;

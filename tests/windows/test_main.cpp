@@ -10,6 +10,7 @@
 #include "shell.h"
 #include "smsystem.h"
 #include "spinedit.h"
+#include "testregistry.h"
 
 #include <QAction>
 #include <QApplication>
@@ -57,8 +58,8 @@ const QString kErr10 = QStringLiteral(
 class MainWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(registryDir.isValid() && programDir.isValid() && game.ok());
-    SetRegAccessor(MakeFileRegistry(registryDir.path()));
+    ASSERT_TRUE(registry.ok() && programDir.isValid() && game.ok());
+    SetRegAccessor(registry.Fresh());
     program.folder = programDir.path();
     backupDir = programDir.path() + QStringLiteral("/backup");
     // A first start makes its backup in the user's data folder: a fresh one for every test.
@@ -100,7 +101,7 @@ class MainWindow : public ::testing::Test {
     return RegReadString(RegRoot::CurrentUser, kOwnKey, name, QStringLiteral("<none>"));
   }
 
-  QTemporaryDir registryDir;
+  TestRegistry registry;
   QTemporaryDir programDir;
   FixedProgramInfo program;
   QTemporaryDir userDataDir;
@@ -113,14 +114,7 @@ class MainWindow : public ::testing::Test {
 };
 
 TEST_F(MainWindow, FirstStartAsksAboutTheBackupBeforeAnythingShows) {
-  QFile hklm(registryDir.filePath(QStringLiteral("HKLM.reg")));
-  ASSERT_TRUE(hklm.open(QIODevice::WriteOnly));
-  hklm.write(
-      QStringLiteral("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Westwood\\Dune 2000]\r\n"
-                     "\"InstallPath\"=\"%1Dune2000.exe\"\r\n")
-          .arg(game.Folder())
-          .toUtf8());
-  hklm.close();
+  ASSERT_TRUE(registry.InstallGame(game.Folder() + QStringLiteral("Dune2000.exe")));
   bool frameVisibleDuringQuestion = true;
   dialogs.onDialog = [&](const ScriptedDialogs::Record&) {
     frameVisibleDuringQuestion = frame && frame->isVisible();
@@ -297,7 +291,8 @@ TEST_F(MainWindow, ARefusedWindowKeepsTheFrameOpenAndTheRegistryUntouched) {
   frame->A_Exit->trigger();
   EXPECT_FALSE(frame->isVisible());
   EXPECT_EQ(SaltmarchApp, nullptr);
-  EXPECT_EQ(Own(QStringLiteral("BackupLoc")), programDir.path() + QStringLiteral("/moved/"));
+  EXPECT_EQ(Own(QStringLiteral("BackupLoc")),
+            programDir.path() + QStringLiteral("/moved") + PathSeparator());
 }
 
 TEST_F(MainWindow, HintsGoToTheFirstStatusPanel) {
