@@ -110,8 +110,10 @@ class Maker {
   void Remark(const QString& text) { script_ += u"\n"_s + text + u"\n"_s; }
   void String(const QString& text) { script_ += u"\""_s + text + u"\"\n"_s; }
 
-  // Compresses `bytes` with mscompress; gives the compressed bytes, empty on failure.
+  // Compresses `bytes` with mscompress; gives the compressed bytes, empty on failure. Without
+  // a compressor the bytes go on the medium as they are, which the expander passes through.
   QByteArray Compress(const QByteArray& bytes) {
+    if (options_.mscompress.isEmpty()) return bytes;
     const QString path = work_.filePath(u"packing/data"_s);
     QDir().mkpath(work_.filePath(u"packing"_s));
     QFile::remove(path);
@@ -130,7 +132,7 @@ class Maker {
   QString Packed(const QString& source, const QString& installedName) {
     const QByteArray bytes = ReadFile(source);
     // mscompress loses the bytes of files shorter than 16; those go on the medium as they are.
-    const bool plain = bytes.size() < 16;
+    const bool plain = bytes.size() < 16 || options_.mscompress.isEmpty();
     const QByteArray stored = plain ? bytes : Compress(bytes);
     if (stored.isEmpty() && !bytes.isEmpty()) return u"cannot compress "_s + source;
     const QString name = plain ? installedName.toUpper() : PackedName(installedName);

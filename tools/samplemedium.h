@@ -14,7 +14,7 @@ struct Options {
   QString folder;           // the medium, made afresh
   QString defaultLocation;  // what the script proposes
   QStringList programs;     // installed into the location under their own names
-  QString mscompress = QStringLiteral("mscompress");
+  QString mscompress = QStringLiteral("mscompress");  // empty: files are stored uncompressed
   QString strip;  // when set, programs are stripped of symbols before they are packed
 };
 

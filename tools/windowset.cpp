@@ -106,6 +106,9 @@ QString VisitInstaller(const WindowVisitor& visit, const QString& work) {
   const QString program = work + QStringLiteral("/smarch");
   if (QFile file(program); file.open(QIODevice::WriteOnly)) file.write(QByteArray(4096, 'x'));
   medium.programs = {program};
+#ifdef _WIN32
+  medium.mscompress.clear();  // no compressor on Windows; the window looks the same
+#endif
   if (QString problem = SampleMedium::Write(medium); !problem.isEmpty()) return problem;
   SetupEnvironment environment = SystemEnvironment();
   environment.sourceFolder = medium.folder;

@@ -1,3 +1,4 @@
+#include "paths.h"
 #include "sampledir.h"
 
 #include <QFile>
@@ -159,7 +160,8 @@ TEST_F(UnitsTool, AMissingTemplatesFileIsReportedOnceWithPathAndReason) {
     const QString all = run.out + run.err;
     EXPECT_EQ(all.count(QStringLiteral("Error #2 : Couldn't Open TEMPLATES.BIN")), 1)
         << all.toStdString();
-    EXPECT_TRUE(all.contains(QStringLiteral("templates.bin: No such file or directory")));
+    EXPECT_TRUE(all.contains(QStringLiteral("templates.bin: ") + SystemErrorText(kErrorNoSuchFile)))
+        << all.toStdString();
   }
   EXPECT_FALSE(QFile::exists(sample.TemplatesPath()));
 }
