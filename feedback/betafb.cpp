@@ -95,7 +95,7 @@ TF_FB::TF_FB(QWidget* parent) : QDialog(parent) {
       MakeAutomaticEdit(this, u"E_UName"_s, QRect(200, 40, 121, 24), u"User Name (Automatic)"_s);
 
   Label6 = PlacedLabel(this, u"Label6"_s, u"Mail Server"_s, QPoint(1, 68));
-  FitFontToWidth(Label6, Label6->text(), 64 - 1 - 2);  // ends before the server box begins
+  FitFontToWidth(Label6, Label6->text(), 64 - 1);  // ends where the server box begins
   Label6->adjustSize();
   CB_MailServer = Named(new QComboBox(this), u"CB_MailServer"_s);
   CB_MailServer->setGeometry(64, 64, 121, 21);
