@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <vector>
+
 namespace {
 
 // Gives every test program a temporary folder of its own, so the mail components' files can
@@ -20,18 +23,29 @@ class MailEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     temp_ = std::make_unique<QTemporaryDir>();
-    previous_ = qgetenv("TMPDIR");
-    qputenv("TMPDIR", QFile::encodeName(temp_->path()));
+    for (const char* name : kTempVariables) {
+      previous_.push_back(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name))
+                                                          : std::nullopt);
+      qputenv(name, QFile::encodeName(QDir::toNativeSeparators(temp_->path())));
+    }
   }
   void TearDown() override {
     SmtpSink::Instance().Stop();
-    qputenv("TMPDIR", previous_);
+    for (std::size_t i = 0; i < previous_.size(); ++i) {
+      if (previous_[i]) {
+        qputenv(kTempVariables[i], *previous_[i]);
+      } else {
+        qunsetenv(kTempVariables[i]);
+      }
+    }
     temp_.reset();
   }
 
  private:
+  // Windows takes the temporary folder from TMP, then TEMP; other systems from TMPDIR.
+  static constexpr const char* kTempVariables[] = {"TMPDIR", "TMP", "TEMP"};
   std::unique_ptr<QTemporaryDir> temp_;
-  QByteArray previous_;
+  std::vector<std::optional<QByteArray>> previous_;
 };
 
 [[maybe_unused]] const auto* const g_environment =
