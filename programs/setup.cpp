@@ -1,3 +1,4 @@
+#include "guiplatform.h"
 #include "setupdlg.h"
 #include "singleinstance.h"
 #include "unattended.h"
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
   }
 
   // The window takes no options of its own; the toolkit's (-platform, ...) pass through.
+  ChooseGuiPlatform();
   QApplication app(argc, argv);
   SingleInstance instance;
   if (!instance.Claim()) return 0;

@@ -1,6 +1,7 @@
 // smarch: the Saltmarch 98 editor.
 
 #include "genfuncs.h"
+#include "guiplatform.h"
 #include "main.h"
 #include "qtdialogs.h"
 #include "registry.h"
@@ -12,6 +13,7 @@
 int main(int argc, char** argv) {
   // The name tables are ready before anything runs; the registry accessor comes first.
   RegAccessor();
+  ChooseGuiPlatform();
   int status = 0;
   {
     SmApplication app(argc, argv);
