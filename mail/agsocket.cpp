@@ -4,6 +4,7 @@
 #include "msstrings.h"
 #include "mstext.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QNetworkProxy>
@@ -184,6 +185,14 @@ void TagSocket::SocketFailed(QAbstractSocket::SocketError error) {
 
 void TagSocket::ServeMessageLoopOnce() {
   QCoreApplication::processEvents();
+}
+
+void TagSocket::Cancel() {
+  cancelled_ = true;
+  // A cancel usually comes from an event the wait itself is handling (a key, a click, a timer),
+  // and some event loops (Windows') go on waiting after such an event: make the wait look again.
+  if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+    dispatcher->wakeUp();
 }
 
 template <class Done>

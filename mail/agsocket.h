@@ -97,7 +97,7 @@ class TagSocket : public QObject {
   bool Connected() const;
 
   // Ends the current or next wait with "Operation has been canceled".
-  void Cancel() { cancelled_ = true; }
+  void Cancel();
 
   // The name this machine gives in HELO: its host name when that is fully qualified, else the
   // address literal of the connection's own end ("[127.0.0.1]", "[IPv6:::1]").

@@ -64,11 +64,30 @@ SmtpSink& SmtpSink::Instance() {
   return sink;
 }
 
-SmtpSink::SmtpSink() : folder_(std::make_unique<QTemporaryDir>()) {
+namespace {
+QString StartedServerFolder() {
+  return qEnvironmentVariable("SMARCH_SMTP_SINK_DIR");
+}
+}  // namespace
+
+bool SmtpSink::CanStart() {
+#ifdef _WIN32
+  return !StartedServerFolder().isEmpty();
+#else
+  return true;
+#endif
+}
+
+SmtpSink::SmtpSink() {
+  if (!StartedServerFolder().isEmpty()) {
+    UseStartedServer(StartedServerFolder());
+    return;
+  }
+  ownFolder_ = std::make_unique<QTemporaryDir>();
+  folder_ = ownFolder_->path();
   process_ = std::make_unique<QProcess>();
   process_->setProcessChannelMode(QProcess::SeparateChannels);
-  process_->start(QStringLiteral(SMARCH_PYTHON),
-                  {QStringLiteral(SMARCH_SMTP_SINK), folder_->path()});
+  process_->start(QStringLiteral(SMARCH_PYTHON), {QStringLiteral(SMARCH_SMTP_SINK), folder_});
   if (!process_->waitForStarted(10000)) {
     error_ = QStringLiteral("could not start ") + QStringLiteral(SMARCH_PYTHON);
     return;
@@ -80,6 +99,13 @@ SmtpSink::SmtpSink() : folder_(std::make_unique<QTemporaryDir>()) {
   if (port_ <= 0)
     error_ = QStringLiteral("the mail server did not start: ") +
              QString::fromLocal8Bit(process_->readAllStandardError());
+}
+
+void SmtpSink::UseStartedServer(const QString& folder) {
+  folder_ = folder;
+  QFile portFile(QDir(folder).filePath(QStringLiteral("port")));
+  if (portFile.open(QIODevice::ReadOnly)) port_ = portFile.readAll().trimmed().toInt();
+  if (port_ <= 0) error_ = QStringLiteral("no mail server was started on ") + folder;
 }
 
 SmtpSink::~SmtpSink() = default;
@@ -98,17 +124,17 @@ QString SmtpSink::Server() const {
 }
 
 int SmtpSink::Count() const {
-  return int(QDir(folder_->path()).entryList({QStringLiteral("*.json")}, QDir::Files).size());
+  return int(QDir(folder_).entryList({QStringLiteral("*.json")}, QDir::Files).size());
 }
 
 QJsonObject SmtpSink::Info(int n) const {
-  QFile file(folder_->filePath(QString::number(n) + QStringLiteral(".json")));
+  QFile file(QDir(folder_).filePath(QString::number(n) + QStringLiteral(".json")));
   if (!file.open(QIODevice::ReadOnly)) return {};
   return QJsonDocument::fromJson(file.readAll()).object();
 }
 
 QByteArray SmtpSink::Raw(int n) const {
-  QFile file(folder_->filePath(QString::number(n) + QStringLiteral(".eml")));
+  QFile file(QDir(folder_).filePath(QString::number(n) + QStringLiteral(".eml")));
   if (!file.open(QIODevice::ReadOnly)) return {};
   return file.readAll();
 }
