@@ -21,6 +21,7 @@
 #include "setupdlg.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMdiArea>
@@ -111,7 +112,7 @@ QString VisitInstaller(const WindowVisitor& visit, const QString& work) {
 #endif
   if (QString problem = SampleMedium::Write(medium); !problem.isEmpty()) return problem;
   SetupEnvironment environment = SystemEnvironment();
-  environment.sourceFolder = medium.folder;
+  environment.sourceFolder = QDir::toNativeSeparators(medium.folder);
   SetupDlg setup(environment);
   Show(visit, &setup, QStringLiteral("SetupDlg"));
   QCoreApplication::processEvents();
@@ -132,10 +133,11 @@ QString VisitDemoWindows(const WindowVisitor& visit) {
   SetRegAccessor(MakeFileRegistry(work.filePath(QStringLiteral("registry"))));
   RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
                  QStringLiteral("Completed"));
+  // Folders as the editor stores them: in the system's own form.
   RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"),
-                 game + QStringLiteral("/"));
+                 QDir::toNativeSeparators(game + QStringLiteral("/")));
   RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("BackupLoc"),
-                 work.filePath(QStringLiteral("Dune2kBak")));
+                 QDir::toNativeSeparators(work.filePath(QStringLiteral("Dune2kBak"))));
   QString problem;
   {
     ScriptedDialogs quiet;  // no question is asked in this state; any notice is swallowed
