@@ -312,9 +312,10 @@ gui() {
   }
   ok "smarch.exe started, asked its first-run question, backed up and showed its main window"
   keys_to "$frame" alt+s
-  sleep 0.5
+  sleep 1
   xdotool key i
-  sleep 2
+  # The settings window is no X window of its own: give it time to open and take the focus.
+  sleep 3
   xdotool key --delay 150 Tab Tab Tab Tab ctrl+a
   xdotool type --delay 100 777
   sleep 0.3
