@@ -47,7 +47,7 @@ cleanup() {
   [ -n "$editor_pid" ] && kill "$editor_pid" 2>/dev/null
   "$wineserver" -k 2>/dev/null
   timeout 30 "$wineserver" -w 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   rm -rf "$unpacked"
 }
 trap cleanup EXIT
@@ -74,14 +74,13 @@ ok "packed and unzipped the zip: $(cd "$pkg" && find . -type f | wc -l) files"
 
 # A private X server: Wine's windows become X windows there, and only this check types into them.
 # Xvfb picks a free display and writes its number once it is ready.
-exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>"$check/xvfb.log" & echo "pid $!")
+Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp 4>"$check/display" 2>"$check/xvfb.log" &
+xvfb_pid=$!
 display=
-for _ in 1 2; do
-  read -r -t 15 line <&3 || break
-  case "$line" in
-    pid\ *) xvfb_pid=${line#pid } ;;
-    *) display=$line ;;
-  esac
+for _ in $(seq 100); do
+  display=$(tr -dc 0-9 <"$check/display")
+  [ -n "$display" ] || ! kill -0 "$xvfb_pid" 2>/dev/null && break
+  sleep 0.1
 done
 [ -n "$display" ] || { fail "Xvfb did not start: $(cat "$check/xvfb.log")"; exit 1; }
 export DISPLAY=:$display
@@ -156,7 +155,7 @@ installed=$drive_c/Saltmarch98
 (cd "$medium" && run 60 "$pkg/setup.exe" --unattended --location 'C:\Saltmarch98') \
   >"$check/setup.out" 2>&1
 status=$?
-last=$(tr -d '\r' <"$check/setup.out" | tail -2 | tr '\n' ' ')
+last=$(tr -d '\r' <"$check/setup.out" | tail -3 | tr '\n' ' ')
 if ((status != 0)); then
   fail "setup.exe --unattended into C:\\Saltmarch98 exited $status: $last"
 elif [ ! -d "$installed" ]; then
