@@ -276,6 +276,24 @@ answer() {
   answered+="$id "
   keys_to "$id" "$@"
 }
+# The settings windows are drawn inside the frame's own X window: a change shows only in its
+# picture. Waits up to $3 seconds until the picture of window $1 differs from $2 and has stayed
+# the same for a moment ($2 empty: until it is steady).
+picture() { xwd -id "$1" -silent 2>/dev/null | md5sum; }
+wait_redrawn() {
+  local until=$((SECONDS + $(limit "$3"))) last="" now steady=0
+  while ((SECONDS < until)); do
+    sleep 0.3
+    now=$(picture "$1")
+    if [ "$now" != "$2" ] && [ "$now" = "$last" ]; then
+      ((++steady >= 4)) && return 0
+    else
+      steady=0
+    fi
+    last=$now
+  done
+  return 1
+}
 screenshot() {
   command -v xwd >/dev/null && xwd -root -silent >"$check/failure.xwd" 2>/dev/null &&
     echo "  the screen is in $check/failure.xwd"
@@ -310,11 +328,16 @@ gui() {
     return 1
   }
   ok "smarch.exe started, asked its first-run question, backed up and showed its main window"
+  local before
+  wait_redrawn "$frame" "" 30 && before=$(picture "$frame")
   keys_to "$frame" alt+s
   sleep 1
   xdotool key i
-  # The settings window is no X window of its own: give it time to open and take the focus.
-  sleep 3
+  wait_redrawn "$frame" "$before" 30 || {
+    fail "smarch.exe: Settings > Infantry opened no window"
+    screenshot
+    return 1
+  }
   xdotool key --delay 150 Tab Tab Tab Tab ctrl+a
   xdotool type --delay 100 777
   sleep 0.3
