@@ -26,7 +26,8 @@ wineserver=$(ls /usr/lib/wine/wineserver64 2>/dev/null || command -v wineserver)
 unset WINEPATH QT_PLUGIN_PATH QT_QPA_PLATFORM QT_QPA_PLATFORM_PLUGIN_PATH WINEQT_QPA_FONTDIR \
   SALTMARCH_REGISTRY_DIR XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME
 export WINEPREFIX=$check/prefix WINEARCH=win64 WINEDEBUG=-all HOME=$check/home
-export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
+# No Mono or Gecko installer prompts, and no desktop menu entries made from Windows links.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 # A run left behind by an interrupted check is ended and wiped first.
 [ -d "$WINEPREFIX" ] && "$wineserver" -k 2>/dev/null
