@@ -11,7 +11,7 @@
 # Each step prints "ok: ..." or "FAIL: ...". Exit status 0 only when all passed. Run it after
 # tools/build-windows.sh; every Wine wait has a time limit, the whole run about a minute.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 root=$PWD
 tools/install-deps.sh windows || exit 1
 
