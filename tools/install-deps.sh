@@ -37,7 +37,9 @@ test_packages=(
   wine64
 )
 
-# The Windows cross-build (against ../shared/qt6-mingw) and its test run under Wine.
+# The Windows cross-build (against ../shared/qt6-mingw), its test run under Wine, and the
+# check of the packed zip (tools/check-windows-package.sh), which drives the editor's window
+# on a virtual X server.
 windows_packages=(
   cmake
   ninja-build
@@ -48,6 +50,10 @@ windows_packages=(
   wine64
   mscompress
   zip
+  unzip
+  xvfb
+  xdotool
+  x11-apps
 )
 
 # The fuzzer of the registry file parser: installed when the archive has it, skipped otherwise.
