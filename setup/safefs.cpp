@@ -33,11 +33,16 @@ std::int64_t g_failAfter = -1;
 int g_failCode = 0;
 
 // The deepest trusted folder that holds `path` (or is it); empty when there is none.
+// The path of `name` in `folder`; a drive's or the system's root ends in the separator already.
+QString InFolder(const QString& folder, const QString& name) {
+  return folder.endsWith(PathSeparator()) ? folder + name : folder + PathSeparator() + name;
+}
+
 QString AnchorOf(const QString& path, const QStringList& trusted) {
   QString best;
   for (const QString& folder : trusted) {
     if (folder.isEmpty() || folder.size() <= best.size()) continue;
-    if (path == folder || path.startsWith(folder + PathSeparator())) best = folder;
+    if (path == folder || path.startsWith(InFolder(folder, QString()))) best = folder;
   }
   return best;
 }
@@ -182,7 +187,8 @@ Place Reach(const QString& path, const QStringList& trusted) {
   const QChar separator = PathSeparator();
   const QString anchor = AnchorOf(path, trusted);
   QString base = anchor;
-  qsizetype cut = anchor.size();
+  // The system's root ends in the separator already.
+  qsizetype cut = anchor.endsWith(separator) ? anchor.size() - 1 : anchor.size();
   if (anchor.isEmpty() || anchor == path) {
     // The folder part is taken as named; only the last entry is not followed.
     place.trusted_ = true;
@@ -419,15 +425,17 @@ Place Reach(const QString& path, const QStringList& trusted) {
   QString walked = anchor.isEmpty() || anchor == path
                        ? QDir::toNativeSeparators(QFileInfo(path).path())
                        : anchor;
-  const QStringList rest = path.mid(walked.size() + 1).split(PathSeparator(), Qt::SkipEmptyParts);
+  // A drive's root ("C:\") ends in the separator already.
+  const qsizetype skip = walked.size() + (walked.endsWith(PathSeparator()) ? 0 : 1);
+  const QStringList rest = path.mid(skip).split(PathSeparator(), Qt::SkipEmptyParts);
   if (rest.isEmpty() || !QFileInfo(walked).isDir()) return place;
   for (qsizetype i = 0; i + 1 < rest.size(); ++i) {
-    walked += PathSeparator() + rest[i];
+    walked = InFolder(walked, rest[i]);
     if (rest[i] != u".."_s && KindOfPath(walked) != EntryKind::Folder) return place;
   }
   place.reached_ = true;
   place.name_ = rest.last();
-  place.path_ = walked + PathSeparator() + place.name_;
+  place.path_ = InFolder(walked, place.name_);
   return place;
 }
 

@@ -5,6 +5,7 @@
 #include "setupstrings.h"
 #include "setuptestsupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -182,6 +183,24 @@ TEST_F(Interp, AbortStopsTheRun) {
   EXPECT_EQ(ui.boxes[0].text, Native(u"Unable To Decompress LZ Compressed File ("_s +
                                      sandbox.Medium() + u"/CUT.EX_)"_s));
   EXPECT_EQ(ui.ended, 1);
+}
+
+TEST_F(Interp, ALocationRightBelowADrivesRootIsMadeAndEntered) {
+#ifndef _WIN32
+  GTEST_SKIP() << "only Windows names a root that ends in its separator (\"C:\\\")";
+#endif
+  // The usual C:\Saltmarch98, made at the root of the temporary folder's drive.
+  const QString root = Native(QDir::tempPath()).left(3);
+  const QString location =
+      root + u"smarch-root-"_s + QString::number(QDateTime::currentMSecsSinceEpoch());
+  state.location = location;
+  state.currentFolder = root;
+  EXPECT_EQ(Run({u"M:@I"_s, u"C:@I"_s, u"M:@I\\DATA"_s}), RunOutcome::Completed)
+      << ui.Texts().join(u'|').toStdString();
+  EXPECT_EQ(ui.statuses[1], u"Changing Into Directory: "_s + location);
+  EXPECT_EQ(state.currentFolder, location);
+  EXPECT_TRUE(QFileInfo(location + u"\\DATA"_s).isDir());
+  EXPECT_TRUE(QDir(location).removeRecursively());
 }
 
 TEST_F(Interp, WhatLiesInTheLocationNeverLeadsOutOfIt) {
