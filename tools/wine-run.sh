@@ -8,8 +8,12 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=${SMARCH_WINE_PREFIX:-$root/build/win/prefix}
 export WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all}
-# No Mono or Gecko installer prompts while the prefix is made.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko installer prompts while the prefix is made, and no menu entries or desktop
+# launchers made from the programs' shell links.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# The prefix's Desktop and Documents lead into a home of the build's own, not the user's.
+export HOME=$root/build/win/home
+mkdir -p "$HOME/Desktop"
 qt=$(cd "${SMARCH_QT_MINGW:-$root/../shared/qt6-mingw}" && pwd)
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(ls /usr/lib/wine/wineserver64 2>/dev/null || command -v wineserver)
