@@ -17,13 +17,31 @@ QString Quoted(const QString& text) {
   return text.isEmpty() ? u"(none)"_s : u'"' + text + u'"';
 }
 
+#ifdef _WIN32
+
+// Windows keeps both the settings and the install key in its own registry.
+QString SettingsText() {
+  return u"the system registry, HKEY_CURRENT_USER"_s + kOwnKey.chopped(1);
+}
+
+QString MachineRegistryText() {
+  return u"the system registry"_s;
+}
+
+#else
+
 QString FileState(const QString& path) {
   const QFileInfo info(path);
   if (!info.exists()) return u"%1 (missing)"_s.arg(path);
   return u"%1 (%2 bytes)"_s.arg(path).arg(info.size());
 }
 
-QString MachineRegistryText(const QString& file) {
+QString SettingsText() {
+  return u"the file "_s + FileState(RegistryFolder() + u"/HKCU.reg"_s);
+}
+
+QString MachineRegistryText() {
+  const QString file = MachineRegistryFile(RegistryFolder());
   if (file != WinePrefix() + u"/system.reg"_s) return u"the registry file "_s + FileState(file);
   QString text = u"the Wine prefix %1 (%2), its system.reg: "_s.arg(
       WinePrefix(), qEnvironmentVariableIsEmpty("WINEPREFIX") ? u"WINEPREFIX is not set"_s
@@ -38,12 +56,15 @@ QString MachineRegistryText(const QString& file) {
   return text;
 }
 
+#endif
+
 QString SourceText(const GameSearch& search) {
   const RegOrigin& origin = search.installOrigin;
   switch (search.source) {
     case GameSearch::Source::EditorSetting:
       return u"the editor's own setting \"Dune2KLoc\""_s;
     case GameSearch::Source::MachineRegistry:
+      if (origin.file.isEmpty()) return u"the system registry, \"InstallPath\" of "_s + origin.key;
       return u"the machine registry file %1, \"InstallPath\" of %2"_s.arg(origin.file, origin.key);
     case GameSearch::Source::WinePrefix:
       return u"the Wine prefix %1 (system.reg), \"InstallPath\" of %2"_s.arg(origin.winePrefix,
@@ -65,19 +86,17 @@ int LocateCommand(const QStringList& args) {
     return args.size() == 1 && (args[0] == u"--help"_s || args[0] == u"-h"_s) ? 0 : 2;
   }
   const GameSearch search = FindGame();
-  const QString settings = RegistryFolder() + u"/HKCU.reg"_s;
 
   out << "Game folder:       " << (search.folder.isEmpty() ? u"(none found)"_s : search.folder)
       << '\n';
   out << "Found through:     " << SourceText(search) << '\n';
-  out << "Settings file:     " << FileState(settings) << '\n';
+  out << "Settings:          " << SettingsText() << '\n';
   out << "First run:         "
       << (search.firstRun ? u"yes (\"Setup\" is not \"Completed\"): the install key decides"_s
                           : u"no: the saved game folder decides"_s)
       << '\n';
   out << "Saved game folder: " << Quoted(search.savedFolder) << '\n';
-  out << "Machine registry:  " << MachineRegistryText(MachineRegistryFile(RegistryFolder()))
-      << '\n';
+  out << "Machine registry:  " << MachineRegistryText() << '\n';
   out << "InstallPath:       ";
   if (search.installFound) {
     out << Quoted(search.installOrigin.stored) << " in " << search.installOrigin.key;

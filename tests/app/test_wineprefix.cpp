@@ -121,8 +121,20 @@ TEST(LocateCommand, ExitsOneWithTheReasonWhenNoGameIsFound) {
             u"No game found: no machine registry names the game (value \"InstallPath\" of "
             "HKEY_LOCAL_MACHINE\\SOFTWARE\\Westwood\\Dune 2000).\n"_s);
   const QString out = QString::fromUtf8(locate.readAllStandardOutput());
+#ifdef _WIN32
+  // Windows has no registry files: WINEPREFIX and the settings folder mean nothing there.
+  EXPECT_TRUE(
+      out.contains(u"Settings:          the system registry, "
+                   "HKEY_CURRENT_USER\\SOFTWARE\\Pellworth Software\\Saltmarch98"_s))
+      << out.toStdString();
+  EXPECT_TRUE(out.contains(u"Machine registry:  the system registry"_s)) << out.toStdString();
+#else
+  EXPECT_TRUE(
+      out.contains(u"Settings:          the file %1/HKCU.reg (missing)"_s.arg(settings.path())))
+      << out.toStdString();
   EXPECT_TRUE(out.contains(u"its system.reg: %1/system.reg (missing)"_s.arg(emptyPrefix.path())))
       << out.toStdString();
+#endif
 }
 
 }  // namespace
