@@ -1,4 +1,5 @@
 #include "fileops.h"
+#include "otheruser.h"
 #include "sampledir.h"
 #include "samplegame.h"
 #include "setuptestsupport.h"
@@ -201,25 +202,6 @@ TEST(SecondStart, TheSocketLiesInAFolderOfTheUsersOwn) {
 #else
 
 namespace {
-
-constexpr uid_t kNobody = 65534;
-
-// Runs `work` in a child process as another user; gives its exit status.
-template <class Work>
-pid_t AsAnotherUser(Work work) {
-  const pid_t child = ::fork();
-  if (child == 0) {
-    if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(99);
-    ::_exit(work());
-  }
-  return child;
-}
-
-int ExitStatus(pid_t child) {
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 sockaddr_un Address(const QString& path) {
   sockaddr_un address{};

@@ -1,5 +1,6 @@
 #include "d2kfile.h"
 #include "failingfile.h"
+#include "otheruser.h"
 #include "paths.h"
 #include "resstrings.h"
 #include "sampledir.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QScopeGuard>
 
 #ifdef _WIN32
 #include <io.h>
@@ -569,6 +571,39 @@ TEST_F(StoreTest, ApplyWithoutTheFileReportsError2AndKeepsMarks) {
   EXPECT_EQ(Messages(), QStringList{kErr2});
   EXPECT_TRUE(store.Infantry[4].Changed);
   EXPECT_FALSE(QFile::exists(sample.TemplatesPath()));
+}
+
+TEST_F(StoreTest, AReadOnlyFileReportsError2AndStaysAsItWas) {
+  store.LoadInfantry();
+  SaveCost(4, 4321);
+  const QString path = sample.TemplatesPath();
+  // Windows shows this as the file's read-only attribute.
+  const auto readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+  ASSERT_TRUE(QFile::setPermissions(path, readOnly));
+  const auto writable =
+      qScopeGuard([&] { QFile::setPermissions(path, readOnly | QFile::WriteOwner); });
+  // 0 when the apply is refused with Error #2 and the change stays marked.
+  const auto refused = [&] {
+    if (store.ApplyChanges()) return 1;
+    if (Messages() != QStringList{kErr2}) return 2;
+    return store.Infantry[4].Changed ? 0 : 3;
+  };
+  if (QFile probe(path); !probe.open(QIODevice::ReadWrite)) {
+    EXPECT_EQ(refused(), 0) << Messages().join(QLatin1Char('|')).toStdString();
+  } else {
+#ifdef _WIN32
+    GTEST_SKIP() << "this user may write read-only files (Wine run by root)";
+#else
+    // Root may write any file; a user who is not root meets the refusal. That user may enter
+    // the game's folders and read the file, but not write it.
+    for (const char* folder : {"", "data", "data/bin"}) {
+      const QString at = sample.Path(QString::fromLatin1(folder));
+      QFile::setPermissions(at, QFile::permissions(at) | QFile::ExeOther | QFile::ReadOther);
+    }
+    EXPECT_EQ(ExitStatus(AsAnotherUser(refused)), 0);
+#endif
+  }
+  EXPECT_EQ(sample.TemplatesBytes(), original);
 }
 
 TEST_F(StoreTest, NamesAreFormedFromTheFolderAsItIs) {
