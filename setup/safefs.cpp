@@ -32,12 +32,17 @@ namespace {
 std::int64_t g_failAfter = -1;
 int g_failCode = 0;
 
-// The deepest trusted folder that holds `path` (or is it); empty when there is none.
 // The path of `name` in `folder`; a drive's or the system's root ends in the separator already.
 QString InFolder(const QString& folder, const QString& name) {
   return folder.endsWith(PathSeparator()) ? folder + name : folder + PathSeparator() + name;
 }
 
+// What follows `folder` in `path`, which lies inside it.
+QString Below(const QString& path, const QString& folder) {
+  return path.mid(InFolder(folder, QString()).size());
+}
+
+// The deepest trusted folder that holds `path` (or is it); empty when there is none.
 QString AnchorOf(const QString& path, const QStringList& trusted) {
   QString best;
   for (const QString& folder : trusted) {
@@ -187,15 +192,17 @@ Place Reach(const QString& path, const QStringList& trusted) {
   const QChar separator = PathSeparator();
   const QString anchor = AnchorOf(path, trusted);
   QString base = anchor;
-  // The system's root ends in the separator already.
-  qsizetype cut = anchor.endsWith(separator) ? anchor.size() - 1 : anchor.size();
+  QString below;
   if (anchor.isEmpty() || anchor == path) {
     // The folder part is taken as named; only the last entry is not followed.
     place.trusted_ = true;
-    cut = path.lastIndexOf(separator);
+    const qsizetype cut = path.lastIndexOf(separator);
     base = cut < 0 ? u"."_s : cut == 0 ? QString(separator) : path.left(cut);
+    below = path.mid(cut + 1);
+  } else {
+    below = Below(path, anchor);
   }
-  QStringList rest = path.mid(cut + 1).split(separator, Qt::SkipEmptyParts);
+  QStringList rest = below.split(separator, Qt::SkipEmptyParts);
   // A path that ends in "." or ".." (or a separator) names a folder itself: it is walked to
   // the end, and the entry is that folder's ".".
   const bool itself = rest.isEmpty() || rest.last() == u"."_s || rest.last() == u".."_s;
@@ -209,14 +216,13 @@ Place Reach(const QString& path, const QStringList& trusted) {
     const int next = OpenFolderAt(folder, name, false);
     ::close(folder);
     folder = next;
-    walked += separator + name;
+    walked = InFolder(walked, name);
   }
   if (folder < 0) return place;
   place.folder_ = folder;
   place.reached_ = true;
   place.name_ = itself ? u"."_s : FindEntry(folder, rest.last());
-  place.path_ =
-      itself ? walked : (walked == separator ? QString() : walked) + separator + place.name_;
+  place.path_ = itself ? walked : InFolder(walked, place.name_);
   return place;
 }
 
@@ -425,9 +431,7 @@ Place Reach(const QString& path, const QStringList& trusted) {
   QString walked = anchor.isEmpty() || anchor == path
                        ? QDir::toNativeSeparators(QFileInfo(path).path())
                        : anchor;
-  // A drive's root ("C:\") ends in the separator already.
-  const qsizetype skip = walked.size() + (walked.endsWith(PathSeparator()) ? 0 : 1);
-  const QStringList rest = path.mid(skip).split(PathSeparator(), Qt::SkipEmptyParts);
+  const QStringList rest = Below(path, walked).split(PathSeparator(), Qt::SkipEmptyParts);
   if (rest.isEmpty() || !QFileInfo(walked).isDir()) return place;
   for (qsizetype i = 0; i + 1 < rest.size(); ++i) {
     walked = InFolder(walked, rest[i]);

@@ -17,6 +17,11 @@
 
 namespace {
 
+// The folder of a mail server started for this program beforehand (by CTest, on Windows).
+QString StartedServerFolder() {
+  return qEnvironmentVariable("SMARCH_SMTP_SINK_DIR");
+}
+
 // Gives every test program a temporary folder of its own, so the mail components' files can
 // be counted, and stops the mail server before the application ends.
 class MailEnvironment : public ::testing::Environment {
@@ -63,12 +68,6 @@ SmtpSink& SmtpSink::Instance() {
   static SmtpSink sink;
   return sink;
 }
-
-namespace {
-QString StartedServerFolder() {
-  return qEnvironmentVariable("SMARCH_SMTP_SINK_DIR");
-}
-}  // namespace
 
 bool SmtpSink::CanStart() {
 #ifdef _WIN32
