@@ -1,7 +1,7 @@
 #include "findgame.h"
 
 #include "paths.h"
-#include "regacs.h"
+#include "registrykeys.h"
 
 using namespace Qt::Literals::StringLiterals;
 

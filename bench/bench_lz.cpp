@@ -4,7 +4,7 @@
 // unattended install of the sample medium.
 //   bench/lz_bench [MEGABYTES]
 
-#include "fileops.h"
+#include "expandfile.h"
 #include "lzfile.h"
 
 #include <QCoreApplication>

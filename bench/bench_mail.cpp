@@ -2,9 +2,9 @@
 // feedback mail sent to a local aiosmtpd by our SMTP client beside Python's smtplib sending
 // the same bytes to the same server, in one run.
 
-#include "mserrors.h"
-#include "msmsg.h"
-#include "mssmtp.h"
+#include "mailerrors.h"
+#include "mailmessage.h"
+#include "smtpclient.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

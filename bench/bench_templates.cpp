@@ -1,9 +1,9 @@
 // How fast the template data moves: one record through decode and encode, both kinds loaded
 // from a file, and all 28 records written back.
 
-#include "d2kfile.h"
 #include "samplegame.h"
 #include "scripteddialogs.h"
+#include "templatestore.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

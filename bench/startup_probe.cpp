@@ -5,11 +5,11 @@
 // (bench_startup) times it from the process start.
 //   startup_probe editor|bare|text
 
-#include "main.h"
+#include "mainwindow.h"
 #include "registry.h"
+#include "saltmarch.h"
 #include "scripteddialogs.h"
 #include "smapplication.h"
-#include "smsystem.h"
 
 #include <QFile>
 #include <QMainWindow>

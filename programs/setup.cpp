@@ -1,5 +1,5 @@
 #include "guiplatform.h"
-#include "setupdlg.h"
+#include "setupdialog.h"
 #include "singleinstance.h"
 #include "unattended.h"
 

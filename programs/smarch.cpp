@@ -1,14 +1,14 @@
 // smarch: the Saltmarch 98 editor.
 
-#include "genfuncs.h"
 #include "guiplatform.h"
-#include "main.h"
+#include "mainwindow.h"
 #include "qtdialogs.h"
 #include "registry.h"
 #include "smapplication.h"
 #include "splash.h"
+#include "webpage.h"
 
-#include "betafb.h"
+#include "feedbackform.h"
 
 int main(int argc, char** argv) {
   // The name tables are ready before anything runs; the registry accessor comes first.

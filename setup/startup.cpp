@@ -1,6 +1,6 @@
 #include "startup.h"
 
-#include "fileops.h"
+#include "installfolders.h"
 #include "paths.h"
 #include "setupstrings.h"
 #include "winepaths.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "installerui.h"
-#include "interp.h"
+#include "interpreter.h"
 #include "script.h"
 
 #include <QString>

@@ -1,8 +1,8 @@
 #include "unattended.h"
 
-#include "fileops.h"
 #include "installerui.h"
-#include "interp.h"
+#include "installfolders.h"
+#include "interpreter.h"
 #include "setupstrings.h"
 #include "startup.h"
 #include "textformat.h"

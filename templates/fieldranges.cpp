@@ -1,6 +1,6 @@
 #include "fieldranges.h"
 
-#include "gendefs.h"
+#include "unitlayout.h"
 
 #include <limits>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gendefs.h"
+#include "unitlayout.h"
 
 #include <array>
 #include <cstdint>

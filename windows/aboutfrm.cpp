@@ -2,7 +2,7 @@
 
 #include "animpicture.h"
 #include "formparts.h"
-#include "genfuncs.h"
+#include "webpage.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -1,7 +1,7 @@
 #include "hintform.h"
 
 #include "formparts.h"
-#include "resstrings.h"
+#include "stringtable.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "prefs.h"
 
 #include "formparts.h"
-#include "smsystem.h"
+#include "saltmarch.h"
 
 #include <QApplication>
 #include <QLabel>

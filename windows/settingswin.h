@@ -1,6 +1,6 @@
 #pragma once
 
-#include "smsystem.h"
+#include "saltmarch.h"
 
 #include <QMdiSubWindow>
 

@@ -4,10 +4,10 @@
 #include "dialogs.h"
 #include "fieldranges.h"
 #include "formparts.h"
-#include "genfuncs.h"
-#include "hedit.h"
-#include "resstrings.h"
+#include "hexedit.h"
 #include "spinedit.h"
+#include "stringtable.h"
+#include "webpage.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,10 +2,10 @@
 
 #include "paths.h"
 #include "programinfo.h"
-#include "regacs.h"
+#include "registrykeys.h"
+#include "saltmarch.h"
 #include "sampledir.h"
 #include "scripteddialogs.h"
-#include "smsystem.h"
 #include "testregistry.h"
 
 #include <QDir>

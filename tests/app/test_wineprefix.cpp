@@ -47,7 +47,7 @@ class WinePrefixTest : public AppFixture {
     GTEST_SKIP() << "about Wine prefixes seen from outside Windows";
 #endif
     if (!rig->wine.Available()) {
-      GTEST_SKIP() << "wine64 is not installed (tools/install-deps.sh installs it)";
+      GTEST_SKIP() << "wine64 is not installed (scripts/install-deps.sh installs it)";
     }
     ASSERT_TRUE(rig->wine.Failure().isEmpty()) << rig->wine.Failure().toStdString();
     AppFixture::SetUp();

@@ -1,6 +1,6 @@
+#include "compressed.h"
 #include "lzfile.h"
 #include "sampledir.h"
-#include "setuptestsupport.h"
 
 #include <QDir>
 #include <QTemporaryDir>

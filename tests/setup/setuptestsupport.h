@@ -1,7 +1,8 @@
 #pragma once
 
+#include "compressed.h"
 #include "installerui.h"
-#include "interp.h"
+#include "interpreter.h"
 #include "setupbox.h"
 
 #include <QByteArray>
@@ -119,10 +120,6 @@ struct ShellLinkFields {
 std::optional<ShellLinkFields> ReadShellLink(const QString& file);
 #endif
 
-// The bytes compressed by mscompress (run on a copy in a temporary folder).
-QByteArray MsCompressed(const QByteArray& bytes);
-// Made-up content: `compressible` gives text-like runs, otherwise noise. Same seed, same bytes.
-QByteArray TestBytes(qsizetype size, unsigned seed, bool compressible = true);
 // A whole script text: the four header strings and the commands, each quoted.
 QString ScriptText(const QStringList& commands, const QString& marker = QStringLiteral("MARK.ER"),
                    const QString& product = QStringLiteral("Test Product"));

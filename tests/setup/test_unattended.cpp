@@ -1,4 +1,4 @@
-#include "fileops.h"
+#include "desktoplink.h"
 #include "otheruser.h"
 #include "sampledir.h"
 #include "samplegame.h"

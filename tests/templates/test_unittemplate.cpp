@@ -1,5 +1,5 @@
-#include "gendefs.h"
 #include "rangeerror.h"
+#include "unitlayout.h"
 #include "unittemplate.h"
 
 #include <gtest/gtest.h>

@@ -2,16 +2,16 @@
 
 #include "columnmenu.h"
 #include "hintform.h"
-#include "infs.h"
+#include "infantrywindow.h"
 #include "paths.h"
-#include "regacs.h"
-#include "resstrings.h"
+#include "registrykeys.h"
+#include "saltmarch.h"
 #include "sampledir.h"
 #include "scripteddialogs.h"
-#include "smsystem.h"
 #include "spinedit.h"
+#include "stringtable.h"
 #include "testregistry.h"
-#include "vehics.h"
+#include "vehicleswindow.h"
 
 #include <QApplication>
 #include <QCheckBox>

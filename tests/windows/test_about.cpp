@@ -1,10 +1,10 @@
 #include "aboutfrm.h"
 #include "animpicture.h"
-#include "genfuncs.h"
 #include "paths.h"
 #include "qtprinters.h"
 #include "samplegame.h"
 #include "sysinfo.h"
+#include "webpage.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "hedit.h"
+#include "hexedit.h"
 #include "hintform.h"
 #include "settingsfixture.h"
 

@@ -1,10 +1,10 @@
 #include "animpicture.h"
-#include "genfuncs.h"
 #include "gifwriter.h"
 #include "paths.h"
 #include "qtprinters.h"
 #include "samplegame.h"
 #include "splash.h"
+#include "webpage.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

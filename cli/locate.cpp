@@ -1,0 +1,114 @@
+#include "locate.h"
+
+#include "findgame.h"
+#include "registrykeys.h"
+#include "winepaths.h"
+
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <cstdio>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QString Quoted(const QString& text) {
+  return text.isEmpty() ? u"(none)"_s : u'"' + text + u'"';
+}
+
+#ifdef _WIN32
+
+// Windows keeps both the settings and the install key in its own registry.
+QString SettingsText() {
+  return u"the system registry, HKEY_CURRENT_USER"_s + kOwnKey.chopped(1);
+}
+
+QString MachineRegistryText() {
+  return u"the system registry"_s;
+}
+
+#else
+
+QString FileState(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists()) return u"%1 (missing)"_s.arg(path);
+  return u"%1 (%2 bytes)"_s.arg(path).arg(info.size());
+}
+
+QString SettingsText() {
+  return u"the file "_s + FileState(RegistryFolder() + u"/HKCU.reg"_s);
+}
+
+QString MachineRegistryText() {
+  const QString file = MachineRegistryFile(RegistryFolder());
+  if (file != WinePrefix() + u"/system.reg"_s) return u"the registry file "_s + FileState(file);
+  QString text = u"the Wine prefix %1 (%2), its system.reg: "_s.arg(
+      WinePrefix(), qEnvironmentVariableIsEmpty("WINEPREFIX") ? u"WINEPREFIX is not set"_s
+                                                              : u"from WINEPREFIX"_s);
+  text += FileState(file);
+  if (const auto view = ReadOnlyRegistryFile(file, u"HKEY_LOCAL_MACHINE"_s)) {
+    text += u", %1 keys"_s.arg(view->KeyCount());
+    if (!view->Arch().isEmpty()) text += u", "_s + view->Arch();
+  } else if (QFileInfo::exists(file)) {
+    text += u", not a registry file"_s;
+  }
+  return text;
+}
+
+#endif
+
+QString SourceText(const GameSearch& search) {
+  const RegOrigin& origin = search.installOrigin;
+  switch (search.source) {
+    case GameSearch::Source::EditorSetting:
+      return u"the editor's own setting \"Dune2KLoc\""_s;
+    case GameSearch::Source::MachineRegistry:
+      if (origin.file.isEmpty()) return u"the system registry, \"InstallPath\" of "_s + origin.key;
+      return u"the machine registry file %1, \"InstallPath\" of %2"_s.arg(origin.file, origin.key);
+    case GameSearch::Source::WinePrefix:
+      return u"the Wine prefix %1 (system.reg), \"InstallPath\" of %2"_s.arg(origin.winePrefix,
+                                                                             origin.key);
+    case GameSearch::Source::None:
+      break;
+  }
+  return u"nothing"_s;
+}
+
+}  // namespace
+
+int LocateCommand(const QStringList& args) {
+  QTextStream out(stdout);
+  QTextStream err(stderr);
+  if (!args.isEmpty()) {
+    err << "Usage: smarch-units locate\n"
+           "Prints the game folder the editor would use and where it came from.\n";
+    return args.size() == 1 && (args[0] == u"--help"_s || args[0] == u"-h"_s) ? 0 : 2;
+  }
+  const GameSearch search = FindGame();
+
+  out << "Game folder:       " << (search.folder.isEmpty() ? u"(none found)"_s : search.folder)
+      << '\n';
+  out << "Found through:     " << SourceText(search) << '\n';
+  out << "Settings:          " << SettingsText() << '\n';
+  out << "First run:         "
+      << (search.firstRun ? u"yes (\"Setup\" is not \"Completed\"): the install key decides"_s
+                          : u"no: the saved game folder decides"_s)
+      << '\n';
+  out << "Saved game folder: " << Quoted(search.savedFolder) << '\n';
+  out << "Machine registry:  " << MachineRegistryText() << '\n';
+  out << "InstallPath:       ";
+  if (search.installFound) {
+    out << Quoted(search.installOrigin.stored) << " in " << search.installOrigin.key;
+    if (search.installPath != search.installOrigin.stored) out << ", here " << search.installPath;
+    out << '\n';
+  } else {
+    out << "(none) under HKEY_LOCAL_MACHINE\\" << kGameKey << " or its Wow6432Node view\n";
+  }
+  out.flush();
+  if (!search.holdsGame) {
+    err << "No game found: " << search.reason << ".\n";
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,443 @@
+#include "infantrywindow.h"
+#include "mainwindow.h"
+#include "paths.h"
+#include "prefs.h"
+#include "programinfo.h"
+#include "registrykeys.h"
+#include "saltmarch.h"
+#include "sampledir.h"
+#include "scripteddialogs.h"
+#include "shell.h"
+#include "spinedit.h"
+#include "testregistry.h"
+#include "webpage.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStatusTipEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kErr6 = QStringLiteral(
+    "Error #6: You Have Not Entered The Location For Dune2000.EXE Or The Entered Path Is "
+    "Invalid.\rDo You Want To Set This Now?");
+const QString kNoBackup = QStringLiteral(
+    "No Backup Files Were Found, We Strongly Suggest That You Back These Files Up. Do You Want "
+    "To Back Them Up Now?\r*N.B.* - Once Changes Have Been Made, You Will Have To Re-Install The "
+    "Game To Get The Default Settings Back.\r\rClick Yes To Back The Files Up. Click No To Ignore "
+    "This Message. Click Cancel To Abort The Operation");
+const QString kAreYouSure = QStringLiteral(
+    "Are You Absolutley Sure This Is What You Want To Do??"
+    "?!!!\nClick \"Ok\" To Ignore Our Advice "
+    "And Change The Game Files WITHOUT Backing Them Up. You WILL HAVE TO Re-Install The Game To "
+    "Restore The Original Settings.\r\rOr Click On \"Cancel\" To Cancel The Operation.");
+const QString kRunQuestion = QStringLiteral(
+    "Changes Have Been Made To Settings In Memory, But They Have Not Been Saved To The Dune2000 "
+    "Game Files, Do You Want Them To Be Saved?");
+const QString kBackupFailed = QStringLiteral(
+    "Backup Failed.\r*N.B.* - Remember ... Once Changes Have Been Made, You Will Have To "
+    "Re-Install The Game To Get The Default Settings Back.");
+const QString kErr10 = QStringLiteral(
+    "Error #10 : You Appear To Have A Early Version Of COMCTL32.DLL. This Will Cause A Few "
+    "Inconsistancies In The Toolbars. We Suggest That You Download The Updates Off The Web.\nDo "
+    "You Want To Goto The Download Page?");
+
+class MainWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(registry.ok() && programDir.isValid() && game.ok());
+    SetRegAccessor(registry.Fresh());
+    program.folder = programDir.path();
+    backupDir = programDir.path() + QStringLiteral("/backup");
+    // A first start makes its backup in the user's data folder: a fresh one for every test.
+    savedDataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", userDataDir.path().toLocal8Bit());
+  }
+  void TearDown() override {
+    frame.reset();
+    qputenv("XDG_DATA_HOME", savedDataHome);
+    SetRegAccessor(nullptr);
+  }
+
+  void LaterRun(const QString& gameFolder) {
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
+                   QStringLiteral("Completed"));
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), gameFolder);
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("BackupLoc"), backupDir);
+    RegWriteInteger(RegRoot::CurrentUser, kHintsKey, QStringLiteral("Hint1"), 0);
+  }
+  void Open() {
+    frame = std::make_unique<TF_Main>();
+    frame->show();
+  }
+  // An edited, saved, not yet applied Light Infantry.
+  void ChangeInMemory() {
+    SaltmarchApp->Store->LoadInfantry();
+    TUnitTemplate u;
+    SaltmarchApp->Store->GetInfantry(1, u);
+    u.Health = 4321;
+    SaltmarchApp->Store->PutInfantry(1, u);
+    SaltmarchApp->Store->CommitInfantry(1);
+    dialogs.Clear();
+  }
+  void MakeBackup() {
+    ASSERT_TRUE(SaltmarchApp->BackupGameFile());
+    dialogs.Clear();
+  }
+  QString Own(const QString& name) {
+    return RegReadString(RegRoot::CurrentUser, kOwnKey, name, QStringLiteral("<none>"));
+  }
+
+  TestRegistry registry;
+  QTemporaryDir programDir;
+  FixedProgramInfo program;
+  QTemporaryDir userDataDir;
+  QByteArray savedDataHome;
+  QString backupDir;
+  SampleDir game;
+  ScriptedDialogs dialogs;
+  RecordingShell shell;
+  std::unique_ptr<TF_Main> frame;
+};
+
+TEST_F(MainWindow, FirstStartAsksAboutTheBackupBeforeAnythingShows) {
+  ASSERT_TRUE(registry.InstallGame(game.Folder() + QStringLiteral("Dune2000.exe")));
+  bool frameVisibleDuringQuestion = true;
+  dialogs.onDialog = [&](const ScriptedDialogs::Record&) {
+    frameVisibleDuringQuestion = frame && frame->isVisible();
+  };
+  dialogs.Answer(MsgResult::Yes);
+  frame = std::make_unique<TF_Main>();
+  EXPECT_FALSE(frameVisibleDuringQuestion);
+  ASSERT_EQ(dialogs.log.size(), 2u);
+  EXPECT_TRUE(dialogs.log[0].text.startsWith(
+      QStringLiteral("Saltmarch 98 : Glass Horizon (\u00DF 1.2) Will Make Changes")));
+  EXPECT_EQ(dialogs.log[1].text, QStringLiteral("Backup Was Successful"));
+  EXPECT_EQ(frame->windowTitle(), QStringLiteral("Saltmarch 98 : Glass Horizon (\u00DF 1.2)"));
+  EXPECT_EQ(frame->StatusPanel(1)->text(), QStringLiteral("v 1.2.0.98"));
+  EXPECT_EQ(SaltmarchApp->GameFolder, game.Folder());
+  EXPECT_EQ(frame->size(), QSize(654, 363));
+}
+
+TEST_F(MainWindow, AMissingGameFolderIsAskedForAtStart) {
+  LaterRun(programDir.path() + QStringLiteral("/gone/"));
+  dialogs.Answer(MsgResult::No);
+  Open();
+  EXPECT_EQ(dialogs.Texts(), QStringList{kErr6});
+  EXPECT_TRUE(SaltmarchApp->GameFolder.isEmpty());
+}
+
+TEST_F(MainWindow, OldCommonControlsAreReportedOnlyBelow471) {
+  LaterRun(game.Folder());
+  program.commonControls = 0x00040047;
+  Open();
+  EXPECT_TRUE(dialogs.log.empty());
+  frame.reset();
+
+  program.commonControls = 0x00040046;
+  dialogs.Answer(MsgResult::Yes);
+  Open();
+  EXPECT_EQ(dialogs.Texts(), QStringList{kErr10});
+  EXPECT_EQ(dialogs.log[0].kind, MsgKind::Warning);
+  ASSERT_EQ(shell.opened.size(), 1);
+  EXPECT_TRUE(shell.opened[0].startsWith(QStringLiteral("http")));
+}
+
+TEST_F(MainWindow, TheVersionPanelShowsTheVersionBlocksFailures) {
+  LaterRun(game.Folder());
+  const VersionBlock missing{false, false, QString()};
+  program.version = missing;
+  Open();
+  EXPECT_EQ(frame->StatusPanel(1)->text(), QStringLiteral("v < No Data Available >"));
+  frame.reset();
+  const VersionBlock unreadable{true, false, QString()};
+  program.version = unreadable;
+  EXPECT_EQ(FileVersionText(), QStringLiteral("Error retrieving version info"));
+  const VersionBlock empty{true, true, QString()};
+  program.version = empty;
+  EXPECT_EQ(FileVersionText(), QStringLiteral("No Version Info"));
+}
+
+TEST_F(MainWindow, ApplyWithoutBackupNoThenOkWrites) {
+  LaterRun(game.Folder());
+  Open();
+  ChangeInMemory();
+  dialogs.Answer(MsgResult::No).Answer(MsgResult::OK);
+  frame->A_Commit->trigger();
+  EXPECT_EQ(dialogs.Texts(),
+            (QStringList{kNoBackup, kAreYouSure, QStringLiteral("Changes Have Been Applied")}));
+  EXPECT_EQ(dialogs.log[0].buttons, MsgButtons(mbYes | mbNo | mbCancel));
+  EXPECT_EQ(dialogs.log[1].buttons, MsgButtons(mbOK | mbCancel));
+  EXPECT_EQ(quint8(game.TemplatesBytes()[4]), 4321 & 0xFF);
+}
+
+TEST_F(MainWindow, ApplyWithoutBackupNoThenCancelWritesNothing) {
+  LaterRun(game.Folder());
+  Open();
+  ChangeInMemory();
+  const QByteArray before = game.TemplatesBytes();
+  dialogs.Answer(MsgResult::No).Answer(MsgResult::Cancel);
+  frame->A_Commit->trigger();
+  EXPECT_EQ(dialogs.Texts(), (QStringList{kNoBackup, kAreYouSure}));
+  EXPECT_EQ(game.TemplatesBytes(), before);
+  dialogs.Clear();
+  dialogs.Answer(MsgResult::Cancel);
+  frame->A_Commit->trigger();
+  EXPECT_EQ(dialogs.Texts(), QStringList{kNoBackup});
+  EXPECT_EQ(game.TemplatesBytes(), before);
+}
+
+TEST_F(MainWindow, ApplyAfterAFailedBackupWritesNothing) {
+  LaterRun(game.Folder());
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("BackupLoc"),
+                 programDir.path() + QStringLiteral("/no/parent"));
+  Open();
+  ChangeInMemory();
+  const QByteArray before = game.TemplatesBytes();
+  dialogs.Answer(MsgResult::Yes).Answer(MsgResult::Abort);
+  frame->A_Commit->trigger();
+  ASSERT_EQ(dialogs.log.size(), 3u);
+  EXPECT_TRUE(dialogs.log[1].text.startsWith(QStringLiteral("Error #7 : ")));
+  EXPECT_EQ(dialogs.log[2].text, kBackupFailed);
+  EXPECT_EQ(dialogs.log[2].kind, MsgKind::Warning);
+  EXPECT_EQ(game.TemplatesBytes(), before);
+}
+
+TEST_F(MainWindow, ApplyWithoutAGameFolderAsksAndDoesNotApply) {
+  LaterRun(game.Folder());
+  Open();
+  MakeBackup();
+  ChangeInMemory();
+  SaltmarchApp->SetGameFolder(QString());
+  const QByteArray before = game.TemplatesBytes();
+  dialogs.Answer(MsgResult::Yes).BrowseChooses(game.Path(QString()));
+  frame->A_Commit->trigger();
+  EXPECT_EQ(dialogs.Texts(), (QStringList{kErr6, QStringLiteral("Find Dune2000.EXE")}));
+  EXPECT_EQ(SaltmarchApp->GameFolder, game.Folder());
+  EXPECT_EQ(game.TemplatesBytes(), before);
+}
+
+TEST_F(MainWindow, RunOffersToApplyAndStartsTheGameWhatever) {
+  LaterRun(game.Folder());
+  Open();
+  ChangeInMemory();
+  const QByteArray before = game.TemplatesBytes();
+  dialogs.Answer(MsgResult::Yes).Answer(MsgResult::Cancel);
+  frame->A_Run->trigger();
+  EXPECT_EQ(dialogs.Texts(), (QStringList{kRunQuestion, kNoBackup}));
+  EXPECT_EQ(dialogs.log[0].kind, MsgKind::Confirmation);
+  EXPECT_EQ(game.TemplatesBytes(), before);
+  EXPECT_EQ(shell.opened, QStringList{game.Folder() + NativeText(u"\\Dune2000.exe")});
+
+  // Cancel at the first question starts nothing.
+  dialogs.Clear();
+  dialogs.Answer(MsgResult::Cancel);
+  frame->A_Run->trigger();
+  EXPECT_EQ(shell.opened.size(), 1);
+}
+
+TEST_F(MainWindow, RunWithNothingUnappliedAsksNothing) {
+  LaterRun(game.Folder());
+  Open();
+  frame->A_Run->trigger();
+  EXPECT_TRUE(dialogs.log.empty());
+  EXPECT_EQ(shell.opened.size(), 1);
+  SaltmarchApp->SetGameFolder(QString());
+  dialogs.Answer(MsgResult::No);
+  frame->A_Run->trigger();
+  EXPECT_EQ(dialogs.Texts(), QStringList{kErr6});
+  EXPECT_EQ(shell.opened.size(), 1);
+}
+
+TEST_F(MainWindow, EachInfantryCommandOpensAnotherWindow) {
+  LaterRun(game.Folder());
+  Open();
+  frame->findChild<QToolButton*>(QStringLiteral("B_Infantry"))->click();
+  frame->A_Infantry->trigger();
+  frame->findChild<QToolButton*>(QStringLiteral("ToolButton2"))->click();
+  EXPECT_EQ(frame->MdiArea()->subWindowList().size(), 3);
+  EXPECT_EQ(SaltmarchApp->SettingsWindows.size(), 3u);
+}
+
+TEST_F(MainWindow, ARefusedWindowKeepsTheFrameOpenAndTheRegistryUntouched) {
+  LaterRun(game.Folder());
+  Open();
+  frame->A_Infantry->trigger();
+  auto* w = qobject_cast<TF_Infs*>(frame->MdiArea()->subWindowList().first());
+  ASSERT_NE(w, nullptr);
+  w->SE_Health->SetValue(1);
+  SaltmarchApp->SetBackupFolder(programDir.path() + QStringLiteral("/moved"));
+  dialogs.Answer(MsgResult::Cancel);
+  EXPECT_FALSE(frame->close());
+  EXPECT_TRUE(frame->isVisible());
+  EXPECT_EQ(Own(QStringLiteral("BackupLoc")), backupDir);
+  ASSERT_NE(SaltmarchApp, nullptr);
+
+  // Answered No: the window goes, the folders are saved and the application object freed.
+  dialogs.Answer(MsgResult::No);
+  frame->A_Exit->trigger();
+  EXPECT_FALSE(frame->isVisible());
+  EXPECT_EQ(SaltmarchApp, nullptr);
+  EXPECT_EQ(Own(QStringLiteral("BackupLoc")),
+            programDir.path() + QStringLiteral("/moved") + PathSeparator());
+}
+
+TEST_F(MainWindow, HintsGoToTheFirstStatusPanel) {
+  LaterRun(game.Folder());
+  Open();
+  auto* button = frame->findChild<QToolButton*>(QStringLiteral("B_Apply"));
+  QStatusTipEvent tip(button->statusTip());
+  QApplication::sendEvent(button, &tip);
+  EXPECT_EQ(frame->StatusPanel(0)->text(),
+            QStringLiteral("Save The Edits You Have Made To Dune2000"));
+  QStatusTipEvent none{QString()};
+  QApplication::sendEvent(button, &none);
+  EXPECT_EQ(frame->StatusPanel(0)->text(), QString());
+  // A click clears the hint, wherever it lands.
+  QApplication::sendEvent(button, &tip);
+  QTest::mouseClick(frame->MdiArea()->viewport(), Qt::LeftButton);
+  EXPECT_EQ(frame->StatusPanel(0)->text(), QString());
+  frame->resize(700, 400);
+  EXPECT_EQ(frame->StatusPanel(0)->width(), 620);
+}
+
+TEST_F(MainWindow, TheActionsAreAsDesigned) {
+  LaterRun(game.Folder());
+  Open();
+  for (QAction* a : {frame->A_New, frame->A_Open, frame->A_Save, frame->A_SaveAs}) {
+    EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+  }
+  EXPECT_EQ(frame->A_Commit->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
+  EXPECT_EQ(frame->A_Run->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
+  EXPECT_EQ(frame->findChild<QAction*>(QStringLiteral("MnuSetsInf"))->text(),
+            QStringLiteral("&Infantry..."));
+  EXPECT_FALSE(frame->findChild<QAction*>(QStringLiteral("MnuProjNew"))->isEnabled());
+  EXPECT_EQ(frame->findChild<QToolButton*>(QStringLiteral("B_RunDune2k"))->text(),
+            QStringLiteral("Run Dune2000"));
+  EXPECT_EQ(frame->findChild<QToolButton*>(QStringLiteral("bProject"))->text(),
+            QStringLiteral("&Project"));
+}
+
+TEST_F(MainWindow, AltSSavesTheSettingsWindowNotTheFramesMenu) {
+  LaterRun(game.Folder());
+  Open();
+  QApplication::setActiveWindow(frame.get());
+  frame->A_Infantry->trigger();
+  auto* w = qobject_cast<TF_Infs*>(frame->MdiArea()->subWindowList().first());
+  w->SE_Cost->Editor()->setFocus();
+  w->SE_Cost->Editor()->selectAll();
+  w->SE_Cost->Editor()->insert(QStringLiteral("77"));
+  QTest::keyClick(w->SE_Cost->Editor(), Qt::Key_S, Qt::AltModifier);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !dialogs.log.empty(); }));
+  EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("Light Infantry Saved Successfully")});
+  TUnitTemplate u;
+  SaltmarchApp->Store->GetInfantry(1, u);
+  EXPECT_EQ(u.Cost, 77);
+}
+
+TEST_F(MainWindow, TheFeedbackCommandAsksTheProgramForTheForm) {
+  LaterRun(game.Folder());
+  Open();
+  QSignalSpy requested(frame.get(), &TF_Main::FeedbackRequested);
+  frame->findChild<QAction*>(QStringLiteral("SendFeedbackToPWS1"))->trigger();
+  EXPECT_EQ(requested.count(), 1);
+}
+
+TEST_F(MainWindow, WebPagesThatCannotOpenSaySo) {
+  LaterRun(game.Folder());
+  Open();
+  shell.result = false;
+  frame->findChild<QAction*>(QStringLiteral("MnuOLSM98Home"))->trigger();
+  ASSERT_EQ(dialogs.log.size(), 1u);
+  EXPECT_EQ(dialogs.log[0].type, ScriptedDialogs::Type::Plain);
+  EXPECT_EQ(dialogs.log[0].text, QStringLiteral("Could not open web page. (\"") + shell.opened[0] +
+                                     QStringLiteral("\")"));
+  shell.result = true;
+  frame->findChild<QAction*>(QStringLiteral("mnuSm98MsgBrd"))->trigger();
+  EXPECT_EQ(dialogs.log.size(), 1u);
+  EXPECT_EQ(shell.opened.size(), 2);
+}
+
+TEST_F(MainWindow, TheWindowMenuArrangesAndListsTheChildren) {
+  LaterRun(game.Folder());
+  Open();
+  frame->resize(1200, 900);
+  frame->A_Infantry->trigger();
+  frame->A_Vehics->trigger();
+  const QList<QMdiSubWindow*> windows = frame->MdiArea()->subWindowList(QMdiArea::CreationOrder);
+  frame->TileHorizontally1->trigger();
+  EXPECT_EQ(windows[0]->pos(), QPoint(0, 0));
+  EXPECT_EQ(windows[1]->pos(), QPoint(0, windows[0]->height()));
+  frame->TileVertically1->trigger();
+  EXPECT_EQ(windows[1]->pos(), QPoint(windows[0]->width(), 0));
+  frame->MinimizeAll1->trigger();
+  EXPECT_TRUE(windows[0]->isMinimized() && windows[1]->isMinimized());
+  auto* list = frame->findChild<QMenu*>(QStringLiteral("MnuWinsOpn"));
+  emit list->aboutToShow();
+  QStringList captions;
+  for (QAction* a : list->actions()) {
+    if (a->isVisible()) captions << a->text();
+  }
+  EXPECT_EQ(captions, (QStringList{QStringLiteral("&1 Infantry Settings - [Light Infantry]"),
+                                   QStringLiteral("&2 Vehicle Settings - [Trike]")}));
+}
+
+TEST_F(MainWindow, AnEditTravelsFromTheWindowToTheGameFile) {
+  LaterRun(game.Folder());
+  Open();
+  MakeBackup();
+  const QByteArray before = game.TemplatesBytes();
+  frame->A_Infantry->trigger();
+  auto* w = qobject_cast<TF_Infs*>(frame->MdiArea()->subWindowList().first());
+  w->SE_Health->Editor()->selectAll();
+  w->SE_Health->Editor()->insert(QStringLiteral("1000"));
+  w->B_Save->click();
+  frame->findChild<QToolButton*>(QStringLiteral("B_Apply"))->click();
+  EXPECT_EQ(dialogs.Texts(), (QStringList{QStringLiteral("Light Infantry Saved Successfully"),
+                                          QStringLiteral("Changes Have Been Applied")}));
+  const QByteArray after = game.TemplatesBytes();
+  QList<int> changed;
+  for (int i = 0; i < after.size(); ++i) {
+    if (after[i] != before[i]) changed << i;
+  }
+  EXPECT_EQ(changed, (QList<int>{4, 5}));  // 110 -> 1000 touches two of Health's four bytes
+  EXPECT_EQ(quint8(after[4]) | quint8(after[5]) << 8, 1000);
+}
+
+TEST_F(MainWindow, PreferencesChangeTheFoldersAtOnce) {
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
+                 QStringLiteral("Completed"));
+  dialogs.Answer(MsgResult::No);  // no game folder at start
+  Open();
+  dialogs.Clear();
+  TF_Prefs prefs(frame.get());
+  EXPECT_EQ(prefs.windowTitle(), QStringLiteral("Preferences"));
+  EXPECT_EQ(prefs.size(), QSize(433, 255));
+  EXPECT_EQ(prefs.PageControl1->tabText(0), QStringLiteral("Dune2000 Info"));
+  EXPECT_FALSE(prefs.E_Location->isEnabled());
+  EXPECT_FALSE(prefs.B_BakBrowse->isEnabled());
+  dialogs.BrowseChooses(game.Path(QString()));
+  prefs.B_D2kBrowse->click();
+  EXPECT_EQ(prefs.E_Location->text(), game.Folder());
+  EXPECT_TRUE(prefs.B_BakBrowse->isEnabled());
+  dialogs.BrowseChooses(programDir.path());
+  prefs.B_BakBrowse->click();
+  prefs.B_Cancel->click();
+  EXPECT_EQ(SaltmarchApp->BackupFolder, programDir.path() + PathSeparator());
+  EXPECT_EQ(SaltmarchApp->GameFolder, game.Folder());
+}
+
+}  // namespace

@@ -1,0 +1,495 @@
+#include "mainwindow.h"
+
+#include "aboutfrm.h"
+#include "dialogs.h"
+#include "hintform.h"
+#include "infantrywindow.h"
+#include "mainimages.h"
+#include "prefs.h"
+#include "saltmarch.h"
+#include "stringtable.h"
+#include "vehicleswindow.h"
+#include "webpage.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPointer>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <exception>
+
+namespace {
+
+// The oldest common-controls version whose toolbars look right: 4.71.
+constexpr unsigned kCommonControls471 = 0x00040047;
+
+}  // namespace
+
+TF_Main::TF_Main(QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("F_Main"));
+  resize(654, 363);
+  mdi_ = new QMdiArea(this);
+  mdi_->setObjectName(QStringLiteral("MdiArea"));
+  mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setCentralWidget(mdi_);
+  CreateActions();
+  CreateMenuBar();
+  CreateMainToolbar();
+  CreateStatusBar();
+  FormCreate();
+  qApp->installEventFilter(this);  // sees every click, to clear the hint
+}
+
+TF_Main::~TF_Main() {
+  qApp->removeEventFilter(this);
+  // Settings windows take themselves out of the application object's list as they go.
+  delete mdi_;
+  mdi_ = nullptr;
+  if (SaltmarchApp == app_.get()) SaltmarchApp = nullptr;
+}
+
+QLabel* TF_Main::StatusPanel(int index) const {
+  return panels_[index];
+}
+
+// ---- building the window ----
+
+QAction* TF_Main::MakeAction(const char* name, const QString& caption, const QString& hint,
+                             int image) {
+  auto* action = new QAction(caption, this);
+  action->setObjectName(QString::fromLatin1(name));
+  action->setStatusTip(hint);
+  action->setToolTip(hint.isEmpty() ? QString(caption).remove(QChar(u'&')) : hint);
+  if (image >= 0) action->setIcon(MainImages::Menu(image));
+  addAction(action);  // shortcuts work while the frame has the focus
+  return action;
+}
+
+void TF_Main::CreateActions() {
+  A_New = MakeAction("A_New", QStringLiteral("&New"),
+                     QStringLiteral("Close Current Project And Create A New One"));
+  A_New->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  A_Open = MakeAction("A_Open", QStringLiteral("&Open"), QStringLiteral("Open A Project"));
+  A_Open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  A_Save = MakeAction("A_Save", QStringLiteral("&Save"), QStringLiteral("Save Current Project"));
+  A_Save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  A_SaveAs = MakeAction("A_SaveAs", QStringLiteral("Save &As"),
+                        QStringLiteral("Save Current Project Under A Different Name"));
+  // Projects are not part of this version: their commands are shown but never enabled.
+  for (QAction* project : {A_New, A_Open, A_Save, A_SaveAs}) project->setEnabled(false);
+
+  A_Commit = MakeAction("A_Commit", QStringLiteral("Save Edits To &Dune2000"),
+                        QStringLiteral("Save The Edits You Have Made To Dune2000"), 2);
+  A_Commit->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
+  A_Run = MakeAction("A_Run", QStringLiteral("&Run Dune2000"), QStringLiteral("Run Dune2000"), 1);
+  A_Run->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  A_Infantry = MakeAction("A_Infantry", QStringLiteral("&Infantry"),
+                          QStringLiteral("Click Here To Show The Infantry Window"), 0);
+  A_Vehics = MakeAction("A_Vehics", QStringLiteral("&Vehicles"),
+                        QStringLiteral("Click Here To Show The Vehicles Window"), 3);
+  A_Exit = MakeAction("A_Exit", QStringLiteral("&Exit"), QStringLiteral("Leave Application"));
+  A_Prefs = MakeAction("A_Prefs", QStringLiteral("&Preferences"),
+                       QStringLiteral("Configure Saltmarch 98"));
+  A_Backup = MakeAction("A_Backup", QStringLiteral("&Backup Dune2000 Game Files"), QString());
+  A_Restore = MakeAction("A_Restore", QStringLiteral("&Restore Dune2000 Game Files"), QString());
+  A_HelpAbout =
+      MakeAction("A_HelpAbout", QStringLiteral("About..."), QStringLiteral("About Saltmarch 98"));
+  A_FeedBack = MakeAction("A_FeedBack", QStringLiteral("Send Feedback To P.W.S."), QString());
+  Arrange1 = MakeAction("Arrange1", QStringLiteral("&Arrange"), QString());
+  Cascade2 = MakeAction("Cascade2", QStringLiteral("&Cascade"), QString(), 17);
+  MinimizeAll1 = MakeAction("MinimizeAll1", QStringLiteral("&Minimize All"), QString());
+  TileHorizontally1 =
+      MakeAction("TileHorizontally1", QStringLiteral("Tile &Horizontally"), QString(), 15);
+  TileVertically1 =
+      MakeAction("TileVertically1", QStringLiteral("&Tile Vertically"), QString(), 16);
+
+  connect(A_Commit, &QAction::triggered, this, &TF_Main::A_CommitExecute);
+  connect(A_Run, &QAction::triggered, this, &TF_Main::A_RunExecute);
+  connect(A_Infantry, &QAction::triggered, this, &TF_Main::A_InfantryExecute);
+  connect(A_Vehics, &QAction::triggered, this, &TF_Main::A_VehicsExecute);
+  connect(A_Exit, &QAction::triggered, this, &TF_Main::A_ExitExecute);
+  connect(A_Prefs, &QAction::triggered, this, &TF_Main::A_PrefsExecute);
+  connect(A_Backup, &QAction::triggered, this, &TF_Main::A_BackupExecute);
+  connect(A_Restore, &QAction::triggered, this, &TF_Main::A_RestoreExecute);
+  connect(A_HelpAbout, &QAction::triggered, this, &TF_Main::A_HelpAboutExecute);
+  connect(A_FeedBack, &QAction::triggered, this, &TF_Main::A_FeedBackExecute);
+  connect(Arrange1, &QAction::triggered, this, &TF_Main::ArrangeIcons);
+  connect(Cascade2, &QAction::triggered, this, &TF_Main::Cascade);
+  connect(MinimizeAll1, &QAction::triggered, this, &TF_Main::MinimizeAll);
+  connect(TileHorizontally1, &QAction::triggered, this, &TF_Main::TileHorizontally);
+  connect(TileVertically1, &QAction::triggered, this, &TF_Main::TileVertically);
+}
+
+QAction* TF_Main::AddItem(QMenu* menu, const char* name, QAction* action, const QString& caption) {
+  // A menu item of its own that carries out the action; it may have a caption of its own.
+  auto* item = menu->addAction(action->icon(), caption.isEmpty() ? action->text() : caption);
+  item->setObjectName(QString::fromLatin1(name));
+  item->setShortcut(action->shortcut());
+  item->setShortcutContext(Qt::WidgetShortcut);  // the action itself owns the shortcut
+  item->setStatusTip(action->statusTip());
+  item->setEnabled(action->isEnabled());
+  connect(item, &QAction::triggered, action, &QAction::trigger);
+  return item;
+}
+
+QToolButton* TF_Main::AddMenuButton(const char* name, const QString& caption, QMenu* menu) {
+  auto* button = new QToolButton(tbMainMenu_);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setText(caption);
+  button->setMenu(menu);
+  button->setPopupMode(QToolButton::InstantPopup);
+  button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  button->setAutoRaise(true);
+  button->setFixedSize(65, 21);
+  button->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
+  tbMainMenu_->addWidget(button);
+  return button;
+}
+
+void TF_Main::CreateMenuBar() {
+  tbMainMenu_ = new QToolBar(QStringLiteral("Main Menu"), this);
+  tbMainMenu_->setObjectName(QStringLiteral("tbMainMenu"));
+  tbMainMenu_->setMovable(true);
+  addToolBar(Qt::TopToolBarArea, tbMainMenu_);
+
+  auto* project = new QMenu(this);
+  project->setObjectName(QStringLiteral("MnuProject"));
+  AddItem(project, "MnuProjNew", A_New);
+  AddItem(project, "MnuProjOpen", A_Open);
+  AddItem(project, "MnuProjSave", A_Save);
+  AddItem(project, "MnuProjSaveAs", A_SaveAs);
+  project->addSeparator()->setObjectName(QStringLiteral("MnuProjSep1"));
+  AddItem(project, "MnuProjCommit", A_Commit);
+  AddItem(project, "MnuProjRun", A_Run);
+  project->addSeparator()->setObjectName(QStringLiteral("MnuProjSep2"));
+  AddItem(project, "Preferences1", A_Prefs);
+  project->addSeparator()->setObjectName(QStringLiteral("MnuProjSep3"));
+  AddItem(project, "MnuProjExit", A_Exit);
+
+  auto* settings = new QMenu(this);
+  settings->setObjectName(QStringLiteral("MnuSettings"));
+  AddItem(settings, "MnuSetsInf", A_Infantry, QStringLiteral("&Infantry..."));
+  AddItem(settings, "Vehicles1", A_Vehics, QStringLiteral("&Vehicles..."));
+  settings->addSeparator()->setObjectName(QStringLiteral("MnuSetsSep1"));
+  AddItem(settings, "BackupDune2000GameFiles1", A_Backup);
+  AddItem(settings, "Restore1", A_Restore);
+
+  auto* windows = new QMenu(this);
+  windows->setObjectName(QStringLiteral("MnuWindows"));
+  QMenu* tile = windows->addMenu(QStringLiteral("&Tile"));
+  tile->setObjectName(QStringLiteral("MnuWinTile"));
+  AddItem(tile, "Tile1", TileHorizontally1);
+  AddItem(tile, "TileVertically2", TileVertically1);
+  AddItem(windows, "Cascade1", Cascade2);
+  AddItem(windows, "ArrangeAll1", Arrange1);
+  AddItem(windows, "Close2", MinimizeAll1);
+  MnuWinsOpn_ = windows->addMenu(QStringLiteral("&Open Windows"));
+  MnuWinsOpn_->setObjectName(QStringLiteral("MnuWinsOpn"));
+  connect(MnuWinsOpn_, &QMenu::aboutToShow, this, &TF_Main::FillWindowList);
+
+  auto* online = new QMenu(this);
+  online->setObjectName(QStringLiteral("MnuOnLine"));
+  QAction* fanSite = online->addAction(LoadStr(Str::FanSiteAddress));
+  fanSite->setObjectName(QStringLiteral("MnuOLFanSite"));
+  fanSite->setStatusTip(LoadStr(Str::FanSiteHint));
+  connect(fanSite, &QAction::triggered, this, &TF_Main::MnuOLFanSiteClick);
+  QAction* home = online->addAction(QStringLiteral("Saltmarch 98 Home Page"));
+  home->setObjectName(QStringLiteral("MnuOLSM98Home"));
+  home->setStatusTip(QStringLiteral("Visit The Saltmarch 98 Home Page"));
+  connect(home, &QAction::triggered, this, &TF_Main::MnuOLSM98HomeClick);
+  QAction* board = online->addAction(QStringLiteral("Saltmarch 98 Message Board"));
+  board->setObjectName(QStringLiteral("mnuSm98MsgBrd"));
+  board->setStatusTip(QStringLiteral("Open The Saltmarch 98 Support Message Board"));
+  connect(board, &QAction::triggered, this, &TF_Main::mnuSm98MsgBrdClick);
+  online->addSeparator()->setObjectName(QStringLiteral("MnuOLSep1"));
+  AddItem(online, "SendFeedbackToPWS1", A_FeedBack);
+
+  auto* help = new QMenu(this);
+  help->setObjectName(QStringLiteral("MnuHelp"));
+  AddItem(help, "About", A_HelpAbout);
+
+  AddMenuButton("bProject", QStringLiteral("&Project"), project);
+  tbMainMenu_->addSeparator();
+  AddMenuButton("bSettings", QStringLiteral("&Settings"), settings);
+  tbMainMenu_->addSeparator();
+  AddMenuButton("bWindows", QStringLiteral("&Window"), windows);
+  tbMainMenu_->addSeparator();
+  AddMenuButton("bOnLine", QStringLiteral("&On-Line"), online);
+  tbMainMenu_->addSeparator();
+  AddMenuButton("bHelp", QStringLiteral("&Help"), help);
+  tbMainMenu_->addSeparator()->setObjectName(QStringLiteral("tbEOTbMnu"));
+}
+
+QToolButton* TF_Main::AddBigButton(const char* name, const QString& caption, QAction* action,
+                                   int image) {
+  // The toolbar's captions are its own; the button carries out the action.
+  auto* button = new QToolButton(TB_Main_);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setText(caption);
+  button->setIcon(MainImages::Toolbar(image));
+  button->setIconSize(QSize(30, 30));
+  button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  button->setAutoRaise(true);
+  button->setFixedSize(93, 50);
+  button->setStatusTip(action->statusTip());
+  button->setToolTip(action->toolTip());
+  QFont bold = button->font();
+  bold.setBold(true);
+  button->setFont(bold);
+  FitFontToWidth(button, caption, 93 - 8);
+  connect(button, &QToolButton::clicked, action, &QAction::trigger);
+  TB_Main_->addWidget(button);
+  return button;
+}
+
+void TF_Main::CreateMainToolbar() {
+  addToolBarBreak(Qt::TopToolBarArea);
+  TB_Main_ = new QToolBar(QStringLiteral("Main Toolbar"), this);
+  TB_Main_->setObjectName(QStringLiteral("TB_Main"));
+  TB_Main_->setMovable(true);
+  addToolBar(Qt::TopToolBarArea, TB_Main_);
+  AddBigButton("B_Infantry", QStringLiteral("Infantry"), A_Infantry, 0);
+  AddBigButton("ToolButton2", QStringLiteral("Vehicles"), A_Vehics, 3);
+  TB_Main_->addSeparator();
+  AddBigButton("B_RunDune2k", QStringLiteral("Run Dune2000"), A_Run, 1);
+  TB_Main_->addSeparator();
+  AddBigButton("B_Apply", QStringLiteral("Apply Changes"), A_Commit, 2);
+  TB_Main_->addSeparator()->setObjectName(QStringLiteral("tbEOTbMain"));
+}
+
+void TF_Main::CreateStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName(QStringLiteral("SB_Help"));
+  bar->setSizeGripEnabled(true);
+  for (int i = 0; i < 2; ++i) {
+    panels_[i] = new QLabel(bar);
+    panels_[i]->setObjectName(QStringLiteral("SB_Help_Panel%1").arg(i));
+    panels_[i]->setFrameShape(QFrame::StyledPanel);
+    panels_[i]->setFrameShadow(QFrame::Sunken);
+  }
+  bar->addWidget(panels_[0]);
+  bar->addWidget(panels_[1], 1);
+}
+
+// ---- creation and close-down ----
+
+void TF_Main::FormCreate() {
+  app_ = std::make_unique<TSaltmarch>(&ShowHintForm);
+  SaltmarchApp = app_.get();
+  setWindowTitle(ApplicationTitle());
+  panels_[1]->setText(QStringLiteral("v ") + FileVersionText());
+  DisplayHint(QString());
+  QCoreApplication::processEvents();
+  if (ProgramInfo().CommonControlsVersion() < kCommonControls471 &&
+      MessageDlg(MsgKind::Warning, LoadStr(Str::Err10OldCommonControls), mbYes | mbNo) ==
+          MsgResult::Yes) {
+    OpenWebPage(LoadStr(Str::CommonControlsAddress));
+  }
+}
+
+bool TF_Main::FormCloseQuery() {
+  try {
+    if (app_ && !app_->CloseSettingsWindows()) return false;
+    QCoreApplication::processEvents();
+    if (app_) {
+      app_->SaveLocations();
+      SaltmarchApp = nullptr;
+      app_.reset();  // saves the preference
+    }
+  } catch (const std::exception&) {
+    // Closing must not fail: whatever went wrong above, the program ends.
+  }
+  return true;
+}
+
+void TF_Main::closeEvent(QCloseEvent* event) {
+  if (FormCloseQuery()) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+void TF_Main::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (panels_[0]) panels_[0]->setFixedWidth(qMax(0, width() - 80));
+}
+
+bool TF_Main::event(QEvent* event) {
+  // The hint of whatever is under the pointer goes to status panel 0, never over the panels.
+  if (event->type() == QEvent::StatusTip) {
+    DisplayHint(static_cast<QStatusTipEvent*>(event)->tip());
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+bool TF_Main::eventFilter(QObject* watched, QEvent* event) {
+  // A click ends the hint: the pointer rests no longer, and a command may now be running.
+  if (event->type() == QEvent::MouseButtonPress) DisplayHint(QString());
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TF_Main::DisplayHint(const QString& hint) {
+  panels_[0]->setText(hint);
+}
+
+// ---- actions ----
+
+void TF_Main::A_CommitExecute() {
+  if (!app_->BackupExists()) {
+    switch (MessageDlg(MsgKind::Warning, LoadStr(Str::NoBackupQuestion), mbYes | mbNo | mbCancel)) {
+      case MsgResult::Yes:
+        A_BackupExecute();
+        if (!app_->BackupExists()) return;
+        break;
+      case MsgResult::No:
+        if (MessageDlg(MsgKind::Warning, LoadStr(Str::ApplyWithoutBackupQuestion),
+                       mbOK | mbCancel) != MsgResult::OK) {
+          return;
+        }
+        break;
+      default:
+        return;
+    }
+  }
+  if (!app_->GameFolder.isEmpty()) {
+    app_->Store->ApplyChanges();
+  } else if (MessageDlg(MsgKind::Warning, LoadStr(Str::Err6NoGameFolder), mbYes | mbNo) ==
+             MsgResult::Yes) {
+    app_->BrowseForGame();
+  }
+}
+
+void TF_Main::A_RunExecute() {
+  if (app_->Store->HasUnappliedChanges()) {
+    const MsgResult answer = MessageDlg(MsgKind::Confirmation, LoadStr(Str::RunUnappliedQuestion),
+                                        mbYes | mbNo | mbCancel);
+    if (answer != MsgResult::Yes && answer != MsgResult::No) return;
+    if (answer == MsgResult::Yes) A_CommitExecute();
+  }
+  if (!app_->GameFolder.isEmpty()) {
+    app_->Store->RunGame();
+  } else if (MessageDlg(MsgKind::Warning, LoadStr(Str::Err6NoGameFolder), mbYes | mbNo) ==
+             MsgResult::Yes) {
+    app_->BrowseForGame();
+  }
+}
+
+void TF_Main::A_InfantryExecute() {
+  new TF_Infs(mdi_);
+}
+
+void TF_Main::A_VehicsExecute() {
+  new TF_Vehics(mdi_);
+}
+
+void TF_Main::A_PrefsExecute() {
+  TF_Prefs prefs(this);
+  prefs.exec();
+}
+
+void TF_Main::A_BackupExecute() {
+  if (app_->BackupGameFile()) {
+    MessageDlg(MsgKind::Information, LoadStr(Str::BackupSuccessful), mbOK);
+  } else {
+    MessageDlg(MsgKind::Warning, LoadStr(Str::BackupFailed), mbOK);
+  }
+}
+
+void TF_Main::A_RestoreExecute() {
+  app_->RestoreGameFile();
+}
+
+void TF_Main::A_HelpAboutExecute() {
+  TF_About about(this);
+  about.exec();
+}
+
+void TF_Main::A_FeedBackExecute() {
+  emit FeedbackRequested();
+}
+
+void TF_Main::A_ExitExecute() {
+  close();
+}
+
+void TF_Main::MnuOLFanSiteClick() {
+  OpenWebPage(LoadStr(Str::FanSiteAddress));
+}
+void TF_Main::MnuOLSM98HomeClick() {
+  OpenWebPage(LoadStr(Str::HomePageAddress));
+}
+void TF_Main::mnuSm98MsgBrdClick() {
+  OpenWebPage(LoadStr(Str::MessageBoardAddress));
+}
+
+// ---- the window actions ----
+
+QList<QMdiSubWindow*> TF_Main::OpenWindows() const {
+  return mdi_->subWindowList(QMdiArea::CreationOrder);
+}
+
+void TF_Main::TileHorizontally() {
+  // One above another. Settings windows keep their designed size, so only their places change.
+  int top = 0;
+  for (QMdiSubWindow* w : OpenWindows()) {
+    if (w->isMinimized()) continue;
+    w->move(0, top);
+    top += w->height();
+  }
+}
+
+void TF_Main::TileVertically() {
+  int left = 0;
+  for (QMdiSubWindow* w : OpenWindows()) {
+    if (w->isMinimized()) continue;
+    w->move(left, 0);
+    left += w->width();
+  }
+}
+
+void TF_Main::Cascade() {
+  mdi_->cascadeSubWindows();
+}
+
+void TF_Main::ArrangeIcons() {
+  // Minimised windows line up along the bottom edge.
+  int left = 0;
+  const int bottom = mdi_->viewport()->height();
+  for (QMdiSubWindow* w : OpenWindows()) {
+    if (!w->isMinimized()) continue;
+    w->move(left, bottom - w->height());
+    left += w->width();
+  }
+}
+
+void TF_Main::MinimizeAll() {
+  for (QMdiSubWindow* w : OpenWindows()) w->showMinimized();
+}
+
+void TF_Main::FillWindowList() {
+  MnuWinsOpn_->clear();
+  // The list's own first item is empty and stays out of sight; the windows follow it.
+  QAction* placeholder = MnuWinsOpn_->addAction(QString());
+  placeholder->setVisible(false);
+  int number = 0;
+  for (QMdiSubWindow* w : OpenWindows()) {
+    QAction* item =
+        MnuWinsOpn_->addAction(QStringLiteral("&%1 %2").arg(++number).arg(w->windowTitle()));
+    item->setCheckable(true);
+    item->setChecked(w == mdi_->activeSubWindow());
+    connect(item, &QAction::triggered, this, [this, window = QPointer<QMdiSubWindow>(w)] {
+      if (window) mdi_->setActiveSubWindow(window);
+    });
+  }
+}
