@@ -1,6 +1,7 @@
 #include "interpreter.h"
 
 #include "desktoplink.h"
+#include "diskprompt.h"
 #include "expandfile.h"
 #include "installfolders.h"
 #include "paths.h"
@@ -326,28 +327,4 @@ QString ExpandMacros(QStringView argument, const RunState& state, bool systemMac
     }
   }
   return path;
-}
-
-QString DiskFolder(const RunState& state, int n) {
-  return state.sourceFolder + PathSeparator() + QString::asprintf("DISK%04d", n);
-}
-
-bool PromptForDisk(InstallerUi& ui, RunState& state, int n) {
-  if (n == state.currentDisk) return true;
-  const QString prompt = Format(SetupString(smInsertDisk), {QString::number(n)});
-  for (;;) {
-    if (ui.ShowSetupMessage(kBoxOkCancel | kIconExclamation, Ref(smSetup), prompt) == idOk) {
-      if (CanEnter(Existing(DiskFolder(state, n)))) {
-        state.currentDisk = n;
-        return true;
-      }
-      continue;
-    }
-    if (ui.ShowSetupMessage(kBoxYesNo | kIconExclamation, Ref(smWarning), Ref(smAbortQuestion)) ==
-        idYes) {
-      ui.ShowSetupMessage(0, Ref(smError), Ref(smNotCompleted));
-      ui.EndSetup();
-      return false;
-    }
-  }
 }

@@ -47,10 +47,3 @@ RunOutcome RunInstall(InstallScript& script, RunState& state, InstallerUi& ui);
 // The argument of C, M or R with its macros replaced (@I, @W, @WS for C only, @@), in the
 // platform's form. The caller refuses a result longer than the path limit.
 QString ExpandMacros(QStringView argument, const RunState& state, bool systemMacro);
-
-// The disk prompt: asks for disk n until its DISKnnnn folder is present in the source folder,
-// or until the user confirms giving up (then message 19 and EndSetup). True to go on.
-bool PromptForDisk(InstallerUi& ui, RunState& state, int n);
-
-// The folder that identifies disk n on the medium.
-QString DiskFolder(const RunState& state, int n);

@@ -108,6 +108,16 @@ SetupEnvironment SystemEnvironment() {
   return env;
 }
 
+DiskAnswer AskForDiskInABox(InstallerUi& ui, const QString& prompt) {
+  for (;;) {
+    if (ui.ShowSetupMessage(kBoxOkCancel | kIconExclamation, SetupRef(smSetup), prompt) == idOk)
+      return DiskAnswer::Look;
+    if (ui.ShowSetupMessage(kBoxYesNo | kIconExclamation, SetupRef(smWarning),
+                            SetupRef(smAbortQuestion)) == idYes)
+      return DiskAnswer::GiveUp;
+  }
+}
+
 SetupDlg::SetupDlg(SetupEnvironment environment) : env_(std::move(environment)) {
   setObjectName(u"SetupDlg"_s);
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -317,7 +327,8 @@ int SetupDlg::ShowSetupMessage(unsigned style, const QString& caption, const QSt
 }
 
 bool SetupDlg::WaitForDisk(int n) {
-  return PromptForDisk(*this, state_, n);
+  return AwaitDisk(*this, state_, n,
+                   [this](const QString& prompt) { return AskForDiskInABox(*this, prompt); });
 }
 
 void SetupDlg::EndSetup() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "diskprompt.h"
 #include "installerui.h"
 #include "interpreter.h"
 #include "script.h"
@@ -28,6 +29,10 @@ struct SetupEnvironment {
 
 // The machine's environment: the current folder and the platform's folders.
 SetupEnvironment SystemEnvironment();
+
+// The window's way of asking for a disk: the prompt box, whose OK has the disk looked for. Its
+// Cancel asks whether to abort the installation; No to that shows the prompt again.
+DiskAnswer AskForDiskInABox(InstallerUi& ui, const QString& prompt);
 
 // The one window of setup, laid out from the "SetupDlg" template. Its controls carry their ids
 // as object names: 2011 location, 2000 OK, 2001 Cancel, 2012 status line, 2013 current-file

@@ -60,6 +60,10 @@ QString SetupString(int id) {
   return it == table.end() ? QString() : it->second;
 }
 
+QString SetupRef(int id) {
+  return u"@"_s + QString::number(id);
+}
+
 QString SetupText(const QString& textOrReference) {
   if (!textOrReference.startsWith(u'@')) return textOrReference;
   const quint32 id = ReadDecimal(QStringView(textOrReference).mid(1));

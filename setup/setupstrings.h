@@ -44,6 +44,9 @@ enum SetupMessage : int {
 // Entry `id`, or an empty text for a number the table does not hold.
 QString SetupString(int id);
 
+// The reference "@n" to entry `id`, as a message box takes its caption and text.
+QString SetupRef(int id);
+
 // A caption or text as shown: "@n" is replaced by entry n (at most 299 characters of it), any
 // other text stays as it is.
 QString SetupText(const QString& textOrReference);

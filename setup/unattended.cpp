@@ -1,13 +1,14 @@
 #include "unattended.h"
 
+#include "diskprompt.h"
 #include "installerui.h"
-#include "installfolders.h"
 #include "interpreter.h"
 #include "setupstrings.h"
 #include "startup.h"
-#include "textformat.h"
 
 #include <QFileInfo>
+
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -36,17 +37,15 @@ class ConsoleUi final : public InstallerUi {
     }
   }
 
-  // Nobody can change disks here: a disk is there when its folder is.
+  // Nobody can change disks here: the disk there now is the only one there will be. It is
+  // looked for once; a missing one is reported with the prompt's text, and the install stops.
   bool WaitForDisk(int n) override {
-    if (n == state_.currentDisk) return true;
-    if (CanEnter(DiskFolder(state_, n))) {
-      state_.currentDisk = n;
-      return true;
-    }
-    Print(SetupString(smSetup) + u": "_s + Format(SetupString(smInsertDisk), {QString::number(n)}));
-    ShowSetupMessage(0, u"@2"_s, u"@19"_s);
-    EndSetup();
-    return false;
+    bool looked = false;
+    return AwaitDisk(*this, state_, n, [&](const QString& prompt) {
+      if (!std::exchange(looked, true)) return DiskAnswer::Look;
+      Print(SetupString(smSetup) + u": "_s + prompt);
+      return DiskAnswer::GiveUp;
+    });
   }
 
   void EndSetup() override {}

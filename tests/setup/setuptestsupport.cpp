@@ -1,6 +1,7 @@
 #include "setuptestsupport.h"
 
 #include "sampledir.h"
+#include "setupdialog.h"
 #include "setupstrings.h"
 
 #include <QDeadlineTimer>
@@ -52,7 +53,8 @@ int RecordingUi::ShowSetupMessage(unsigned style, const QString& caption, const 
 
 bool RecordingUi::WaitForDisk(int n) {
   disksAsked.push_back(n);
-  return PromptForDisk(*this, state_, n);
+  return AwaitDisk(*this, state_, n,
+                   [this](const QString& prompt) { return AskForDiskInABox(*this, prompt); });
 }
 
 bool RecordingRunner::Run(const QString& program, const QStringList& args, const QString& folder,

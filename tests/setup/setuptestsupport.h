@@ -43,7 +43,7 @@ class BoxResponder {
   std::function<void(const BoxRecord&)> onBox;
 };
 
-// The interpreter's window, replaced by a recorder; the disk prompt is the real one.
+// The interpreter's window, replaced by a recorder; the disk prompt asks as the window does.
 class RecordingUi : public InstallerUi, public BoxResponder {
  public:
   explicit RecordingUi(RunState& state) : state_(state) {}

@@ -119,6 +119,23 @@ TEST(Unattended, EveryFailureGivesANonZeroStatus) {
   EXPECT_EQ(RunSetup(sandbox.Medium(), {u"--unattended"_s, u"--bogus"_s}).exitCode, 2);
 }
 
+TEST(Unattended, TakesADiskFolderWhateverTheCaseOfItsName) {
+  // A medium copied by a tool that lowers every name: the window finds its disk 2, and so must
+  // an install without one.
+  SetupSandbox sandbox;
+  const QByteArray whole = TestBytes(30000, 7);
+  sandbox.WriteMedium(u"PROG.001"_s, MsCompressed(whole.left(20000)));
+  sandbox.WriteMedium(u"disk0002/prog.002"_s, MsCompressed(whole.mid(20000)));
+  sandbox.WriteScript(ScriptText({u"S:2!PROG.EX_>PROG.EXE"_s, u"M:@I\\after"_s}));
+  const Result result =
+      RunSetup(sandbox.Medium(), {u"--unattended"_s, u"--location"_s, sandbox.Location()});
+  EXPECT_EQ(result.exitCode, 0) << result.output.toStdString();
+  EXPECT_TRUE(result.output.contains(u"Waiting For Disk: 2\n"_s));
+  EXPECT_FALSE(result.output.contains(u"Insert Disk"_s)) << result.output.toStdString();
+  EXPECT_EQ(ReadAll(sandbox.Location() + u"/PROG.EXE"_s), whole);
+  EXPECT_TRUE(QFileInfo(sandbox.Location() + u"/after"_s).isDir());
+}
+
 TEST(Unattended, RefusesWhatItCannotDoWhole) {
   SetupSandbox sandbox;
   sandbox.WriteMedium(u"F.TX_"_s, MsCompressed("content"));
