@@ -1,9 +1,9 @@
 // smarch-units: lists and changes the unit records of a Dune2000 templates.bin from the command
 // line, through the same template store as the editor, so a change touches only its record.
 
+#include "commands.h"
 #include "dialogs.h"
 #include "locate.h"
-#include "modcommands.h"
 #include "paths.h"
 #include "stringtable.h"
 #include "templatestore.h"

@@ -1,6 +1,6 @@
+#include "commands.h"
 #include "csvtext.h"
 #include "failingfile.h"
-#include "modcommands.h"
 #include "modtext.h"
 #include "registry.h"
 #include "sampledir.h"

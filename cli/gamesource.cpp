@@ -1,4 +1,4 @@
-#include "modcommands.h"
+#include "commands.h"
 
 #include "modapply.h"
 #include "paths.h"
