@@ -1,5 +1,4 @@
 #include "commands.h"
-#include "csvtext.h"
 #include "failingfile.h"
 #include "modtext.h"
 #include "registry.h"
@@ -300,36 +299,6 @@ TEST_F(ModText, DiffWithTheBackupNamesExactlyTheEditedFields) {
                 .arg(wasInaccurate ? u"true"_s : u"false"_s)
                 .arg(wasInaccurate ? u"false"_s : u"true"_s));
   EXPECT_EQ(Call(DiffCommand, {game.Folder(), File(u"nowhere"_s)}).status, 2);
-}
-
-TEST(CsvText, QuotedCellsSurviveARoundTrip) {
-  const QStringList cells = {u"a,b"_s, u"say \"hi\""_s, u"two\nlines"_s, QString(), u"x"_s};
-  QString error;
-  const auto rows = ParseCsv(CsvLine(cells) + u"\n\r\nlast"_s, error);
-  ASSERT_TRUE(rows) << error.toStdString();
-  ASSERT_EQ(rows->size(), 2u);
-  EXPECT_EQ((*rows)[0].cells, cells);
-  EXPECT_EQ((*rows)[1].line, 5);
-}
-
-TEST(CsvText, DamagedFilesGiveMessagesNeverCrashes) {
-  UnitRecords records{};
-  for (int position = 0; position < UnitCount; ++position)
-    records[position].Index = UnitAt(position).index;
-  QRandomGenerator random(11);
-  for (const QByteArray& clean : {ExportJson(records), ExportCsv(records)}) {
-    for (int round = 0; round < 300; ++round) {
-      QByteArray damaged = clean;
-      for (int n = 0; n < 1 + round % 5; ++n) {
-        damaged[random.bounded(int(damaged.size()))] = char(random.bounded(256));
-      }
-      if (round % 7 == 0) damaged.truncate(random.bounded(int(damaged.size())));
-      QString error;
-      if (!ParseModText(damaged, error)) {
-        EXPECT_FALSE(error.isEmpty());
-      }
-    }
-  }
 }
 
 }  // namespace
