@@ -7,20 +7,22 @@
 #include "locate.h"
 
 #include <QCoreApplication>
+#include <QIODevice>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QStringList args = app.arguments().mid(1);
-  if (args.isEmpty() || args[0] == u"--help"_s || args[0] == u"-h"_s) {
-    if (args.isEmpty()) return Usage();
-    Out() << kUsageText;
-    return 0;
-  }
+  if (args.isEmpty()) return Usage();
   const QString command = args.takeFirst();
   int status = kUsage;
-  if (command == u"show"_s) {
+  if (command == u"--help"_s || command == u"-h"_s) {
+    Out() << kUsageText;
+    status = 0;
+  } else if (command == u"show"_s) {
     status = ShowCommand(args);
   } else if (command == u"set"_s) {
     status = SetCommand(args);
@@ -36,6 +38,12 @@ int main(int argc, char** argv) {
     status = Usage(u"Unknown command: %1"_s.arg(command));
   }
   Out().flush();
+  // Output that never reached its file is a failure, not a success: `export GAME > mod.json` on
+  // a full disk must not end in 0. For diff, whose 1 says "they differ", it is trouble.
+  if (Out().status() != QTextStream::Ok) {
+    Err() << u"Can't write the output: %1"_s.arg(Out().device()->errorString()) << '\n';
+    status = std::max(status, command == u"diff"_s ? kRefused : kFailed);
+  }
   Err().flush();
   return status;
 }
