@@ -20,8 +20,10 @@ struct Outcome {
   QString out, err;
 };
 
-Outcome Units(const QStringList& args) {
+// Runs the program; `outputFile`, when given, takes its standard output instead of a pipe.
+Outcome Units(const QStringList& args, const QString& outputFile = {}) {
   QProcess process;
+  if (!outputFile.isEmpty()) process.setStandardOutputFile(outputFile);
   process.start(QStringLiteral(SMARCH_UNITS_EXE), args);
   process.waitForFinished(60000);
   // Lines end in CR LF on Windows, as text there does.
@@ -227,6 +229,27 @@ TEST_F(UnitsTool, APipeInTheFilesPlaceIsRefusedAtOnce) {
   const Outcome run = Units({QStringLiteral("show"), Game()});
   EXPECT_EQ(run.status, 1);  // a hang would end in the harness's kill, not in 1
   EXPECT_TRUE(run.err.contains(QStringLiteral("not a regular file")));
+#endif
+}
+
+TEST_F(UnitsTool, OutputThatCannotBeWrittenIsAFailure) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows has no device that is always full";
+#else
+  const QString full = QStringLiteral("/dev/full");
+  if (!QFile::exists(full)) GTEST_SKIP() << "no /dev/full here";
+  for (const QString& command : {QStringLiteral("export"), QStringLiteral("show")}) {
+    const Outcome run = Units({command, Game()}, full);
+    EXPECT_EQ(run.status, 1) << command.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Can't write the output")))
+        << command.toStdString();
+  }
+  // diff's 1 means "they differ": an answer that was lost is trouble instead.
+  SampleDir other;
+  QByteArray edited = original;
+  edited[2] = char(original[2] ^ 1);
+  other.WriteTemplates(edited);
+  EXPECT_EQ(Units({QStringLiteral("diff"), Game(), other.Path(QString())}, full).status, 2);
 #endif
 }
 

@@ -5,8 +5,14 @@
 #include <QStringList>
 #include <QTextStream>
 
-// The commands of smarch-units that treat unit records as text. Each gives the program's exit
-// code; `opener` stands in for the file layer (tests count and fail its calls).
+// The commands of smarch-units, one source each (locate has its own header). Each gives the
+// program's exit code; `opener` stands in for the file layer (tests count and fail its calls).
+
+// show PATH [--json]
+int ShowCommand(const QStringList& args);
+
+// set PATH infantry|vehicle N Field=value [Field=value ...]
+int SetCommand(const QStringList& args);
 
 // export PATH [--format json|csv] [-o FILE]
 int ExportCommand(const QStringList& args, QTextStream& out, QTextStream& err,

@@ -1,0 +1,37 @@
+// diff: what differs between two games, backups or text files, or a game and its backup.
+
+#include "commands.h"
+#include "console.h"
+#include "gamesource.h"
+#include "modapply.h"
+#include "registrykeys.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+int DiffCommand(const QStringList& args, QTextStream& out, QTextStream& err,
+                const FileOpener& opener) {
+  if (args.size() != 2 || args[0].startsWith(u'-')) {
+    return Refuse(err, u"diff needs two files (diff A B), or a game and --backup"_s);
+  }
+  QString before = args[0];
+  QString after = args[1];
+  if (after == u"--backup"_s) {
+    const auto folder = RegAccessor().Read(RegRoot::CurrentUser, kOwnKey, u"BackupLoc"_s);
+    if (!folder || folder->type != RegValue::Type::String || folder->text.isEmpty()) {
+      return Refuse(err,
+                    u"The editor has no backup folder set, so there is no backup to "
+                    u"compare with."_s);
+    }
+    // The backup is the older state: show what has changed since it was made.
+    after = before;
+    before = folder->text;
+  }
+  QString problem;
+  const auto a = LoadRecords(before, nullptr, opener, problem);
+  if (!a) return Refuse(err, problem);
+  const auto b = LoadRecords(after, &*a, opener, problem);
+  if (!b) return Refuse(err, problem);
+  const QStringList lines = DiffRecords(*a, *b);
+  for (const QString& line : lines) out << line << '\n';
+  return lines.isEmpty() ? 0 : 1;
+}

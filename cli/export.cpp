@@ -1,0 +1,53 @@
+// export: every unit of a game, backup or complete text file as JSON or CSV text.
+
+#include "commands.h"
+#include "console.h"
+#include "gamesource.h"
+
+#include <QSaveFile>
+
+using namespace Qt::Literals::StringLiterals;
+
+int ExportCommand(const QStringList& args, QTextStream& out, QTextStream& err,
+                  const FileOpener& opener) {
+  QString path, format, target;
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    if ((args[i] == u"--format"_s || args[i] == u"-o"_s) && i + 1 < args.size()) {
+      QString& value = args[i] == u"-o"_s ? target : format;
+      value = args[++i];
+    } else if (path.isEmpty() && !args[i].startsWith(u'-')) {
+      path = args[i];
+    } else {
+      return Refuse(err,
+                    u"export: unexpected argument \"%1\" (see smarch-units --help)"_s.arg(args[i]));
+    }
+  }
+  if (path.isEmpty()) return Refuse(err, u"export: which game? Give PATH."_s);
+  if (format.isEmpty())
+    format = target.endsWith(u".csv"_s, Qt::CaseInsensitive) ? u"csv"_s : u"json"_s;
+  if (format != u"json"_s && format != u"csv"_s) {
+    return Refuse(err, u"export: the format must be json or csv, not \"%1\""_s.arg(format));
+  }
+
+  QString problem;
+  const auto records = LoadRecords(path, nullptr, opener, problem);
+  if (!records) {
+    err << problem << '\n';
+    return kFailed;
+  }
+  const QByteArray text = format == u"csv"_s ? ExportCsv(*records) : ExportJson(*records);
+  if (target.isEmpty()) {
+    out << QString::fromUtf8(text);
+    return 0;
+  }
+  if (const auto source = FindSource(path, problem); source && SameFile(source->file, target)) {
+    return Refuse(err, u"export: %1 is the file being exported; choose another"_s.arg(target));
+  }
+  // Written whole or not at all, so a failed export never leaves half a mod behind.
+  QSaveFile file(target);
+  if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+    err << u"Can't write %1: %2"_s.arg(target, file.errorString()) << '\n';
+    return kFailed;
+  }
+  return 0;
+}

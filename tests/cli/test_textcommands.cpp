@@ -1,0 +1,304 @@
+#include "commands.h"
+#include "failingfile.h"
+#include "modtext.h"
+#include "registry.h"
+#include "sampledir.h"
+#include "scripteddialogs.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRandomGenerator>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct Outcome {
+  int status = -1;
+  QString out, err;
+};
+
+using Command = int (*)(const QStringList&, QTextStream&, QTextStream&, const FileOpener&);
+
+Outcome Call(Command command, const QStringList& args,
+             const FileOpener& opener = OpenExistingFile) {
+  Outcome run;
+  QTextStream out(&run.out), err(&run.err);
+  run.status = command(args, out, err, opener);
+  return run;
+}
+
+class ModText : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(game.ok());
+    original = game.TemplatesBytes();
+  }
+  QString File(const QString& name) const { return game.Path(name); }
+  // Exports the game into a file beside it and gives the file's name.
+  QString Export(const QString& name, const QString& format) {
+    const Outcome run =
+        Call(ExportCommand, {game.Folder(), u"--format"_s, format, u"-o"_s, File(name)});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    return File(name);
+  }
+  Outcome Import(const QString& file, FailurePlan& plan, const QStringList& extra = {}) {
+    return Call(ImportCommand, QStringList{game.Folder(), file} + extra, FailingOpener(plan));
+  }
+  static int WriteOpens(const FailurePlan& plan) {
+    return int(plan.accesses.count(FileAccess::Write) + plan.accesses.count(FileAccess::ReadWrite));
+  }
+
+  ScriptedDialogs dialogs;
+  SampleDir game;
+  QByteArray original;
+};
+
+void SetBytes(QByteArray& bin, qint64 at, std::initializer_list<quint8> bytes) {
+  for (quint8 b : bytes) bin[at++] = char(b);
+}
+
+TEST_F(ModText, ExportThenImportOfAnUnchangedGameMakesNoWriteCall) {
+  for (const QString& format : {u"json"_s, u"csv"_s}) {
+    FailurePlan plan;
+    const Outcome run = Import(Export(u"mod."_s + format, format), plan);
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith(u"No changes"_s)) << run.out.toStdString();
+    EXPECT_EQ(WriteOpens(plan), 0) << format.toStdString();
+    EXPECT_EQ(plan.writes, 0);
+    EXPECT_EQ(game.TemplatesBytes(), original);
+  }
+}
+
+TEST_F(ModText, ThreeEditedFieldsChangeExactlyTheirBytes) {
+  const QString file = Export(u"mod.json"_s, u"json"_s);
+  QJsonObject root = QJsonDocument::fromJson(ReadAll(file)).object();
+  QJsonArray units = root[u"Units"_s].toArray();
+  const auto edit = [&](int position, const QString& field, const QJsonValue& value) {
+    QJsonObject unit = units[position].toObject();
+    unit[field] = value;
+    units[position] = unit;
+  };
+  edit(0, u"Armor"_s, 6);                         // Light Infantry, byte 2
+  edit(9, u"Health"_s, 70000);                    // Quad, bytes 4..7
+  edit(27, u"Owners"_s, QJsonArray{u"Ordos"_s});  // Unknown Unit #4, byte 44
+  root[u"Units"_s] = units;
+  ASSERT_TRUE(WriteAll(file, QJsonDocument(root).toJson()));
+
+  FailurePlan plan;
+  const Outcome run = Import(file, plan);
+  ASSERT_EQ(run.status, 0) << run.err.toStdString();
+  QByteArray expected = original;
+  expected[2] = char(6);
+  SetBytes(expected, 0x0700 + 4, {0x70, 0x11, 0x01, 0x00});
+  expected[0x1A00 + 44] = char((quint8(original[0x1A00 + 44]) & 0xE9) | 0x04);
+  EXPECT_EQ(game.TemplatesBytes(), expected);
+  EXPECT_EQ(plan.writeOffsets, (QList<qint64>{0x0000, 0x0700, 0x1A00}));
+  EXPECT_EQ(WriteOpens(plan), 1);
+  EXPECT_TRUE(dialogs.Texts().contains(u"Changes Have Been Applied"_s));
+  EXPECT_TRUE(run.out.contains(u"vehicle 3 \"Quad\"\n  Health: "_s)) << run.out.toStdString();
+}
+
+// A modded game whose records carry bytes the editor would tidy or does not understand.
+QByteArray Modded(QByteArray bin) {
+  QRandomGenerator random(17);
+  for (int at = 0; at < 0x1B00; at += 7) bin[at] = char(random.bounded(256));
+  bin[0x0900 + 37] = char(2);     // a flag stored as 2 stays 2
+  bin[0x0900 + 20] = char(9);     // no Byte20Set member
+  bin[0x0900 + 44] = char(0xFF);  // opaque owner bits
+  return bin;
+}
+
+TEST_F(ModText, JsonAndCsvCarryEveryByteOfAModdedGame) {
+  SampleDir modded;
+  const QByteArray target = Modded(original);
+  modded.WriteTemplates(target);
+  for (const QString& format : {u"json"_s, u"csv"_s}) {
+    game.WriteTemplates(original);
+    const QString file = File(u"modded."_s + format);
+    const Outcome exported =
+        Call(ExportCommand, {modded.TemplatesPath(), u"-o"_s, file, u"--format"_s, format});
+    ASSERT_EQ(exported.status, 0) << exported.err.toStdString();
+    FailurePlan plan;
+    const Outcome run = Import(file, plan);
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(game.TemplatesBytes(), target) << format.toStdString();
+    // One write per file record: Fremen and the Death Hand share theirs.
+    EXPECT_EQ(plan.writeOffsets.size(), 27);
+    EXPECT_EQ(Call(DiffCommand, {game.Folder(), file}).status, 0);
+    EXPECT_EQ(Call(DiffCommand, {File(u"modded.json"_s), modded.Folder()}).status, 0);
+  }
+}
+
+TEST_F(ModText, HandWrittenFilesGiveOnlySomeFields) {
+  const QString csv = File(u"cheap.csv"_s);
+  WriteAll(csv,
+           "\xEF\xBB\xBF"
+           "Format,saltmarch98-units,Version,1\r\nName,cost,Owners\r\n"
+           "trike,5,\"Atreides, Harkonnen\"\r\nSaboteur,,\r\n");
+  const QString json = File(u"tough.json"_s);
+  WriteAll(json, R"({"Format": "saltmarch98-units", "Version": 1, "Units": [
+      {"Kind": "vehicle", "Index": 2, "Armor": 9, "SelfHeal": true}]})");
+  FailurePlan plan;
+  ASSERT_EQ(Import(csv, plan).status, 0);
+  const Outcome run = Import(json, plan, {u"--dry-run"_s});
+  ASSERT_EQ(run.status, 0);
+  EXPECT_EQ(run.out,
+            u"vehicle 2 \"Raider\"\n  Armor: 3 -> 9\n  SelfHeal: false -> true\n"
+            u"Dry run: nothing was written.\n"_s);
+  const QByteArray now = game.TemplatesBytes();
+  EXPECT_EQ(quint8(now[0x0500 + 28]), 5);
+  EXPECT_EQ(quint8(now[0x0500 + 44]) & 0x16, 0x12);
+  EXPECT_EQ(now[0x0600 + 2], original[0x0600 + 2]);
+  EXPECT_EQ(plan.writeOffsets, QList<qint64>{0x0500});
+}
+
+TEST_F(ModText, RefusedFilesNameTheirFaultAndWriteNothing) {
+  const QByteArray head = "Format,saltmarch98-units,Version,1\nKind,Index,Armor,Raw\n";
+  const QByteArray json = R"({"Format": "saltmarch98-units", "Version": 1, "Units": [)";
+  const QList<QPair<QByteArray, QString>> bad = {
+      {"Format,saltmarch98-units,Version,2\nKind,Index\n", u"line 1: format version 2"_s},
+      {"Kind,Index,Armor\ninfantry,1,4\n", u"line 1: not a unit file"_s},
+      {head + "infantry,1,4\ninfantry,8,4\n", u"line 4: the infantry number must lie in 1..7"_s},
+      {head + "tank,1,4\n", u"line 3: Kind must be infantry or vehicle"_s},
+      {head + "vehicle,1,300\n", u"line 3 (vehicle 1 \"Trike\"): Armor: 300 is outside"_s},
+      {head + "vehicle,1,x\n", u"line 3 (vehicle 1 \"Trike\"): Armor: \"x\" is not"_s},
+      {head + "vehicle,1,2,00ff\n", u"line 3 (vehicle 1 \"Trike\"): Raw must be 512 hex"_s},
+      {head + "vehicle,1,\"2\n", u"line 3: a quoted cell is never closed"_s},
+      {head + "vehicle,1,\"2\"x\n", u"line 3: text after a closing quote"_s},
+      {head + "vehicle,1,2,,5\n", u"line 3: 5 cells, but the header names 4"_s},
+      {head + "vehicle,1,2\n\nvehicle,1,3\n",
+       u"vehicle 1 \"Trike\" is given twice: line 3 and line 5"_s},
+      {"Format,saltmarch98-units,Version,1\nKind,Speed\n", u"line 2: unknown column \"Speed\""_s},
+      {json + R"({"Name": "Quad", "Speed": 3}]})", u"unit 1 (vehicle 3 \"Quad\"): unknown field"_s},
+      {json + R"({"Name": "Quad", "Armor": 2.5}]})", u"Armor must be a whole number"_s},
+      {json + R"({"Name": "Quad", "Armor": {"a": 1}}]})", u"Armor must be a whole number"_s},
+      {json + R"({"Name": "Quad", "Health": 2147483648}]})", u"Health: 2147483648 is outside"_s},
+      {json + R"({"Name": "Quad", "Armor": 2}, {"Name": "Sand Worm"}]})",
+       u"unit 2: no unit is named"_s},
+      {json + R"({"Name": "Trike", "Kind": "vehicle", "Index": 2}]})",
+       u"\"Trike\" is not that of vehicle 2"_s},
+      {json + "\n{\"Name\": \"Quad\",]}", u"line 2:"_s},
+      {R"({"Format": "saltmarch98-units", "Version": "1.5", "Units": []})",
+       u"format version 1.5"_s},
+      {R"([1, 2])", u"line 1: the file must hold one object"_s},
+  };
+  for (const auto& [content, message] : bad) {
+    const QString file = File(u"bad.txt"_s);
+    WriteAll(file, content);
+    FailurePlan plan;
+    const Outcome run = Import(file, plan);
+    EXPECT_EQ(run.status, 2) << content.toStdString();
+    EXPECT_TRUE(run.err.contains(message)) << content.toStdString() << "\n"
+                                           << run.err.toStdString();
+    EXPECT_EQ(WriteOpens(plan), 0) << content.toStdString();
+    EXPECT_EQ(game.TemplatesBytes(), original) << content.toStdString();
+  }
+}
+
+TEST_F(ModText, AValueTheGameAlreadyHoldsIsNeverRefused) {
+  QByteArray bin = original;
+  bin[0x1900 + 3] = char(250);  // beyond what the editor's controls offer
+  game.WriteTemplates(bin);
+  const QString file = File(u"same.csv"_s);
+  WriteAll(file,
+           "Format,saltmarch98-units,Version,1\nName,RateOfTurn,Cost\nUnknown Unit #3,250,7\n");
+  FailurePlan plan;
+  const Outcome run = Import(file, plan);
+  ASSERT_EQ(run.status, 0) << run.err.toStdString();
+  EXPECT_EQ(quint8(game.TemplatesBytes()[0x1900 + 3]), 250);
+  EXPECT_EQ(quint8(game.TemplatesBytes()[0x1900 + 28]), 7);
+}
+
+TEST_F(ModText, FremenAndDeathHandShareOneRecord) {
+  const QString file = File(u"shared.json"_s);
+  const QByteArray head = R"({"Format": "saltmarch98-units", "Version": 1, "Units": [)";
+  WriteAll(
+      file,
+      head + R"({"Name": "Fremen", "Armor": 4}, {"Name": "Harkonnen Death Hand", "Cost": 9}]})");
+  FailurePlan plan;
+  ASSERT_EQ(Import(file, plan).status, 0);
+  EXPECT_EQ(plan.writeOffsets, QList<qint64>{0x1500});
+  EXPECT_EQ(quint8(game.TemplatesBytes()[0x1500 + 2]), 4);
+  EXPECT_EQ(quint8(game.TemplatesBytes()[0x1500 + 28]), 9);
+
+  WriteAll(
+      file,
+      head + R"({"Name": "Fremen", "Armor": 5}, {"Name": "Harkonnen Death Hand", "Armor": 6}]})");
+  const QByteArray before = game.TemplatesBytes();
+  const Outcome run = Import(file, plan);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_TRUE(
+      run.err.contains(u"shares its record with infantry 3 \"Fremen\", which sets byte 2"_s))
+      << run.err.toStdString();
+  EXPECT_EQ(game.TemplatesBytes(), before);
+}
+
+TEST_F(ModText, OddPathsAndFailuresAreReportedNotSuccesses) {
+  const QString mod = Export(u"mod.csv"_s, u"csv"_s);
+  const QString fifo = File(u"pipe"_s);
+#ifdef _WIN32
+  // Windows has no FIFOs among its files; a folder where a file belongs is the odd path there.
+  ASSERT_TRUE(QDir().mkpath(fifo));
+#else
+  ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+#endif
+  QDir(game.Folder()).mkdir(u"short"_s);
+  WriteAll(File(u"short/templates.bin"_s), QByteArray(100, 'x'));
+  FailurePlan plan;
+  EXPECT_EQ(Call(ImportCommand, {fifo, mod}).status, 2);
+  EXPECT_EQ(Call(ImportCommand, {game.Folder(), fifo}).status, 2);
+  EXPECT_EQ(Call(DiffCommand, {game.Folder(), fifo}).status, 2);
+  const Outcome shortFile = Call(ImportCommand, {File(u"short/templates.bin"_s), mod});
+  EXPECT_TRUE(
+      shortFile.err.contains(u"100 bytes, but the game's templates.bin holds at least 6912"_s));
+  EXPECT_EQ(ReadAll(File(u"short/templates.bin"_s)).size(), 100);
+  EXPECT_EQ(Call(ImportCommand, {mod, mod}).status, 2);
+  EXPECT_EQ(Call(ExportCommand, {game.Folder(), u"-o"_s, game.TemplatesPath()}).status, 2);
+  EXPECT_EQ(Call(ExportCommand, {game.Folder(), u"--format"_s, u"xml"_s}).status, 2);
+
+  // A write that fails is a failure, whatever came before it.
+  QByteArray edited = original;
+  edited[0x0300 + 16] = char(original[0x0300 + 16] ^ 1);
+  SampleDir other;
+  other.WriteTemplates(edited);
+  Call(ExportCommand, {other.Folder(), u"-o"_s, mod});
+  FailurePlan failing;
+  failing.failWriteAt = 1;
+  EXPECT_EQ(Import(mod, failing).status, 1);
+  EXPECT_EQ(game.TemplatesBytes(), original);
+}
+
+TEST_F(ModText, DiffWithTheBackupNamesExactlyTheEditedFields) {
+  QDir(game.Folder()).mkdir(u"Dune2kBak"_s);
+  ASSERT_TRUE(WriteAll(File(u"Dune2kBak/templates.bin"_s), original));
+  RegAccessor().Write(RegRoot::CurrentUser, u"\\SOFTWARE\\Pellworth Software\\Saltmarch98\\"_s,
+                      u"BackupLoc"_s, RegValue::String(File(u"Dune2kBak/"_s)));
+  EXPECT_EQ(Call(DiffCommand, {game.Folder(), u"--backup"_s}).status, 0);
+
+  QByteArray edited = original;
+  SetBytes(edited, 0x0D00 + 28, {0xE8, 0x03, 0, 0});  // Missile Tank: Cost 1000
+  edited[0x0D00 + 57] = char(edited[0x0D00 + 57] ^ 0x80);
+  edited[0x0100 + 200] = char(0x5A);  // Troopers: a byte no field holds
+  game.WriteTemplates(edited);
+  const Outcome run = Call(DiffCommand, {game.Folder(), u"--backup"_s});
+  EXPECT_EQ(run.status, 1);
+  const bool wasInaccurate = quint8(original[0x0D00 + 57]) & 0x80;
+  EXPECT_EQ(run.out,
+            u"infantry 2 \"Troopers\"\n  byte 200: %1 -> 5a\n"
+            u"vehicle 9 \"Missile Tank\"\n  Cost: %2 -> 1000\n  Inaccurate: %3 -> %4\n"_s
+                .arg(u"%1"_s.arg(quint8(original[0x0100 + 200]), 2, 16, QChar(u'0')))
+                .arg(qFromLittleEndian<qint32>(original.constData() + 0x0D00 + 28))
+                .arg(wasInaccurate ? u"true"_s : u"false"_s)
+                .arg(wasInaccurate ? u"false"_s : u"true"_s));
+  EXPECT_EQ(Call(DiffCommand, {game.Folder(), File(u"nowhere"_s)}).status, 2);
+}
+
+}  // namespace
