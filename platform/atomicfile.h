@@ -3,12 +3,13 @@
 #include <QByteArray>
 #include <QString>
 
-// Replacing a file without ever leaving a half-written one in its place: the new content goes
-// into a temporary file in the target's folder, is flushed to the disk, takes over the target's
-// permissions and is then renamed over the target. On failure the target is exactly as it was
-// and the temporary file is gone.
+// Whole files read, copied and replaced without ever leaving a half-written one in a file's
+// place: the new content goes into a staged file (stagedfile.h) beside the target, is flushed to
+// the disk, takes over the target's permissions and is then renamed over the target. On failure
+// the target is exactly as it was and the temporary file is gone.
 
-// Writes `bytes` as the new content of `path`. On failure `error` gets the system's text.
+// Writes `bytes` as the new content of `path`; a link of that name is replaced, never written
+// through. On failure `error` gets the system's text.
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
 // Copies `source` over `target` (created when missing), whole, byte for byte. Both names are
@@ -26,13 +27,3 @@ bool ReadWholeFile(const QString& path, QByteArray& bytes, QString* error = null
 // file beside it when its folder may be written, otherwise in place, flushed to the disk. A
 // missing file is created atomically.
 bool WriteThroughLinks(const QString& path, const QByteArray& bytes, QString* error = nullptr);
-
-// A disk that fills up, for as long as this lives: the next atomic write fails once it has
-// written `bytes` bytes, with the system error `code`. A fault not met by then goes with it.
-class FullAtomicWriteDisk {
- public:
-  FullAtomicWriteDisk(qint64 bytes, int code);
-  ~FullAtomicWriteDisk();
-  FullAtomicWriteDisk(const FullAtomicWriteDisk&) = delete;
-  FullAtomicWriteDisk& operator=(const FullAtomicWriteDisk&) = delete;
-};

@@ -2,6 +2,7 @@
 
 #include "registry.h"
 #include "safefs.h"
+#include "stagedfile.h"
 #include "winepaths.h"
 
 #include <QDir>
@@ -101,9 +102,10 @@ bool CreateDesktopLink(const QString& linkFile, const QString& target, const QSt
       u"\nTerminal=false\n"_s;
   // Written beside its place and renamed into it: a link or a pipe of that name on the desktop
   // is never written through (no launcher is made then).
-  StagedFile file(Reach(linkFile), false);
+  StagedFile file(Reach(linkFile), StagedFile::Takes::WritableFileOnly);
   const QByteArray bytes = entry.toUtf8();
-  if (file.Open() != 0 || !file.Write(bytes.constData(), bytes.size())) return false;
+  if (file.Open() != StagedFile::Opened::Ready || !file.Write(bytes.constData(), bytes.size()))
+    return false;
   // Desktops start only launchers that may run.
   file.MakeRunnable();
   return file.Commit();

@@ -3,6 +3,7 @@
 #include "lzfile.h"
 #include "paths.h"
 #include "safefs.h"
+#include "stagedfile.h"
 
 #include <algorithm>
 
@@ -22,7 +23,14 @@ int ExpandInto(const QString& source, StagedFile& out, std::span<char> buffer,
                const std::function<void(int)>& progress) {
   auto reader = LzReader::OpenFile(source);
   if (!reader) return 27;
-  if (const int failure = out.Open()) return failure;
+  switch (out.Open()) {
+    case StagedFile::Opened::Ready:
+      break;
+    case StagedFile::Opened::NotAFile:
+      return 36;
+    case StagedFile::Opened::Failed:
+      return 28;
+  }
   // Writing a file into itself, say through a hard link of the medium's file at the
   // destination, would change the medium.
   if (out.Replaces() && out.Replaces() == IdentityOf(ResolveExisting(source))) return 28;
@@ -52,7 +60,7 @@ int ExpandInto(const QString& source, StagedFile& out, std::span<char> buffer,
 int ExpandFile(const QString& source, const QString& destination, bool create,
                std::span<char> buffer, const std::function<void(int)>& progress) {
   if (destination.isEmpty()) return 28;
-  StagedFile out(Reach(destination), !create);
+  StagedFile out(Reach(destination), StagedFile::Takes::WritableFileOnly, !create);
   const int failure = ExpandInto(source, out, buffer, progress);
   if (failure != 0) return failure;
   return out.Commit() ? 0 : 30;

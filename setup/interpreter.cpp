@@ -7,6 +7,7 @@
 #include "paths.h"
 #include "safefs.h"
 #include "setupstrings.h"
+#include "stagedfile.h"
 #include "textformat.h"
 
 #include <QDir>
@@ -182,7 +183,8 @@ class Interpreter {
   // Where E and S write: refused, never cut, when the name is longer than a path may be.
   StagedFile Destination(const QString& destination) const {
     const bool tooLong = InFolder(state_.currentFolder, destination).size() > kMaxInstallPath;
-    return StagedFile(tooLong ? Place() : Reached(destination), false);
+    return StagedFile(tooLong ? Place() : Reached(destination),
+                      StagedFile::Takes::WritableFileOnly);
   }
 
   int ExpandInto(const QString& source, StagedFile& out) {

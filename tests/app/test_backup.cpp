@@ -1,5 +1,5 @@
 #include "appfixture.h"
-#include "atomicfile.h"
+#include "stagedfile.h"
 
 #include <sys/stat.h>
 #ifndef _WIN32
@@ -213,7 +213,7 @@ TEST_F(BackupTest, AFailedRestoreNeverLeavesAHalfWrittenGameFile) {
   ASSERT_TRUE(app->BackupGameFile());
   WriteAll(BackupFile(), QByteArray(20000, 'b'));
   const QByteArray original = game.TemplatesBytes();
-  const FullAtomicWriteDisk full(5000, kErrorDiskFull);
+  const auto full = DiskFault::FullAfter(5000, kErrorDiskFull);
   dialogs.Answer(MsgResult::Abort);
   app->RestoreGameFile();
   EXPECT_EQ(dialogs.Texts(), QStringList{Err9(SystemErrorText(kErrorDiskFull))});

@@ -1,7 +1,7 @@
 #include "appfixture.h"
-#include "atomicfile.h"
 #include "findgame.h"
 #include "sampleregistry.h"
+#include "stagedfile.h"
 #include "winepaths.h"
 
 #include <QFile>
@@ -108,7 +108,7 @@ TEST_F(RegistryTest, AnInterruptedWriteLeavesTheStoreAsItWas) {
   RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), QStringLiteral("/a/"));
   const QString file = registry.Folder() + QStringLiteral("/HKCU.reg");
   const QByteArray before = FileBytes(file);
-  const FullAtomicWriteDisk full(20, kErrorDiskFull);
+  const auto full = DiskFault::FullAfter(20, kErrorDiskFull);
   EXPECT_FALSE(RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"),
                               QStringLiteral("/b/")));
   EXPECT_EQ(FileBytes(file), before);

@@ -5,6 +5,7 @@
 #include "safefs.h"
 #include "sampledir.h"
 #include "setuptestsupport.h"
+#include "stagedfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -109,17 +110,18 @@ TEST_F(Expand, AFailureLeavesTheOldFileAsItWas) {
   EXPECT_EQ(Run(Path(u"cut"_s), target), 29);
   EXPECT_EQ(ReadAll(target), good);
   {
-    FullStagingDisk full(40000, ENOSPC);
+    const auto full = DiskFault::FullAfter(40000, ENOSPC);
     EXPECT_EQ(Run(Path(u"whole"_s), target), 30);
     EXPECT_EQ(ReadAll(target), good);
   }
   {
-    FullStagingDisk full(95000, ENOSPC);
+    const auto full = DiskFault::FullAfter(95000, ENOSPC);
     EXPECT_EQ(Run(Path(u"whole"_s), target, false), 30);
     EXPECT_EQ(ReadAll(target), good);
   }
   {
-    FullStagingDisk unused(1, ENOSPC);  // goes unmet: the next write is not touched by it
+    // Goes unmet: the next write is not touched by it.
+    const auto unused = DiskFault::FullAfter(1, ENOSPC);
   }
   EXPECT_EQ(Entries(Path(u"dest"_s)), QStringList{u"file.bin"_s});
 

@@ -1,19 +1,18 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
 #include <optional>
 
-// Where setup writes and deletes, what it finds there (links, pipes, hard links that someone
-// placed) must never lead it anywhere else. A path is walked one folder at a time from the
-// deepest trusted folder that holds it (the install location, the current folder: chosen by the
-// user or named by the script); below that folder no link is followed, and the last entry of a
-// path is never followed at all. A path outside every trusted folder has its folders taken as the
-// script named them. Names are matched without regard to letter case, as the game's file system
-// does.
+// Where a program writes and deletes among files that are not all its own (the installer),
+// what it finds there (links, pipes, hard links that someone placed) must never lead it anywhere
+// else. A path is walked one folder at a time from the deepest trusted folder that holds it (the
+// installer's location and current folder: chosen by the user or named by the script); below
+// that folder no link is followed, and the last entry of a path is never followed at all. A path
+// outside every trusted folder has its folders taken as named. Names are matched without regard
+// to letter case, as the game's file system does.
 
 enum class EntryKind { Absent, File, Folder, Link, Other };
 
@@ -54,14 +53,21 @@ class Place {
   // What the entry is, never following a link; its identity when it exists.
   EntryKind Kind(FileIdentity* identity = nullptr) const;
 
-  // The folder that holds the entry (a descriptor here; -1 when not reached).
+  // The folder that holds the entry (a descriptor off Windows; -1 when not reached).
   int Folder() const { return folder_; }
+  // Why the entry was not reached: the system's error code (errno, or a Windows error code),
+  // 0 when there is none to tell.
+  int Failure() const { return failure_; }
 
  private:
   friend Place Reach(const QString& path, const QStringList& trusted);
+  // Lets go of the folder held open.
+  void Release();
+
   int folder_ = -1;
   bool reached_ = false;
   bool trusted_ = false;
+  int failure_ = 0;
   QString name_;
   QString path_;
 };
@@ -79,53 +85,3 @@ bool DeleteFileAt(const Place& place);
 // Removes a folder with everything in it, as RemoveTree does; a link is removed itself. False
 // when it is no folder or link (nothing was done).
 bool RemoveTreeAt(const Place& place);
-
-// A file written beside its destination under a temporary name and put in its place only when
-// complete and flushed: a failure at any point leaves the destination as it was, and no
-// temporary file behind. The destination must be a regular file or absent.
-class StagedFile {
- public:
-  // `keepContent`: the new file starts with the destination's present content (appending).
-  StagedFile(Place destination, bool keepContent);
-  ~StagedFile();
-  StagedFile(const StagedFile&) = delete;
-  StagedFile& operator=(const StagedFile&) = delete;
-
-  // Creates the temporary file, once. 0, or the failure's message number: 28 the destination
-  // cannot be written, 36 it is a link, a pipe, a device or the like.
-  int Open();
-  bool IsOpen() const { return fd_ >= 0; }
-  // The file the destination names now, when it exists.
-  const std::optional<FileIdentity>& Replaces() const { return replaces_; }
-  // Bytes in the new file so far.
-  std::int64_t Size() const { return size_; }
-  bool Write(const char* data, std::int64_t size);
-  // The new file gets the permission to run.
-  void MakeRunnable() { runnable_ = true; }
-  // Flushes the new file and renames it over the destination. False on failure (the
-  // destination then stays as it was).
-  bool Commit();
-
- private:
-  void Discard();
-
-  Place destination_;
-  bool keepContent_;
-  int fd_ = -1;
-  QByteArray tempName_;
-  std::optional<FileIdentity> replaces_;
-  unsigned mode_ = 0;
-  bool keepMode_ = false;
-  bool runnable_ = false;
-  std::int64_t size_ = 0;
-};
-
-// A disk that fills up, for as long as this lives: the next staged file fails its write once it
-// holds `bytes` bytes, with the system error `code`. A fault not met by then goes with it.
-class FullStagingDisk {
- public:
-  FullStagingDisk(std::int64_t bytes, int code);
-  ~FullStagingDisk();
-  FullStagingDisk(const FullStagingDisk&) = delete;
-  FullStagingDisk& operator=(const FullStagingDisk&) = delete;
-};
