@@ -39,13 +39,11 @@ TPreferences::~TPreferences() {
 }
 
 void TPreferences::LoadPrefs() {
-  ShowNoBackupWarn =
-      RegReadInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("ShowNoBackupWarn"), 1) != 0;
+  ShowNoBackupWarn = RegReadInteger(RegRoot::CurrentUser, kOwnKey, kNoBackupWarnValue, 1) != 0;
 }
 
 void TPreferences::SavePrefs() {
-  RegWriteInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("ShowNoBackupWarn"),
-                  ShowNoBackupWarn ? 1 : 0);
+  RegWriteInteger(RegRoot::CurrentUser, kOwnKey, kNoBackupWarnValue, ShowNoBackupWarn ? 1 : 0);
 }
 
 // ---- the application object ----
@@ -72,8 +70,8 @@ void TSaltmarch::SetBackupFolder(const QString& folder) {
 }
 
 void TSaltmarch::SaveLocations() {
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), GameFolder);
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("BackupLoc"), BackupFolder);
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, GameFolder);
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kBackupFolderValue, BackupFolder);
 }
 
 void TSaltmarch::LocateGame() {
@@ -198,7 +196,7 @@ void TSaltmarch::ResetSettingsInMemory() {
 // ---- the hint after a save ----
 
 void TSaltmarch::ShowHint(int n) {
-  const QString value = QStringLiteral("Hint") + QString::number(n);
+  const QString value = HintValue(n);
   if ((RegReadInteger(RegRoot::CurrentUser, kHintsKey, value, 1) & 0xFF) == 0) return;
   if (showHint_ && showHint_(HintTexts[n])) {
     RegWriteInteger(RegRoot::CurrentUser, kHintsKey, value, 0);

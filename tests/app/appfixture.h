@@ -45,10 +45,9 @@ class AppFixture : public ::testing::Test {
 
   // A later run: "Setup" is done and the folders are saved.
   void SetLaterRun(const QString& gameFolder, const QString& backupFolder) {
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
-                   QStringLiteral("Completed"));
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), gameFolder);
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("BackupLoc"), backupFolder);
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, kSetupValue, kSetupCompleted);
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, gameFolder);
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, kBackupFolderValue, backupFolder);
   }
 
   QString Own(const QString& name) {

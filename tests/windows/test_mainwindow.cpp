@@ -73,11 +73,10 @@ class MainWindow : public ::testing::Test {
   }
 
   void LaterRun(const QString& gameFolder) {
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
-                   QStringLiteral("Completed"));
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), gameFolder);
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("BackupLoc"), backupDir);
-    RegWriteInteger(RegRoot::CurrentUser, kHintsKey, QStringLiteral("Hint1"), 0);
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, kSetupValue, kSetupCompleted);
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, gameFolder);
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, kBackupFolderValue, backupDir);
+    RegWriteInteger(RegRoot::CurrentUser, kHintsKey, HintValue(1), 0);
   }
   void Open() {
     frame = std::make_unique<TF_Main>();
@@ -202,7 +201,7 @@ TEST_F(MainWindow, ApplyWithoutBackupNoThenCancelWritesNothing) {
 
 TEST_F(MainWindow, ApplyAfterAFailedBackupWritesNothing) {
   LaterRun(game.Folder());
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("BackupLoc"),
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kBackupFolderValue,
                  programDir.path() + QStringLiteral("/no/parent"));
   Open();
   ChangeInMemory();
@@ -283,7 +282,7 @@ TEST_F(MainWindow, ARefusedWindowKeepsTheFrameOpenAndTheRegistryUntouched) {
   dialogs.Answer(MsgResult::Cancel);
   EXPECT_FALSE(frame->close());
   EXPECT_TRUE(frame->isVisible());
-  EXPECT_EQ(Own(QStringLiteral("BackupLoc")), backupDir);
+  EXPECT_EQ(Own(kBackupFolderValue), backupDir);
   ASSERT_NE(SaltmarchApp, nullptr);
 
   // Answered No: the window goes, the folders are saved and the application object freed.
@@ -291,7 +290,7 @@ TEST_F(MainWindow, ARefusedWindowKeepsTheFrameOpenAndTheRegistryUntouched) {
   frame->A_Exit->trigger();
   EXPECT_FALSE(frame->isVisible());
   EXPECT_EQ(SaltmarchApp, nullptr);
-  EXPECT_EQ(Own(QStringLiteral("BackupLoc")),
+  EXPECT_EQ(Own(kBackupFolderValue),
             programDir.path() + QStringLiteral("/moved") + PathSeparator());
 }
 
@@ -418,8 +417,7 @@ TEST_F(MainWindow, AnEditTravelsFromTheWindowToTheGameFile) {
 }
 
 TEST_F(MainWindow, PreferencesChangeTheFoldersAtOnce) {
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
-                 QStringLiteral("Completed"));
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kSetupValue, kSetupCompleted);
   dialogs.Answer(MsgResult::No);  // no game folder at start
   Open();
   dialogs.Clear();
