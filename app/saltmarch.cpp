@@ -75,10 +75,11 @@ void TSaltmarch::SaveLocations() {
 }
 
 void TSaltmarch::LocateGame() {
-  const QString setup = RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"), {});
-  if (setup != QStringLiteral("Completed")) {
-    // First run: the game tells where it is; the backup goes beside the editor.
-    SetGameFolder(InstalledGameFolder());
+  // The same search `smarch-units locate` reports; only the questions are the editor's own.
+  const GameSearch search = FindGame();
+  SetGameFolder(search.folder);
+  if (search.firstRun) {
+    // First run: the game told where it is; the backup goes beside the editor.
     SetBackupFolder(DefaultBackupFolder());
     CreateOneFolder(BackupFolder);
     if (MessageDlg(MsgKind::Confirmation,
@@ -91,20 +92,12 @@ void TSaltmarch::LocateGame() {
         MessageDlg(MsgKind::Error, LoadStr(Str::BackupFailed), mbOK);
       }
     }
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
-                   QStringLiteral("Completed"));
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, kSetupValue, kSetupCompleted);
     return;
   }
 
-  const QString saved =
-      RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), {});
-  if (!saved.isEmpty() && FileExists(saved + NativeText(u"\\Dune2000.exe"))) {
-    SetGameFolder(saved);
-  } else {
-    SetGameFolder(QString());
-    if (AskNoGameFolder(MsgKind::Error) == MsgResult::Yes) BrowseForGame();
-  }
-  SetBackupFolder(RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("BackupLoc"), {}));
+  if (!search.holdsGame && AskNoGameFolder(MsgKind::Error) == MsgResult::Yes) BrowseForGame();
+  SetBackupFolder(RegReadString(RegRoot::CurrentUser, kOwnKey, kBackupFolderValue, {}));
 }
 
 // ---- folder browsers ----
@@ -119,7 +112,7 @@ int BrowseCallback(BrowserControl& browser, BrowseEvent event, const QString& pa
   const QString shown = path.left(kMaxStatusPath);
   if (!shown.isEmpty()) browser.SetStatusText(shown);
   if (BrowseMode == bmGameFolder) {
-    browser.EnableOK(!shown.isEmpty() && FileExists(shown + NativeText(u"\\Dune2000.exe")));
+    browser.EnableOK(HoldsGame(shown));
   } else {
     browser.EnableOK(!shown.isEmpty() && !FileExists(shown + NativeText(u"\\templates.bin")));
   }
@@ -134,7 +127,7 @@ void TSaltmarch::BrowseForGame() {
     const auto chosen = Dialogs().BrowseForFolder({LoadStr(Str::BrowseGameTitle), &BrowseCallback});
     if (!chosen) return;
     if (!chosen->isEmpty()) SetGameFolder(*chosen);
-    if (FileExists(GameFolder + QStringLiteral("Dune2000.exe"))) return;
+    if (HoldsGame(GameFolder)) return;
     if (AskNoGameFolder(MsgKind::Error) != MsgResult::Yes) return;
   }
 }

@@ -1,6 +1,5 @@
 #include "appfixture.h"
 #include "atomicfile.h"
-#include "findgame.h"
 #include "sampleregistry.h"
 #include "winepaths.h"
 
@@ -317,56 +316,14 @@ TEST_F(RegistryTest, AStrayByteCostsNothing) {
 }
 
 TEST_F(RegistryTest, ASettingsFileChangedOnDiskIsReadAgain) {
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, u"Dune2KLoc"_s, u"/a/"_s);
-  EXPECT_EQ(Own(u"Dune2KLoc"_s), u"/a/"_s);
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, u"/a/"_s);
+  EXPECT_EQ(Own(kGameFolderValue), u"/a/"_s);
   // Another copy of the editor saves its folders meanwhile.
   auto other = registry.Fresh();
-  other->Write(RegRoot::CurrentUser, kOwnKey, u"Dune2KLoc"_s, RegValue::String(u"/other/"_s));
-  EXPECT_EQ(Own(u"Dune2KLoc"_s), u"/other/"_s);
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, u"BackupLoc"_s, u"/b/"_s);
-  EXPECT_EQ(other->Read(RegRoot::CurrentUser, kOwnKey, u"Dune2KLoc"_s)->text, u"/other/"_s);
-}
-
-using FindGameTest = AppFixture;
-
-TEST_F(FindGameTest, TellsWhereTheGameCameFromOrWhyNoneWasFound) {
-  GameSearch search = FindGame();
-  EXPECT_TRUE(search.firstRun);
-  EXPECT_EQ(search.source, GameSearch::Source::None);
-  EXPECT_TRUE(search.folder.isEmpty());
-  EXPECT_TRUE(search.reason.startsWith(u"no machine registry names the game"_s));
-
-  InstallGameInRegistry(game.Folder() + u"Dune2000.exe"_s);
-  search = FindGame();
-  EXPECT_EQ(search.source, GameSearch::Source::MachineRegistry);
-  EXPECT_EQ(search.folder, game.Folder());
-#ifdef _WIN32
-  EXPECT_EQ(search.installOrigin.file, QString());
-  EXPECT_EQ(search.installOrigin.key,
-            u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Westwood\\Dune 2000"_s);
-#else
-  EXPECT_EQ(search.installOrigin.file, registry.Folder() + u"/HKLM.reg"_s);
-#endif
-  EXPECT_TRUE(search.reason.isEmpty());
-
-  InstallGameInRegistry(u"/nowhere/Dune2000.exe"_s);
-  search = FindGame();
-  EXPECT_TRUE(search.folder.isEmpty());
-  EXPECT_EQ(search.reason,
-            u"the folder \"/nowhere/\" named by the game's \"InstallPath\" holds no "
-            "Dune2000.exe"_s);
-
-  // Later runs: the saved folder alone decides, as at start-up.
-  SetLaterRun(game.Folder(), {});
-  search = FindGame();
-  EXPECT_FALSE(search.firstRun);
-  EXPECT_EQ(search.source, GameSearch::Source::EditorSetting);
-  EXPECT_EQ(search.folder, game.Folder());
-  SetLaterRun(u"/gone"_s, {});
-  search = FindGame();
-  EXPECT_TRUE(search.folder.isEmpty());
-  EXPECT_EQ(search.reason, u"the editor's saved game folder \"/gone\" holds no Dune2000.exe"_s);
-  EXPECT_TRUE(dialogs.log.empty());  // nothing is asked
+  other->Write(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, RegValue::String(u"/other/"_s));
+  EXPECT_EQ(Own(kGameFolderValue), u"/other/"_s);
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kBackupFolderValue, u"/b/"_s);
+  EXPECT_EQ(other->Read(RegRoot::CurrentUser, kOwnKey, kGameFolderValue)->text, u"/other/"_s);
 }
 
 TEST(WinePaths, MapOnlyDrivesThePrefixKnows) {
