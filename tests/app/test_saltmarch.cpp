@@ -1,8 +1,5 @@
 #include "appfixture.h"
 
-#include <QCloseEvent>
-#include <QWidget>
-
 namespace {
 
 const QString kFirstRunQuestion = QStringLiteral(
@@ -191,50 +188,8 @@ TEST_F(BrowserTest, TheBackupBrowserRefusesAFolderHoldingTemplatesBin) {
   EXPECT_EQ(dialogs.unexpected, 0);
 }
 
-// A stand-in for a settings window: registers itself, counts reset messages, and may refuse
-// to close.
-class TestWindow : public QWidget {
- public:
-  explicit TestWindow(QStringList& journal, QString name) : journal_(journal), name_(name) {
-    setAttribute(Qt::WA_DeleteOnClose);
-    SaltmarchApp->RegisterSettingsWindow(this);
-  }
-  ~TestWindow() override { SaltmarchApp->UnregisterSettingsWindow(this); }
-  bool refuseClose = false;
-
+class WindowListTest : public RunningApp {
  protected:
-  bool event(QEvent* e) override {
-    if (e->type() == WM_RESETUNITS) {
-      journal_ << name_ + QStringLiteral(" reset, loaded=") +
-                      QString::number(SaltmarchApp->Store->InfantryLoaded);
-      return true;
-    }
-    return QWidget::event(e);
-  }
-  void closeEvent(QCloseEvent* e) override {
-    journal_ << name_ + QStringLiteral(" asked to close");
-    if (refuseClose) e->ignore();
-  }
-
- private:
-  QStringList& journal_;
-  QString name_;
-};
-
-class WindowListTest : public AppFixture {
- protected:
-  void SetUp() override {
-    AppFixture::SetUp();
-    SetLaterRun(game.Folder(), QString());
-    app = std::make_unique<TSaltmarch>();
-    SaltmarchApp = app.get();
-  }
-  void TearDown() override {
-    SaltmarchApp = nullptr;
-    app.reset();
-    AppFixture::TearDown();
-  }
-  std::unique_ptr<TSaltmarch> app;
   QStringList journal;
 };
 
