@@ -5,26 +5,24 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-QString InstalledGameFolder() {
-  return FolderPart(RegReadString(RegRoot::LocalMachine, kGameKey, u"InstallPath"_s, {}));
-}
-
-namespace {
-
 bool HoldsGame(const QString& folder) {
   return !folder.isEmpty() && FileExists(WithTrailingSeparator(folder) + u"Dune2000.exe"_s);
 }
+
+namespace {
 
 void FromSavedSetting(GameSearch& search) {
   search.folder = WithTrailingSeparator(search.savedFolder);
   search.source = GameSearch::Source::EditorSetting;
   search.holdsGame = HoldsGame(search.folder);
   if (search.savedFolder.isEmpty()) {
-    search.reason = u"the editor's saved game folder (\"Dune2KLoc\") is empty"_s;
+    search.reason = u"the editor's saved game folder (\"%1\") is empty"_s.arg(kGameFolderValue);
   } else if (!search.holdsGame) {
     search.reason =
         u"the editor's saved game folder \"%1\" holds no Dune2000.exe"_s.arg(search.savedFolder);
   }
+  // A saved folder that lost the game is dropped: the editor asks for another one.
+  if (!search.holdsGame) search.folder.clear();
 }
 
 void FromInstallKey(GameSearch& search) {
@@ -35,14 +33,14 @@ void FromInstallKey(GameSearch& search) {
   if (!search.installFound) {
     search.source = GameSearch::Source::None;
     search.reason =
-        u"no machine registry names the game (value \"InstallPath\" of "
-        "HKEY_LOCAL_MACHINE\\%1)"_s.arg(kGameKey);
+        u"no machine registry names the game (value \"%1\" of HKEY_LOCAL_MACHINE\\%2)"_s.arg(
+            kInstallPathValue, kGameKey);
   } else if (search.folder.isEmpty()) {
-    search.reason = u"the game's \"InstallPath\" \"%1\" names no folder"_s.arg(search.installPath);
-  } else if (!search.holdsGame) {
     search.reason =
-        u"the folder \"%1\" named by the game's \"InstallPath\" holds no "
-        "Dune2000.exe"_s.arg(search.folder);
+        u"the game's \"%1\" \"%2\" names no folder"_s.arg(kInstallPathValue, search.installPath);
+  } else if (!search.holdsGame) {
+    search.reason = u"the folder \"%1\" named by the game's \"%2\" holds no Dune2000.exe"_s.arg(
+        search.folder, kInstallPathValue);
   }
 }
 
@@ -50,10 +48,11 @@ void FromInstallKey(GameSearch& search) {
 
 GameSearch FindGame() {
   GameSearch search;
-  search.firstRun = RegReadString(RegRoot::CurrentUser, kOwnKey, u"Setup"_s, {}) != u"Completed"_s;
-  search.savedFolder = RegReadString(RegRoot::CurrentUser, kOwnKey, u"Dune2KLoc"_s, {});
-  search.installPath = RegReadString(RegRoot::LocalMachine, kGameKey, u"InstallPath"_s, {});
-  if (auto origin = RegAccessor().Origin(RegRoot::LocalMachine, kGameKey, u"InstallPath"_s)) {
+  search.firstRun =
+      RegReadString(RegRoot::CurrentUser, kOwnKey, kSetupValue, {}) != kSetupCompleted;
+  search.savedFolder = RegReadString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, {});
+  search.installPath = RegReadString(RegRoot::LocalMachine, kGameKey, kInstallPathValue, {});
+  if (auto origin = RegAccessor().Origin(RegRoot::LocalMachine, kGameKey, kInstallPathValue)) {
     search.installOrigin = *origin;
     search.installFound = true;
   }
@@ -62,6 +61,5 @@ GameSearch FindGame() {
   } else {
     FromSavedSetting(search);
   }
-  if (!search.holdsGame) search.folder.clear();
   return search;
 }

@@ -4,9 +4,9 @@
 
 #include <QString>
 
-// Where the editor finds the game, worked out without asking anything: what the start-up would
-// take, where that came from, and what it saw on the way, for `smarch-units locate` and for
-// bug reports.
+// Where the editor finds the game, worked out without asking anything: the folder the start-up
+// takes, where that came from, and what it saw on the way. The editor's start-up builds on it
+// and adds only its questions; `smarch-units locate` prints it for bug reports.
 struct GameSearch {
   enum class Source { None, EditorSetting, MachineRegistry, WinePrefix };
 
@@ -17,12 +17,15 @@ struct GameSearch {
   bool installFound = false;  // the machine registry holds "InstallPath"
 
   Source source = Source::None;
-  QString folder;          // the game folder the editor would use, ending in the separator
+  // The game folder the editor takes, ending in the separator. On a first run that is the
+  // install key's folder as it stands, game or not (the user has not been asked anything yet);
+  // on later runs the saved folder only when it still holds the game, else empty.
+  QString folder;
   bool holdsGame = false;  // that folder holds Dune2000.exe
   QString reason;          // why no game was found
 };
 
 GameSearch FindGame();
 
-// The game folder that the install key names: the folder part of "InstallPath".
-QString InstalledGameFolder();
+// The folder holds the game's program, Dune2000.exe.
+bool HoldsGame(const QString& folder);

@@ -1,18 +1,12 @@
 #pragma once
 
 #include "registry.h"
+#include "registrynames.h"
 
 #include <QString>
 
-// The four registry routines of the editor, all over the one shared registry accessor.
-
-// The editor's own key below HKEY_CURRENT_USER, and the key of the hint switches. The leading
-// backslash makes them absolute below the root.
-inline const QString kOwnKey = QStringLiteral("\\SOFTWARE\\Pellworth Software\\Saltmarch98\\");
-inline const QString kHintsKey =
-    QStringLiteral("\\SOFTWARE\\Pellworth Software\\Saltmarch98\\Hints\\");
-// The game's install record below HKEY_LOCAL_MACHINE.
-inline const QString kGameKey = QStringLiteral("SOFTWARE\\Westwood\\Dune 2000");
+// The four registry routines of the editor, all over the one shared registry accessor. The
+// names they read and write are in registrynames.h.
 
 // `def` when the key can't be opened or the value is not a string; an empty text when the key
 // exists but the value does not. Never creates the key.

@@ -39,13 +39,11 @@ TPreferences::~TPreferences() {
 }
 
 void TPreferences::LoadPrefs() {
-  ShowNoBackupWarn =
-      RegReadInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("ShowNoBackupWarn"), 1) != 0;
+  ShowNoBackupWarn = RegReadInteger(RegRoot::CurrentUser, kOwnKey, kNoBackupWarnValue, 1) != 0;
 }
 
 void TPreferences::SavePrefs() {
-  RegWriteInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("ShowNoBackupWarn"),
-                  ShowNoBackupWarn ? 1 : 0);
+  RegWriteInteger(RegRoot::CurrentUser, kOwnKey, kNoBackupWarnValue, ShowNoBackupWarn ? 1 : 0);
 }
 
 // ---- the application object ----
@@ -72,15 +70,16 @@ void TSaltmarch::SetBackupFolder(const QString& folder) {
 }
 
 void TSaltmarch::SaveLocations() {
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), GameFolder);
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("BackupLoc"), BackupFolder);
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, GameFolder);
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kBackupFolderValue, BackupFolder);
 }
 
 void TSaltmarch::LocateGame() {
-  const QString setup = RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"), {});
-  if (setup != QStringLiteral("Completed")) {
-    // First run: the game tells where it is; the backup goes beside the editor.
-    SetGameFolder(InstalledGameFolder());
+  // The same search `smarch-units locate` reports; only the questions are the editor's own.
+  const GameSearch search = FindGame();
+  SetGameFolder(search.folder);
+  if (search.firstRun) {
+    // First run: the game told where it is; the backup goes beside the editor.
     SetBackupFolder(DefaultBackupFolder());
     CreateOneFolder(BackupFolder);
     if (MessageDlg(MsgKind::Confirmation,
@@ -93,20 +92,12 @@ void TSaltmarch::LocateGame() {
         MessageDlg(MsgKind::Error, LoadStr(Str::BackupFailed), mbOK);
       }
     }
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
-                   QStringLiteral("Completed"));
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, kSetupValue, kSetupCompleted);
     return;
   }
 
-  const QString saved =
-      RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), {});
-  if (!saved.isEmpty() && FileExists(saved + NativeText(u"\\Dune2000.exe"))) {
-    SetGameFolder(saved);
-  } else {
-    SetGameFolder(QString());
-    if (AskNoGameFolder(MsgKind::Error) == MsgResult::Yes) BrowseForGame();
-  }
-  SetBackupFolder(RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("BackupLoc"), {}));
+  if (!search.holdsGame && AskNoGameFolder(MsgKind::Error) == MsgResult::Yes) BrowseForGame();
+  SetBackupFolder(RegReadString(RegRoot::CurrentUser, kOwnKey, kBackupFolderValue, {}));
 }
 
 // ---- folder browsers ----
@@ -121,7 +112,7 @@ int BrowseCallback(BrowserControl& browser, BrowseEvent event, const QString& pa
   const QString shown = path.left(kMaxStatusPath);
   if (!shown.isEmpty()) browser.SetStatusText(shown);
   if (BrowseMode == bmGameFolder) {
-    browser.EnableOK(!shown.isEmpty() && FileExists(shown + NativeText(u"\\Dune2000.exe")));
+    browser.EnableOK(HoldsGame(shown));
   } else {
     browser.EnableOK(!shown.isEmpty() && !FileExists(shown + NativeText(u"\\templates.bin")));
   }
@@ -136,7 +127,7 @@ void TSaltmarch::BrowseForGame() {
     const auto chosen = Dialogs().BrowseForFolder({LoadStr(Str::BrowseGameTitle), &BrowseCallback});
     if (!chosen) return;
     if (!chosen->isEmpty()) SetGameFolder(*chosen);
-    if (FileExists(GameFolder + QStringLiteral("Dune2000.exe"))) return;
+    if (HoldsGame(GameFolder)) return;
     if (AskNoGameFolder(MsgKind::Error) != MsgResult::Yes) return;
   }
 }
@@ -198,7 +189,7 @@ void TSaltmarch::ResetSettingsInMemory() {
 // ---- the hint after a save ----
 
 void TSaltmarch::ShowHint(int n) {
-  const QString value = QStringLiteral("Hint") + QString::number(n);
+  const QString value = HintValue(n);
   if ((RegReadInteger(RegRoot::CurrentUser, kHintsKey, value, 1) & 0xFF) == 0) return;
   if (showHint_ && showHint_(HintTexts[n])) {
     RegWriteInteger(RegRoot::CurrentUser, kHintsKey, value, 0);

@@ -16,7 +16,7 @@ int DiffCommand(const QStringList& args, QTextStream& out, QTextStream& err,
   QString before = args[0];
   QString after = args[1];
   if (after == u"--backup"_s) {
-    const auto folder = RegAccessor().Read(RegRoot::CurrentUser, kOwnKey, u"BackupLoc"_s);
+    const auto folder = RegAccessor().Read(RegRoot::CurrentUser, kOwnKey, kBackupFolderValue);
     if (!folder || folder->type != RegValue::Type::String || folder->text.isEmpty()) {
       return Refuse(err,
                     u"The editor has no backup folder set, so there is no backup to "

@@ -62,13 +62,16 @@ QString SourceText(const GameSearch& search) {
   const RegOrigin& origin = search.installOrigin;
   switch (search.source) {
     case GameSearch::Source::EditorSetting:
-      return u"the editor's own setting \"Dune2KLoc\""_s;
+      return u"the editor's own setting \"%1\""_s.arg(kGameFolderValue);
     case GameSearch::Source::MachineRegistry:
-      if (origin.file.isEmpty()) return u"the system registry, \"InstallPath\" of "_s + origin.key;
-      return u"the machine registry file %1, \"InstallPath\" of %2"_s.arg(origin.file, origin.key);
+      if (origin.file.isEmpty()) {
+        return u"the system registry, \"%1\" of %2"_s.arg(kInstallPathValue, origin.key);
+      }
+      return u"the machine registry file %1, \"%2\" of %3"_s.arg(origin.file, kInstallPathValue,
+                                                                 origin.key);
     case GameSearch::Source::WinePrefix:
-      return u"the Wine prefix %1 (system.reg), \"InstallPath\" of %2"_s.arg(origin.winePrefix,
-                                                                             origin.key);
+      return u"the Wine prefix %1 (system.reg), \"%2\" of %3"_s.arg(origin.winePrefix,
+                                                                    kInstallPathValue, origin.key);
     case GameSearch::Source::None:
       break;
   }
@@ -92,7 +95,8 @@ int LocateCommand(const QStringList& args) {
   out << "Found through:     " << SourceText(search) << '\n';
   out << "Settings:          " << SettingsText() << '\n';
   out << "First run:         "
-      << (search.firstRun ? u"yes (\"Setup\" is not \"Completed\"): the install key decides"_s
+      << (search.firstRun ? u"yes (\"%1\" is not \"%2\"): the install key decides"_s.arg(
+                                kSetupValue, kSetupCompleted)
                           : u"no: the saved game folder decides"_s)
       << '\n';
   out << "Saved game folder: " << Quoted(search.savedFolder) << '\n';

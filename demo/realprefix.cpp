@@ -1,5 +1,7 @@
 #include "realprefix.h"
 
+#include "registrynames.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -72,8 +74,8 @@ bool RealWinePrefix::Make(const QString& installPath) {
   // registry files are complete only once the wineserver has ended.
   return Run(wine_, {u"wineboot"_s, u"-u"_s}, 300) && Run(wineserver_, {u"-w"_s}, 120) &&
          Run(wine_,
-             {u"reg"_s, u"add"_s, u"HKLM\\Software\\Westwood\\Dune 2000"_s, u"/v"_s,
-              u"InstallPath"_s, u"/d"_s, installPath, u"/reg:32"_s, u"/f"_s},
+             {u"reg"_s, u"add"_s, u"HKLM\\"_s + kGameKey, u"/v"_s, kInstallPathValue, u"/d"_s,
+              installPath, u"/reg:32"_s, u"/f"_s},
              120) &&
          Run(wineserver_, {u"-w"_s}, 120);
 }

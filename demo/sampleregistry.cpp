@@ -1,10 +1,18 @@
 #include "sampleregistry.h"
 
+#include "registrynames.h"
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace SampleRegistry {
 
 namespace {
+
+// The game's key in the 32-bit view, as a 32-bit installer in a 64-bit prefix writes it: Wine
+// spells the root "Software", and the 32-bit keys lie under Wow6432Node.
+QString WineGameKey() {
+  return u"Software\\Wow6432Node\\"_s + kGameKey.section(u'\\', 1);
+}
 
 QByteArray WineEscaped(const QString& text) {
   QByteArray out;
@@ -53,8 +61,8 @@ QByteArray WineSystemReg(int keys, const QString& installPath) {
   for (int n = 0; n < keys; ++n) {
     const unsigned seed = unsigned(n) * 2654435761u;
     if (n == keys / 2) {
-      out += "\n[" + WineEscaped(kGameKey) + "] 1796713981\n#time=1dd86e38fca5b7e\n";
-      out += "\"InstallPath\"=\"" + WineEscaped(installPath) + "\"\n";
+      out += "\n[" + WineEscaped(WineGameKey()) + "] 1796713981\n#time=1dd86e38fca5b7e\n";
+      out += '"' + kInstallPathValue.toUtf8() + "\"=\"" + WineEscaped(installPath) + "\"\n";
       continue;
     }
     out += "\n[" + Key(n) + "] 17967139" + QByteArray::number(10 + n % 90) + "\n";

@@ -131,12 +131,11 @@ QString VisitDemoWindows(const WindowVisitor& visit) {
   FixedProgramInfo program;
   program.folder = work.path();
   SetRegAccessor(MakeFileRegistry(work.filePath(QStringLiteral("registry"))));
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
-                 QStringLiteral("Completed"));
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kSetupValue, kSetupCompleted);
   // Folders as the editor stores them: in the system's own form.
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"),
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue,
                  QDir::toNativeSeparators(game + QStringLiteral("/")));
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("BackupLoc"),
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kBackupFolderValue,
                  QDir::toNativeSeparators(work.filePath(QStringLiteral("Dune2kBak"))));
   QString problem;
   {

@@ -23,7 +23,7 @@ FeedbackPresets BuiltInFeedbackPresets() {
 
 FeedbackPresets LoadFeedbackPresets() {
   const FeedbackPresets builtIn = BuiltInFeedbackPresets();
-  return {OwnValue(QString::fromUtf16(kMailboxValue), builtIn.mailbox),
-          OwnValue(QString::fromUtf16(kUkServerValue), builtIn.ukServer),
-          OwnValue(QString::fromUtf16(kUsaServerValue), builtIn.usaServer)};
+  return {OwnValue(kFeedbackMailboxValue, builtIn.mailbox),
+          OwnValue(kFeedbackServerUkValue, builtIn.ukServer),
+          OwnValue(kFeedbackServerUsaValue, builtIn.usaServer)};
 }

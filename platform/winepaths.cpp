@@ -2,6 +2,7 @@
 
 #include "paths.h"
 #include "registry.h"
+#include "registrynames.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -38,9 +39,7 @@ QString MapWindowsPath(const QString& path) {
 QString WineDesktopFolder() {
   const auto user = ReadOnlyRegistryFile(WinePrefix() + u"/user.reg"_s, u"HKEY_CURRENT_USER"_s);
   if (!user) return {};
-  const auto desktop = user->Value(
-      u"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"_s,
-      u"Desktop"_s);
+  const auto desktop = user->Value(u"HKEY_CURRENT_USER\\"_s + kShellFoldersKey, kDesktopValue);
   if (!desktop || desktop->type != RegValue::Type::String || desktop->text.isEmpty()) return {};
   const QString folder = MapWindowsPath(desktop->text);
   return folder != desktop->text && FolderExists(folder) ? folder : QString();

@@ -1,6 +1,7 @@
 #include "desktoplink.h"
 
 #include "registry.h"
+#include "registrynames.h"
 #include "safefs.h"
 #include "stagedfile.h"
 #include "winepaths.h"
@@ -123,9 +124,7 @@ QString DesktopLinkName(const QString& product) {
 
 QString DesktopFolder() {
   // The shell records where the desktop is; a value there wins over the platform's own idea.
-  const auto recorded = RegAccessor().Read(
-      RegRoot::CurrentUser,
-      u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"_s, u"Desktop"_s);
+  const auto recorded = RegAccessor().Read(RegRoot::CurrentUser, kShellFoldersKey, kDesktopValue);
   if (recorded && recorded->type == RegValue::Type::String && !recorded->text.isEmpty()) {
     return recorded->text.left(kMaxShellPath);
   }

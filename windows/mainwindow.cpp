@@ -2,6 +2,7 @@
 
 #include "aboutfrm.h"
 #include "dialogs.h"
+#include "editorcommands.h"
 #include "hintform.h"
 #include "infantrywindow.h"
 #include "mainimages.h"
@@ -25,13 +26,6 @@
 #include <QToolButton>
 
 #include <exception>
-
-namespace {
-
-// The oldest common-controls version whose toolbars look right: 4.71.
-constexpr unsigned kCommonControls471 = 0x00040047;
-
-}  // namespace
 
 TF_Main::TF_Main(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("F_Main"));
@@ -289,19 +283,13 @@ void TF_Main::FormCreate() {
   panels_[1]->setText(QStringLiteral("v ") + FileVersionText());
   DisplayHint(QString());
   QCoreApplication::processEvents();
-  if (ProgramInfo().CommonControlsVersion() < kCommonControls471 &&
-      MessageDlg(MsgKind::Warning, LoadStr(Str::Err10OldCommonControls), mbYes | mbNo) ==
-          MsgResult::Yes) {
-    OpenWebPage(LoadStr(Str::CommonControlsAddress));
-  }
+  if (WantsCommonControlsUpdate(Dialogs())) OpenWebPage(LoadStr(Str::CommonControlsAddress));
 }
 
 bool TF_Main::FormCloseQuery() {
   try {
-    if (app_ && !app_->CloseSettingsWindows()) return false;
-    QCoreApplication::processEvents();
+    if (app_ && !ReadyToClose(*app_)) return false;
     if (app_) {
-      app_->SaveLocations();
       SaltmarchApp = nullptr;
       app_.reset();  // saves the preference
     }
@@ -346,43 +334,11 @@ void TF_Main::DisplayHint(const QString& hint) {
 // ---- actions ----
 
 void TF_Main::A_CommitExecute() {
-  if (!app_->BackupExists()) {
-    switch (MessageDlg(MsgKind::Warning, LoadStr(Str::NoBackupQuestion), mbYes | mbNo | mbCancel)) {
-      case MsgResult::Yes:
-        A_BackupExecute();
-        if (!app_->BackupExists()) return;
-        break;
-      case MsgResult::No:
-        if (MessageDlg(MsgKind::Warning, LoadStr(Str::ApplyWithoutBackupQuestion),
-                       mbOK | mbCancel) != MsgResult::OK) {
-          return;
-        }
-        break;
-      default:
-        return;
-    }
-  }
-  if (!app_->GameFolder.isEmpty()) {
-    app_->Store->ApplyChanges();
-  } else if (MessageDlg(MsgKind::Warning, LoadStr(Str::Err6NoGameFolder), mbYes | mbNo) ==
-             MsgResult::Yes) {
-    app_->BrowseForGame();
-  }
+  ApplyEdits(*app_, Dialogs());
 }
 
 void TF_Main::A_RunExecute() {
-  if (app_->Store->HasUnappliedChanges()) {
-    const MsgResult answer = MessageDlg(MsgKind::Confirmation, LoadStr(Str::RunUnappliedQuestion),
-                                        mbYes | mbNo | mbCancel);
-    if (answer != MsgResult::Yes && answer != MsgResult::No) return;
-    if (answer == MsgResult::Yes) A_CommitExecute();
-  }
-  if (!app_->GameFolder.isEmpty()) {
-    app_->Store->RunGame();
-  } else if (MessageDlg(MsgKind::Warning, LoadStr(Str::Err6NoGameFolder), mbYes | mbNo) ==
-             MsgResult::Yes) {
-    app_->BrowseForGame();
-  }
+  RunDune2000(*app_, Dialogs());
 }
 
 void TF_Main::A_InfantryExecute() {
@@ -399,11 +355,7 @@ void TF_Main::A_PrefsExecute() {
 }
 
 void TF_Main::A_BackupExecute() {
-  if (app_->BackupGameFile()) {
-    MessageDlg(MsgKind::Information, LoadStr(Str::BackupSuccessful), mbOK);
-  } else {
-    MessageDlg(MsgKind::Warning, LoadStr(Str::BackupFailed), mbOK);
-  }
+  BackupAndReport(*app_, Dialogs());
 }
 
 void TF_Main::A_RestoreExecute() {

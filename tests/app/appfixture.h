@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editortexts.h"
 #include "paths.h"
 #include "programinfo.h"
 #include "registrykeys.h"
@@ -8,9 +9,11 @@
 #include "scripteddialogs.h"
 #include "testregistry.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -45,10 +48,9 @@ class AppFixture : public ::testing::Test {
 
   // A later run: "Setup" is done and the folders are saved.
   void SetLaterRun(const QString& gameFolder, const QString& backupFolder) {
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
-                   QStringLiteral("Completed"));
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), gameFolder);
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("BackupLoc"), backupFolder);
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, kSetupValue, kSetupCompleted);
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, gameFolder);
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, kBackupFolderValue, backupFolder);
   }
 
   QString Own(const QString& name) {
@@ -64,9 +66,54 @@ class AppFixture : public ::testing::Test {
   ScriptedDialogs dialogs;
 };
 
-inline const QString kErr6 = QStringLiteral(
-    "Error #6: You Have Not Entered The Location For Dune2000.EXE Or The Entered Path Is "
-    "Invalid.\rDo You Want To Set This Now?");
-inline const QString kErr8 = QStringLiteral(
-    "Error #8: You Have Not Specified A Folder To Back The Game Files Up To.\rDo You Want To Do "
-    "This Now?");
+// A later run on the sample game with a backup folder that holds no backup yet, and the
+// application object made.
+class RunningApp : public AppFixture {
+ protected:
+  void SetUp() override {
+    AppFixture::SetUp();
+    backupDir = programDir.path() + QStringLiteral("/Backups");
+    SetLaterRun(game.Folder(), backupDir);
+    app = std::make_unique<TSaltmarch>();
+    SaltmarchApp = app.get();
+  }
+  void TearDown() override {
+    SaltmarchApp = nullptr;
+    app.reset();
+    AppFixture::TearDown();
+  }
+  QString BackupFile() const { return backupDir + QStringLiteral("/templates.bin"); }
+
+  QString backupDir;
+  std::unique_ptr<TSaltmarch> app;
+};
+
+// A stand-in for a settings window: registers itself, counts reset messages, and may refuse
+// to close.
+class TestWindow : public QWidget {
+ public:
+  explicit TestWindow(QStringList& journal, QString name) : journal_(journal), name_(name) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    SaltmarchApp->RegisterSettingsWindow(this);
+  }
+  ~TestWindow() override { SaltmarchApp->UnregisterSettingsWindow(this); }
+  bool refuseClose = false;
+
+ protected:
+  bool event(QEvent* e) override {
+    if (e->type() == WM_RESETUNITS) {
+      journal_ << name_ + QStringLiteral(" reset, loaded=") +
+                      QString::number(SaltmarchApp->Store->InfantryLoaded);
+      return true;
+    }
+    return QWidget::event(e);
+  }
+  void closeEvent(QCloseEvent* e) override {
+    journal_ << name_ + QStringLiteral(" asked to close");
+    if (refuseClose) e->ignore();
+  }
+
+ private:
+  QStringList& journal_;
+  QString name_;
+};

@@ -36,25 +36,7 @@ QString Err9(const QString& why) {
       .arg(why);
 }
 
-class BackupTest : public AppFixture {
- protected:
-  void SetUp() override {
-    AppFixture::SetUp();
-    backupDir = programDir.path() + QStringLiteral("/Backups");
-    SetLaterRun(game.Folder(), backupDir);
-    app = std::make_unique<TSaltmarch>();
-    SaltmarchApp = app.get();
-  }
-  void TearDown() override {
-    SaltmarchApp = nullptr;
-    app.reset();
-    AppFixture::TearDown();
-  }
-  QString BackupFile() const { return backupDir + QStringLiteral("/templates.bin"); }
-
-  QString backupDir;
-  std::unique_ptr<TSaltmarch> app;
-};
+using BackupTest = RunningApp;
 
 TEST_F(BackupTest, ABackupIsAWholeCopyInItsOwnFolder) {
   EXPECT_FALSE(app->BackupExists());

@@ -1,5 +1,4 @@
 #include "appfixture.h"
-#include "findgame.h"
 #include "sampleregistry.h"
 #include "stagedfile.h"
 #include "winepaths.h"
@@ -31,23 +30,20 @@ QByteArray FileBytes(const QString& path) {
 }
 
 TEST_F(RegistryTest, ValuesKeepTheirTypesAcrossASaveAndALoad) {
-  EXPECT_TRUE(RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"),
+  EXPECT_TRUE(RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue,
                              QStringLiteral("/games/d2k/")));
-  EXPECT_TRUE(
-      RegWriteInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("ShowNoBackupWarn"), 0));
-  EXPECT_TRUE(RegWriteInteger(RegRoot::CurrentUser, kHintsKey, QStringLiteral("Hint1"), -2));
+  EXPECT_TRUE(RegWriteInteger(RegRoot::CurrentUser, kOwnKey, kNoBackupWarnValue, 0));
+  EXPECT_TRUE(RegWriteInteger(RegRoot::CurrentUser, kHintsKey, HintValue(1), -2));
 
   SetRegAccessor(registry.Fresh());  // as the next start would
-  EXPECT_EQ(RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), {}),
+  EXPECT_EQ(RegReadString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, {}),
             QStringLiteral("/games/d2k/"));
-  EXPECT_EQ(RegReadInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("ShowNoBackupWarn"), 1),
-            0);
-  EXPECT_EQ(RegReadInteger(RegRoot::CurrentUser, kHintsKey, QStringLiteral("Hint1"), 1), -2);
+  EXPECT_EQ(RegReadInteger(RegRoot::CurrentUser, kOwnKey, kNoBackupWarnValue, 1), 0);
+  EXPECT_EQ(RegReadInteger(RegRoot::CurrentUser, kHintsKey, HintValue(1), 1), -2);
   // The other type reads as the default.
-  EXPECT_EQ(RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("ShowNoBackupWarn"),
-                          QStringLiteral("def")),
+  EXPECT_EQ(RegReadString(RegRoot::CurrentUser, kOwnKey, kNoBackupWarnValue, QStringLiteral("def")),
             QStringLiteral("def"));
-  EXPECT_EQ(RegReadInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), 7), 7);
+  EXPECT_EQ(RegReadInteger(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, 7), 7);
 #ifndef _WIN32
   const QByteArray text = FileBytes(registry.Folder() + QStringLiteral("/HKCU.reg"));
   EXPECT_TRUE(text.contains("\"ShowNoBackupWarn\"=dword:00000000"));
@@ -57,20 +53,18 @@ TEST_F(RegistryTest, ValuesKeepTheirTypesAcrossASaveAndALoad) {
 
 TEST_F(RegistryTest, ReadsFallBackAsTheRoutinesPromise) {
   // No key: the default. Key but no value: empty text for strings, the default for integers.
-  EXPECT_EQ(
-      RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"), QStringLiteral("def")),
-      QStringLiteral("def"));
+  EXPECT_EQ(RegReadString(RegRoot::CurrentUser, kOwnKey, kSetupValue, QStringLiteral("def")),
+            QStringLiteral("def"));
   EXPECT_FALSE(RegAccessor().KeyExists(RegRoot::CurrentUser, kOwnKey));  // reads create nothing
   RegWriteInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Other"), 1);
-  EXPECT_EQ(
-      RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"), QStringLiteral("def")),
-      QString());
+  EXPECT_EQ(RegReadString(RegRoot::CurrentUser, kOwnKey, kSetupValue, QStringLiteral("def")),
+            QString());
   EXPECT_EQ(RegReadInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Missing"), 5), 5);
 }
 
 TEST_F(RegistryTest, TheMachineKeysAreOnlyRead) {
   InstallGameInRegistry(QStringLiteral("/games/d2k/Dune2000.exe"));
-  EXPECT_EQ(RegReadString(RegRoot::LocalMachine, kGameKey, QStringLiteral("InstallPath"), {}),
+  EXPECT_EQ(RegReadString(RegRoot::LocalMachine, kGameKey, kInstallPathValue, {}),
             QStringLiteral("/games/d2k/Dune2000.exe"));
   EXPECT_FALSE(
       RegWriteString(RegRoot::LocalMachine, kGameKey, QStringLiteral("X"), QStringLiteral("y")));
@@ -86,36 +80,33 @@ TEST_F(RegistryTest, ADamagedSettingsFileIsKeptAsideAndReportedOnce) {
         "REGEDIT4\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Pellworth Software\\Saltmarch98]\r\n"
         "\"Setup\"=\"Compl");
   }
-  EXPECT_EQ(RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"), {}), QString());
-  EXPECT_EQ(RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), {}),
-            QString());
+  EXPECT_EQ(RegReadString(RegRoot::CurrentUser, kOwnKey, kSetupValue, {}), QString());
+  EXPECT_EQ(RegReadString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, {}), QString());
   ASSERT_EQ(dialogs.log.size(), 1u);
   EXPECT_EQ(dialogs.log[0].kind, MsgKind::Warning);
   EXPECT_TRUE(dialogs.log[0].text.contains(QStringLiteral("HKCU.reg.damaged")));
   EXPECT_TRUE(QFile::exists(file + QStringLiteral(".damaged")));
   EXPECT_FALSE(QFile::exists(file));
   // The program goes on with a new, sound file.
-  EXPECT_TRUE(RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
-                             QStringLiteral("Completed")));
+  EXPECT_TRUE(RegWriteString(RegRoot::CurrentUser, kOwnKey, kSetupValue, kSetupCompleted));
   SetRegAccessor(registry.Fresh());
-  EXPECT_EQ(RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"), {}),
-            QStringLiteral("Completed"));
+  EXPECT_EQ(RegReadString(RegRoot::CurrentUser, kOwnKey, kSetupValue, {}), kSetupCompleted);
   EXPECT_EQ(dialogs.log.size(), 1u);
 }
 
 TEST_F(RegistryTest, AnInterruptedWriteLeavesTheStoreAsItWas) {
   SKIP_WITHOUT_SETTINGS_FILES();
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), QStringLiteral("/a/"));
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, QStringLiteral("/a/"));
   const QString file = registry.Folder() + QStringLiteral("/HKCU.reg");
   const QByteArray before = FileBytes(file);
   const auto full = DiskFault::FullAfter(20, kErrorDiskFull);
-  EXPECT_FALSE(RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"),
-                              QStringLiteral("/b/")));
+  EXPECT_FALSE(
+      RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, QStringLiteral("/b/")));
   EXPECT_EQ(FileBytes(file), before);
   EXPECT_EQ(QDir(registry.Folder()).entryList(QDir::Files | QDir::Hidden),
             QStringList{QStringLiteral("HKCU.reg")});
   // What the accessor holds did not change either.
-  EXPECT_EQ(RegReadString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), {}),
+  EXPECT_EQ(RegReadString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, {}),
             QStringLiteral("/a/"));
 }
 
@@ -152,8 +143,8 @@ TEST(SystemRegistry, TheGameIsReadInThe32BitView) {
   EXPECT_TRUE(set(views[1], L"C:\\Elsewhere\\Dune2000.exe"));
 
   const auto registry = MakeSystemRegistry();
-  const auto value = registry->Read(RegRoot::LocalMachine, kGameKey, u"InstallPath"_s);
-  const auto origin = registry->Origin(RegRoot::LocalMachine, kGameKey, u"InstallPath"_s);
+  const auto value = registry->Read(RegRoot::LocalMachine, kGameKey, kInstallPathValue);
+  const auto origin = registry->Origin(RegRoot::LocalMachine, kGameKey, kInstallPathValue);
   EXPECT_TRUE(registry->KeyExists(RegRoot::LocalMachine, kGameKey));
   EXPECT_FALSE(registry->Write(RegRoot::LocalMachine, kGameKey, u"X"_s, RegValue::Dword(1)));
   cleanUp();
@@ -201,7 +192,7 @@ struct WineRegistryTest : AppFixture {
     AppFixture::TearDown();
   }
   QString InstallPath() {
-    return RegReadString(RegRoot::LocalMachine, kGameKey, u"InstallPath"_s, {});
+    return RegReadString(RegRoot::LocalMachine, kGameKey, kInstallPathValue, {});
   }
   FakePrefix prefix;
 };
@@ -214,7 +205,7 @@ TEST_F(WineRegistryTest, AGameInstalledWithWineIsFoundThroughThePrefix) {
                SampleRegistry::WineSystemReg(9000, u"C:\\westwood\\DUNE2000\\Dune2000.exe"_s));
   prefix.Use();
   EXPECT_EQ(InstallPath(), prefix.Canonical(u"drive_c/Westwood/Dune2000"_s) + u"/Dune2000.exe"_s);
-  const auto origin = RegAccessor().Origin(RegRoot::LocalMachine, kGameKey, u"InstallPath"_s);
+  const auto origin = RegAccessor().Origin(RegRoot::LocalMachine, kGameKey, kInstallPathValue);
   ASSERT_TRUE(origin);
   EXPECT_EQ(origin->file, prefix.Path(u"system.reg"_s));
   EXPECT_EQ(origin->winePrefix, prefix.Path());
@@ -289,15 +280,15 @@ TEST_F(RegistryTest, AnOversizedSettingsFileIsSetAsideUnread) {
   const QString file = registry.Folder() + u"/HKCU.reg"_s;
   WriteAll(file, "REGEDIT4\r\n");
   ASSERT_TRUE(QFile::resize(file, kMaxSettingsFileBytes + 1));  // sparse: nothing to read
-  EXPECT_EQ(Own(u"Setup"_s), u"<default>"_s);
-  EXPECT_EQ(Own(u"Dune2KLoc"_s), u"<default>"_s);
+  EXPECT_EQ(Own(kSetupValue), u"<default>"_s);
+  EXPECT_EQ(Own(kGameFolderValue), u"<default>"_s);
   ASSERT_EQ(dialogs.log.size(), 1u);
   EXPECT_TRUE(dialogs.log[0].text.contains(u"(it is larger than 16 MiB)"_s));
   EXPECT_EQ(QFileInfo(file + u".damaged"_s).size(), kMaxSettingsFileBytes + 1);
   // A name taken by an earlier damaged file is not overwritten.
   WriteAll(file, "junk");
   SetRegAccessor(registry.Fresh());
-  EXPECT_EQ(Own(u"Setup"_s), u"<default>"_s);
+  EXPECT_EQ(Own(kSetupValue), u"<default>"_s);
   EXPECT_TRUE(QFile::exists(file + u".damaged-2"_s));
   EXPECT_EQ(dialogs.log.size(), 2u);
 }
@@ -325,56 +316,14 @@ TEST_F(RegistryTest, AStrayByteCostsNothing) {
 }
 
 TEST_F(RegistryTest, ASettingsFileChangedOnDiskIsReadAgain) {
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, u"Dune2KLoc"_s, u"/a/"_s);
-  EXPECT_EQ(Own(u"Dune2KLoc"_s), u"/a/"_s);
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, u"/a/"_s);
+  EXPECT_EQ(Own(kGameFolderValue), u"/a/"_s);
   // Another copy of the editor saves its folders meanwhile.
   auto other = registry.Fresh();
-  other->Write(RegRoot::CurrentUser, kOwnKey, u"Dune2KLoc"_s, RegValue::String(u"/other/"_s));
-  EXPECT_EQ(Own(u"Dune2KLoc"_s), u"/other/"_s);
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, u"BackupLoc"_s, u"/b/"_s);
-  EXPECT_EQ(other->Read(RegRoot::CurrentUser, kOwnKey, u"Dune2KLoc"_s)->text, u"/other/"_s);
-}
-
-using FindGameTest = AppFixture;
-
-TEST_F(FindGameTest, TellsWhereTheGameCameFromOrWhyNoneWasFound) {
-  GameSearch search = FindGame();
-  EXPECT_TRUE(search.firstRun);
-  EXPECT_EQ(search.source, GameSearch::Source::None);
-  EXPECT_TRUE(search.folder.isEmpty());
-  EXPECT_TRUE(search.reason.startsWith(u"no machine registry names the game"_s));
-
-  InstallGameInRegistry(game.Folder() + u"Dune2000.exe"_s);
-  search = FindGame();
-  EXPECT_EQ(search.source, GameSearch::Source::MachineRegistry);
-  EXPECT_EQ(search.folder, game.Folder());
-#ifdef _WIN32
-  EXPECT_EQ(search.installOrigin.file, QString());
-  EXPECT_EQ(search.installOrigin.key,
-            u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Westwood\\Dune 2000"_s);
-#else
-  EXPECT_EQ(search.installOrigin.file, registry.Folder() + u"/HKLM.reg"_s);
-#endif
-  EXPECT_TRUE(search.reason.isEmpty());
-
-  InstallGameInRegistry(u"/nowhere/Dune2000.exe"_s);
-  search = FindGame();
-  EXPECT_TRUE(search.folder.isEmpty());
-  EXPECT_EQ(search.reason,
-            u"the folder \"/nowhere/\" named by the game's \"InstallPath\" holds no "
-            "Dune2000.exe"_s);
-
-  // Later runs: the saved folder alone decides, as at start-up.
-  SetLaterRun(game.Folder(), {});
-  search = FindGame();
-  EXPECT_FALSE(search.firstRun);
-  EXPECT_EQ(search.source, GameSearch::Source::EditorSetting);
-  EXPECT_EQ(search.folder, game.Folder());
-  SetLaterRun(u"/gone"_s, {});
-  search = FindGame();
-  EXPECT_TRUE(search.folder.isEmpty());
-  EXPECT_EQ(search.reason, u"the editor's saved game folder \"/gone\" holds no Dune2000.exe"_s);
-  EXPECT_TRUE(dialogs.log.empty());  // nothing is asked
+  other->Write(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, RegValue::String(u"/other/"_s));
+  EXPECT_EQ(Own(kGameFolderValue), u"/other/"_s);
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kBackupFolderValue, u"/b/"_s);
+  EXPECT_EQ(other->Read(RegRoot::CurrentUser, kOwnKey, kGameFolderValue)->text, u"/other/"_s);
 }
 
 TEST(WinePaths, MapOnlyDrivesThePrefixKnows) {

@@ -1,8 +1,5 @@
 #include "appfixture.h"
 
-#include <QCloseEvent>
-#include <QWidget>
-
 namespace {
 
 const QString kFirstRunQuestion = QStringLiteral(
@@ -29,7 +26,7 @@ TEST_F(LocateGameTest, FirstRunTakesTheGameFromItsInstallKeyAndOffersABackup) {
   EXPECT_EQ(dialogs.log[1].kind, MsgKind::Information);
   EXPECT_EQ(ReadAll(WithTrailingSeparator(backupFolder) + QStringLiteral("templates.bin")),
             game.TemplatesBytes());
-  EXPECT_EQ(Own(QStringLiteral("Setup")), QStringLiteral("Completed"));
+  EXPECT_EQ(Own(kSetupValue), kSetupCompleted);
   EXPECT_EQ(dialogs.unexpected, 0);
 }
 
@@ -40,7 +37,7 @@ TEST_F(LocateGameTest, FirstRunWithoutBackupStillCompletes) {
   EXPECT_EQ(dialogs.Texts(), QStringList{kFirstRunQuestion});
   EXPECT_TRUE(QDir(app.BackupFolder).exists());  // the folder is made anyway
   EXPECT_FALSE(app.BackupExists());
-  EXPECT_EQ(Own(QStringLiteral("Setup")), QStringLiteral("Completed"));
+  EXPECT_EQ(Own(kSetupValue), kSetupCompleted);
 }
 
 TEST_F(LocateGameTest, FirstRunWithAFailedBackupSaysSo) {
@@ -87,13 +84,12 @@ TEST_F(LocateGameTest, FirstRunFindsAGameInstalledWithWine) {
   EXPECT_EQ(app.GameFolder, QDir(game.Path(QString())).canonicalPath() + QStringLiteral("/"));
   EXPECT_EQ(dialogs.Texts(),
             (QStringList{kFirstRunQuestion, QStringLiteral("Backup Was Successful")}));
-  EXPECT_EQ(Own(QStringLiteral("Setup")), QStringLiteral("Completed"));
+  EXPECT_EQ(Own(kSetupValue), kSetupCompleted);
 }
 
 TEST_F(LocateGameTest, SetupInAnotherLetterCaseIsStillAFirstRun) {
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
-                 QStringLiteral("completed"));
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), game.Folder());
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kSetupValue, QStringLiteral("completed"));
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, game.Folder());
   dialogs.Answer(MsgResult::No);
   TSaltmarch app;
   EXPECT_EQ(dialogs.Texts(), QStringList{kFirstRunQuestion});
@@ -136,9 +132,8 @@ TEST_F(LocateGameTest, AMissingGameFolderAsksError6) {
 }
 
 TEST_F(LocateGameTest, ASavedFolderOfTheWrongTypeAsksError6AndYesBrowses) {
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
-                 QStringLiteral("Completed"));
-  RegWriteInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), 12);
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kSetupValue, kSetupCompleted);
+  RegWriteInteger(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, 12);
   dialogs.Answer(MsgResult::Yes).BrowseChooses(game.Path(QString()));
   TSaltmarch app;
   ASSERT_EQ(dialogs.log.size(), 2u);
@@ -193,50 +188,8 @@ TEST_F(BrowserTest, TheBackupBrowserRefusesAFolderHoldingTemplatesBin) {
   EXPECT_EQ(dialogs.unexpected, 0);
 }
 
-// A stand-in for a settings window: registers itself, counts reset messages, and may refuse
-// to close.
-class TestWindow : public QWidget {
- public:
-  explicit TestWindow(QStringList& journal, QString name) : journal_(journal), name_(name) {
-    setAttribute(Qt::WA_DeleteOnClose);
-    SaltmarchApp->RegisterSettingsWindow(this);
-  }
-  ~TestWindow() override { SaltmarchApp->UnregisterSettingsWindow(this); }
-  bool refuseClose = false;
-
+class WindowListTest : public RunningApp {
  protected:
-  bool event(QEvent* e) override {
-    if (e->type() == WM_RESETUNITS) {
-      journal_ << name_ + QStringLiteral(" reset, loaded=") +
-                      QString::number(SaltmarchApp->Store->InfantryLoaded);
-      return true;
-    }
-    return QWidget::event(e);
-  }
-  void closeEvent(QCloseEvent* e) override {
-    journal_ << name_ + QStringLiteral(" asked to close");
-    if (refuseClose) e->ignore();
-  }
-
- private:
-  QStringList& journal_;
-  QString name_;
-};
-
-class WindowListTest : public AppFixture {
- protected:
-  void SetUp() override {
-    AppFixture::SetUp();
-    SetLaterRun(game.Folder(), QString());
-    app = std::make_unique<TSaltmarch>();
-    SaltmarchApp = app.get();
-  }
-  void TearDown() override {
-    SaltmarchApp = nullptr;
-    app.reset();
-    AppFixture::TearDown();
-  }
-  std::unique_ptr<TSaltmarch> app;
   QStringList journal;
 };
 
@@ -310,12 +263,12 @@ TEST_F(HintTest, ShowsUntilTheUserTicksTheBox) {
                              "The Unit Has Been Saved To Memory. The Settings In Dune2000 "
                              "Will Not Change Until You Click On The 'Apply Changes' Button "
                              "On The Main Toolbar")});
-  EXPECT_EQ(RegReadInteger(RegRoot::CurrentUser, kHintsKey, QStringLiteral("Hint1"), -1), -1);
+  EXPECT_EQ(RegReadInteger(RegRoot::CurrentUser, kHintsKey, HintValue(1), -1), -1);
 
   hints.dontShowAgain = true;
   app.ShowHint(1);
   EXPECT_EQ(hints.shown.size(), 2);
-  EXPECT_EQ(RegReadInteger(RegRoot::CurrentUser, kHintsKey, QStringLiteral("Hint1"), -1), 0);
+  EXPECT_EQ(RegReadInteger(RegRoot::CurrentUser, kHintsKey, HintValue(1), -1), 0);
 
   // Switched off: not shown at all.
   app.ShowHint(1);
@@ -326,10 +279,10 @@ TEST_F(HintTest, OnlyTheLowByteOfTheSwitchCounts) {
   SetLaterRun(game.Folder(), QString());
   HintRecorder hints;
   TSaltmarch app(hints.Presenter());
-  RegWriteInteger(RegRoot::CurrentUser, kHintsKey, QStringLiteral("Hint1"), 0x100);
+  RegWriteInteger(RegRoot::CurrentUser, kHintsKey, HintValue(1), 0x100);
   app.ShowHint(1);
   EXPECT_TRUE(hints.shown.isEmpty());
-  RegWriteInteger(RegRoot::CurrentUser, kHintsKey, QStringLiteral("Hint1"), 0x101);
+  RegWriteInteger(RegRoot::CurrentUser, kHintsKey, HintValue(1), 0x101);
   app.ShowHint(1);
   EXPECT_EQ(hints.shown.size(), 1);
 }
@@ -342,9 +295,8 @@ TEST_F(PreferencesTest, TheBackupWarningSwitchIsLoadedAndSaved) {
     EXPECT_TRUE(prefs.ShowNoBackupWarn);
     prefs.ShowNoBackupWarn = false;
   }
-  EXPECT_EQ(RegReadInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("ShowNoBackupWarn"), 9),
-            0);
-  RegWriteInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("ShowNoBackupWarn"), 5);
+  EXPECT_EQ(RegReadInteger(RegRoot::CurrentUser, kOwnKey, kNoBackupWarnValue, 9), 0);
+  RegWriteInteger(RegRoot::CurrentUser, kOwnKey, kNoBackupWarnValue, 5);
   TPreferences again;
   EXPECT_TRUE(again.ShowNoBackupWarn);
 }
@@ -353,10 +305,10 @@ TEST_F(PreferencesTest, TheFoldersReachTheRegistryOnlyWhenSaved) {
   SetLaterRun(game.Folder(), QStringLiteral("/b/"));
   TSaltmarch app;
   app.SetBackupFolder(QStringLiteral("/elsewhere"));
-  EXPECT_EQ(Own(QStringLiteral("BackupLoc")), QStringLiteral("/b/"));
+  EXPECT_EQ(Own(kBackupFolderValue), QStringLiteral("/b/"));
   app.SaveLocations();
-  EXPECT_EQ(Own(QStringLiteral("BackupLoc")), QStringLiteral("/elsewhere") + PathSeparator());
-  EXPECT_EQ(Own(QStringLiteral("Dune2KLoc")), game.Folder());
+  EXPECT_EQ(Own(kBackupFolderValue), QStringLiteral("/elsewhere") + PathSeparator());
+  EXPECT_EQ(Own(kGameFolderValue), game.Folder());
 }
 
 }  // namespace

@@ -34,9 +34,9 @@ const QString kMailbox = u"beta@pellworth.example"_s;
 
 // Points the form's mailbox and servers elsewhere through the registry, as a deployment does.
 bool PointFormAt(const QString& uk, const QString& usa, const QString& mailbox = kMailbox) {
-  return RegWriteString(RegRoot::CurrentUser, kOwnKey, QString::fromUtf16(kUkServerValue), uk) &&
-         RegWriteString(RegRoot::CurrentUser, kOwnKey, QString::fromUtf16(kUsaServerValue), usa) &&
-         RegWriteString(RegRoot::CurrentUser, kOwnKey, QString::fromUtf16(kMailboxValue), mailbox);
+  return RegWriteString(RegRoot::CurrentUser, kOwnKey, kFeedbackServerUkValue, uk) &&
+         RegWriteString(RegRoot::CurrentUser, kOwnKey, kFeedbackServerUsaValue, usa) &&
+         RegWriteString(RegRoot::CurrentUser, kOwnKey, kFeedbackMailboxValue, mailbox);
 }
 
 QString ClosedServer() {

@@ -2,6 +2,7 @@
 #include "expandfile.h"
 #include "installfolders.h"
 #include "registry.h"
+#include "registrynames.h"
 #include "safefs.h"
 #include "sampledir.h"
 #include "setuptestsupport.h"
@@ -222,8 +223,7 @@ TEST(FileOps, TheShellsRecordedDesktopWins) {
   // Without the shell's record there is no desktop to put a link on.
   EXPECT_EQ(DesktopFolder(), QString());
 #endif
-  const QString key = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"_s;
-  ASSERT_TRUE(RegAccessor().Write(RegRoot::CurrentUser, key, u"Desktop"_s,
+  ASSERT_TRUE(RegAccessor().Write(RegRoot::CurrentUser, kShellFoldersKey, kDesktopValue,
                                   RegValue::String(sandbox.Path(u"MyDesktop"_s))));
   EXPECT_EQ(DesktopFolder(), sandbox.Path(u"MyDesktop"_s));
   SetRegAccessor(nullptr);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "registry.h"
+#include "registrynames.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -45,9 +46,8 @@ class TestRegistry {
   // The machine's registry names the game as installed at `installPath`.
   bool InstallGame(const QString& installPath) const {
 #ifdef _WIN32
-    const QString key =
-        sandbox_ + QStringLiteral("\\HKEY_LOCAL_MACHINE\\SOFTWARE\\Westwood\\Dune 2000");
-    return RegSetKeyValueW(HKEY_CURRENT_USER, Wide(key), L"InstallPath", REG_SZ,
+    const QString key = sandbox_ + QStringLiteral("\\HKEY_LOCAL_MACHINE\\") + kGameKey;
+    return RegSetKeyValueW(HKEY_CURRENT_USER, Wide(key), Wide(kInstallPathValue), REG_SZ,
                            installPath.utf16(),
                            DWORD((installPath.size() + 1) * 2)) == ERROR_SUCCESS;
 #else
@@ -55,11 +55,10 @@ class TestRegistry {
     if (!file.open(QIODevice::WriteOnly)) return false;
     QString escaped = installPath;
     escaped.replace(QStringLiteral("\\"), QStringLiteral("\\\\"));
-    const QByteArray text = QStringLiteral(
-                                "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Westwood\\Dune "
-                                "2000]\r\n\"InstallPath\"=\"%1\"\r\n")
-                                .arg(escaped)
-                                .toUtf8();
+    const QByteArray text =
+        QStringLiteral("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\%1]\r\n\"%2\"=\"%3\"\r\n")
+            .arg(kGameKey, kInstallPathValue, escaped)
+            .toUtf8();
     return file.write(text) == text.size();
 #endif
   }

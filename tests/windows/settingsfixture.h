@@ -32,9 +32,8 @@ class SettingsFixture : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(registry.ok() && game.ok());
     SetRegAccessor(registry.Fresh());
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
-                   QStringLiteral("Completed"));
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), game.Folder());
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, kSetupValue, kSetupCompleted);
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, game.Folder());
     app = std::make_unique<TSaltmarch>(&ShowHintForm);
     SaltmarchApp = app.get();
     frame.resize(900, 700);
@@ -48,9 +47,7 @@ class SettingsFixture : public ::testing::Test {
   }
 
   // Saves show the hint window unless it was switched off.
-  void SwitchOffHint() {
-    RegWriteInteger(RegRoot::CurrentUser, kHintsKey, QStringLiteral("Hint1"), 0);
-  }
+  void SwitchOffHint() { RegWriteInteger(RegRoot::CurrentUser, kHintsKey, HintValue(1), 0); }
   TUnitTemplate Infantry(int i) const {
     TUnitTemplate u;
     app->Store->GetInfantry(i, u);

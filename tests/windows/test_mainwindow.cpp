@@ -1,3 +1,4 @@
+#include "editortexts.h"
 #include "infantrywindow.h"
 #include "mainwindow.h"
 #include "paths.h"
@@ -31,30 +32,6 @@
 
 namespace {
 
-const QString kErr6 = QStringLiteral(
-    "Error #6: You Have Not Entered The Location For Dune2000.EXE Or The Entered Path Is "
-    "Invalid.\rDo You Want To Set This Now?");
-const QString kNoBackup = QStringLiteral(
-    "No Backup Files Were Found, We Strongly Suggest That You Back These Files Up. Do You Want "
-    "To Back Them Up Now?\r*N.B.* - Once Changes Have Been Made, You Will Have To Re-Install The "
-    "Game To Get The Default Settings Back.\r\rClick Yes To Back The Files Up. Click No To Ignore "
-    "This Message. Click Cancel To Abort The Operation");
-const QString kAreYouSure = QStringLiteral(
-    "Are You Absolutley Sure This Is What You Want To Do??"
-    "?!!!\nClick \"Ok\" To Ignore Our Advice "
-    "And Change The Game Files WITHOUT Backing Them Up. You WILL HAVE TO Re-Install The Game To "
-    "Restore The Original Settings.\r\rOr Click On \"Cancel\" To Cancel The Operation.");
-const QString kRunQuestion = QStringLiteral(
-    "Changes Have Been Made To Settings In Memory, But They Have Not Been Saved To The Dune2000 "
-    "Game Files, Do You Want Them To Be Saved?");
-const QString kBackupFailed = QStringLiteral(
-    "Backup Failed.\r*N.B.* - Remember ... Once Changes Have Been Made, You Will Have To "
-    "Re-Install The Game To Get The Default Settings Back.");
-const QString kErr10 = QStringLiteral(
-    "Error #10 : You Appear To Have A Early Version Of COMCTL32.DLL. This Will Cause A Few "
-    "Inconsistancies In The Toolbars. We Suggest That You Download The Updates Off The Web.\nDo "
-    "You Want To Goto The Download Page?");
-
 class MainWindow : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -73,11 +50,10 @@ class MainWindow : public ::testing::Test {
   }
 
   void LaterRun(const QString& gameFolder) {
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
-                   QStringLiteral("Completed"));
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Dune2KLoc"), gameFolder);
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("BackupLoc"), backupDir);
-    RegWriteInteger(RegRoot::CurrentUser, kHintsKey, QStringLiteral("Hint1"), 0);
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, kSetupValue, kSetupCompleted);
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, gameFolder);
+    RegWriteString(RegRoot::CurrentUser, kOwnKey, kBackupFolderValue, backupDir);
+    RegWriteInteger(RegRoot::CurrentUser, kHintsKey, HintValue(1), 0);
   }
   void Open() {
     frame = std::make_unique<TF_Main>();
@@ -202,7 +178,7 @@ TEST_F(MainWindow, ApplyWithoutBackupNoThenCancelWritesNothing) {
 
 TEST_F(MainWindow, ApplyAfterAFailedBackupWritesNothing) {
   LaterRun(game.Folder());
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("BackupLoc"),
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kBackupFolderValue,
                  programDir.path() + QStringLiteral("/no/parent"));
   Open();
   ChangeInMemory();
@@ -283,7 +259,7 @@ TEST_F(MainWindow, ARefusedWindowKeepsTheFrameOpenAndTheRegistryUntouched) {
   dialogs.Answer(MsgResult::Cancel);
   EXPECT_FALSE(frame->close());
   EXPECT_TRUE(frame->isVisible());
-  EXPECT_EQ(Own(QStringLiteral("BackupLoc")), backupDir);
+  EXPECT_EQ(Own(kBackupFolderValue), backupDir);
   ASSERT_NE(SaltmarchApp, nullptr);
 
   // Answered No: the window goes, the folders are saved and the application object freed.
@@ -291,7 +267,7 @@ TEST_F(MainWindow, ARefusedWindowKeepsTheFrameOpenAndTheRegistryUntouched) {
   frame->A_Exit->trigger();
   EXPECT_FALSE(frame->isVisible());
   EXPECT_EQ(SaltmarchApp, nullptr);
-  EXPECT_EQ(Own(QStringLiteral("BackupLoc")),
+  EXPECT_EQ(Own(kBackupFolderValue),
             programDir.path() + QStringLiteral("/moved") + PathSeparator());
 }
 
@@ -418,8 +394,7 @@ TEST_F(MainWindow, AnEditTravelsFromTheWindowToTheGameFile) {
 }
 
 TEST_F(MainWindow, PreferencesChangeTheFoldersAtOnce) {
-  RegWriteString(RegRoot::CurrentUser, kOwnKey, QStringLiteral("Setup"),
-                 QStringLiteral("Completed"));
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kSetupValue, kSetupCompleted);
   dialogs.Answer(MsgResult::No);  // no game folder at start
   Open();
   dialogs.Clear();
