@@ -2,6 +2,7 @@
 
 #include "atomicfile.h"
 #include "dialogs.h"
+#include "serviceslot.h"
 #include "winepaths.h"
 
 #include <QDateTime>
@@ -314,9 +315,17 @@ class WindowsRegistry final : public Registry {
 
 #endif
 
-std::unique_ptr<Registry>& Shared() {
-  static std::unique_ptr<Registry> accessor;
-  return accessor;
+// The accessor is made on first use, so that a test that installs its own first never opens the
+// user's registry.
+ServiceSlot<Registry>& Shared() {
+  static ServiceSlot<Registry> slot([]() -> std::unique_ptr<Registry> {
+#ifdef _WIN32
+    return MakeSystemRegistry();
+#else
+    return MakeFileRegistry(RegistryFolder());
+#endif
+  });
+  return slot;
 }
 
 }  // namespace
@@ -371,17 +380,9 @@ std::unique_ptr<Registry> MakeSystemRegistry(const QString& sandbox) {
 #endif
 
 Registry& RegAccessor() {
-  auto& accessor = Shared();
-  if (!accessor) {
-#ifdef _WIN32
-    accessor = MakeSystemRegistry();
-#else
-    accessor = MakeFileRegistry(RegistryFolder());
-#endif
-  }
-  return *accessor;
+  return Shared().Get();
 }
 
 void SetRegAccessor(std::unique_ptr<Registry> accessor) {
-  Shared() = std::move(accessor);
+  Shared().ReplaceOwn(std::move(accessor));
 }

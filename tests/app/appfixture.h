@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fixedprograminfo.h"
 #include "paths.h"
 #include "programinfo.h"
 #include "registrykeys.h"
