@@ -2,6 +2,7 @@
 
 #include "aboutfrm.h"
 #include "columnmenu.h"
+#include "fixedprograminfo.h"
 #include "hintform.h"
 #include "infantrywindow.h"
 #include "mainwindow.h"

@@ -22,24 +22,23 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-SocketLibraryService* g_socketLibrary = nullptr;
 
 constexpr int kConnectionReset = 10054;
 constexpr int kNotConnected = 10057;
+
+// Qt Network brings the sockets; only a stand-in says there are none.
+class QtSocketLibrary final : public SocketLibraryService {
+ public:
+  bool Present() override { return true; }
+};
+
 }  // namespace
 
 // --- TagWinsock ---------------------------------------------------------------------------
 
-SocketLibraryService* SetSocketLibrary(SocketLibraryService* service) {
-  SocketLibraryService* previous = g_socketLibrary;
-  g_socketLibrary = service;
-  return previous;
-}
-
-MissingSocketLibrary::MissingSocketLibrary() : previous_(SetSocketLibrary(this)) {}
-
-MissingSocketLibrary::~MissingSocketLibrary() {
-  SetSocketLibrary(previous_);
+ServiceSlot<SocketLibraryService>& SocketLibrarySlot() {
+  static ServiceSlot<SocketLibraryService> slot(std::in_place_type<QtSocketLibrary>);
+  return slot;
 }
 
 TagWinsock& TagWinsock::Instance() {
@@ -48,8 +47,7 @@ TagWinsock& TagWinsock::Instance() {
 }
 
 void TagWinsock::SetLoaded(bool loaded) {
-  // Qt Network brings the sockets; only a stand-in says there are none.
-  if (loaded && !loaded_ && g_socketLibrary && !g_socketLibrary->Present())
+  if (loaded && !loaded_ && !SocketLibrarySlot().Get().Present())
     throw EWinsockDLLError(MsLoadStr(MsStr::WinsockNotFound));
   loaded_ = loaded;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serviceslot.h"
+
 #include <QAbstractSocket>
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -21,20 +23,8 @@ class SocketLibraryService {
   virtual ~SocketLibraryService() = default;
   virtual bool Present() = 0;
 };
-SocketLibraryService* SetSocketLibrary(SocketLibraryService* service);  // null: the system's
-
-// A system without a socket library, for as long as it lives.
-class MissingSocketLibrary : public SocketLibraryService {
- public:
-  MissingSocketLibrary();
-  ~MissingSocketLibrary() override;
-  MissingSocketLibrary(const MissingSocketLibrary&) = delete;
-  MissingSocketLibrary& operator=(const MissingSocketLibrary&) = delete;
-  bool Present() override { return false; }
-
- private:
-  SocketLibraryService* previous_;
-};
+// Where the service in use is kept; until a test puts its own in use, Qt Network's.
+ServiceSlot<SocketLibraryService>& SocketLibrarySlot();
 
 // The process's socket library, loaded or not.
 class TagWinsock {

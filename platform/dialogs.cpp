@@ -6,13 +6,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-DialogService* g_service = nullptr;
-
-ConsoleDialogs& Console() {
-  static ConsoleDialogs console;
-  return console;
-}
-
 void Print(std::FILE* stream, const QString& text) {
   QString flat = text;
   flat.replace(u'\r', u'\n');
@@ -91,14 +84,9 @@ MsgResult ResultOf(MsgButton button) {
   return MsgResult::None;
 }
 
-DialogService& Dialogs() {
-  return g_service ? *g_service : Console();
-}
-
-DialogService* SetDialogs(DialogService* service) {
-  DialogService* previous = g_service;
-  g_service = service;
-  return previous;
+ServiceSlot<DialogService>& DialogsSlot() {
+  static ServiceSlot<DialogService> slot(std::in_place_type<ConsoleDialogs>);
+  return slot;
 }
 
 MsgResult ConsoleDialogs::MessageDlg(MsgKind kind, const QString& text, MsgButtons buttons) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serviceslot.h"
+
 #include <QString>
 
 #include <array>
@@ -67,10 +69,12 @@ class DialogService {
   virtual std::optional<QString> BrowseForFolder(const BrowseRequest& request) = 0;
 };
 
-// The service in use. Before any is installed, a console service answers (see ConsoleDialogs).
-DialogService& Dialogs();
-// Installs a service; gives the one it replaces. Null restores the console service.
-DialogService* SetDialogs(DialogService* service);
+// Where the service in use is kept. Until a program or test puts its own in use, a console
+// service answers (see ConsoleDialogs).
+ServiceSlot<DialogService>& DialogsSlot();
+inline DialogService& Dialogs() {
+  return DialogsSlot().Get();
+}
 
 inline MsgResult MessageDlg(MsgKind kind, const QString& text, MsgButtons buttons) {
   return Dialogs().MessageDlg(kind, text, buttons);

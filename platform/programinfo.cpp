@@ -46,19 +46,11 @@ class RunningProgram : public ProgramInfoService {
   }
 };
 
-ProgramInfoService* g_programInfo = nullptr;
-
 }  // namespace
 
-ProgramInfoService& ProgramInfo() {
-  static RunningProgram running;
-  return g_programInfo ? *g_programInfo : running;
-}
-
-ProgramInfoService* SetProgramInfo(ProgramInfoService* service) {
-  ProgramInfoService* previous = g_programInfo;
-  g_programInfo = service;
-  return previous;
+ServiceSlot<ProgramInfoService>& ProgramInfoSlot() {
+  static ServiceSlot<ProgramInfoService> slot(std::in_place_type<RunningProgram>);
+  return slot;
 }
 
 QString FileVersionText() {
@@ -68,18 +60,4 @@ QString FileVersionText() {
   // The length the version API reports counts the terminating zero.
   if (block.fileVersion.size() + 1 < 2) return QStringLiteral("No Version Info");
   return block.fileVersion;
-}
-
-FixedProgramInfo::FixedProgramInfo()
-    : folder(ProgramInfo().Folder()),
-      version(ProgramInfo().Version()),
-      commonControls(ProgramInfo().CommonControlsVersion()),
-      previous_(SetProgramInfo(this)) {}
-
-FixedProgramInfo::~FixedProgramInfo() {
-  SetProgramInfo(previous_);
-}
-
-QString FixedProgramInfo::Folder() {
-  return WithTrailingSeparator(folder);
 }

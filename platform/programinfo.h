@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serviceslot.h"
+
 #include <QString>
 
 // What the program's version block answers: whether there is one, whether its FileVersion
@@ -26,29 +28,12 @@ class ProgramInfoService {
   virtual unsigned CommonControlsVersion() = 0;
 };
 
-ProgramInfoService& ProgramInfo();
-
 // The FileVersion text, or "< No Data Available >" without a version block, "Error retrieving
 // version info" when the entry can't be queried, "No Version Info" when it is empty.
 QString FileVersionText();
-ProgramInfoService* SetProgramInfo(ProgramInfoService* service);  // null restores the program's
 
-// Answers with the facts it holds while it lives; they start as the running program's own.
-class FixedProgramInfo : public ProgramInfoService {
- public:
-  FixedProgramInfo();
-  ~FixedProgramInfo() override;
-  FixedProgramInfo(const FixedProgramInfo&) = delete;
-  FixedProgramInfo& operator=(const FixedProgramInfo&) = delete;
-
-  QString Folder() override;
-  VersionBlock Version() override { return version; }
-  unsigned CommonControlsVersion() override { return commonControls; }
-
-  QString folder;
-  VersionBlock version;
-  unsigned commonControls = 0;
-
- private:
-  ProgramInfoService* previous_;
-};
+// Where the service in use is kept; until a test puts its own in use, the running program's.
+ServiceSlot<ProgramInfoService>& ProgramInfoSlot();
+inline ProgramInfoService& ProgramInfo() {
+  return ProgramInfoSlot().Get();
+}

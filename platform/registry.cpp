@@ -3,6 +3,7 @@
 #include "atomicfile.h"
 #include "dialogs.h"
 #include "registry_p.h"
+#include "serviceslot.h"
 #include "winepaths.h"
 
 #include <QDir>
@@ -175,9 +176,11 @@ class FileRegistry final : public Registry {
   FileStamp userStamp_;
 };
 
-std::unique_ptr<Registry>& Shared() {
-  static std::unique_ptr<Registry> accessor;
-  return accessor;
+// The accessor is made on first use, so that a test that installs its own first never opens the
+// user's registry.
+ServiceSlot<Registry>& Shared() {
+  static ServiceSlot<Registry> slot(&MakeOwnRegistry);
+  return slot;
 }
 
 }  // namespace
@@ -226,17 +229,9 @@ std::unique_ptr<Registry> MakeFileRegistry(const QString& folder) {
 }
 
 Registry& RegAccessor() {
-  auto& accessor = Shared();
-  if (!accessor) {
-#ifdef _WIN32
-    accessor = MakeSystemRegistry();
-#else
-    accessor = MakeFileRegistry(RegistryFolder());
-#endif
-  }
-  return *accessor;
+  return Shared().Get();
 }
 
 void SetRegAccessor(std::unique_ptr<Registry> accessor) {
-  Shared() = std::move(accessor);
+  Shared().ReplaceOwn(std::move(accessor));
 }

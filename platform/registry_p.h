@@ -26,4 +26,8 @@ struct FileStamp {
   static FileStamp Of(const QString& path);
 };
 
+// The registry the program uses when nobody installed another: the system's on Windows, the
+// settings files elsewhere.
+std::unique_ptr<Registry> MakeOwnRegistry();
+
 }  // namespace RegistryParts

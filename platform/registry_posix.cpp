@@ -18,4 +18,8 @@ FileStamp FileStamp::Of(const QString& path) {
   return stamp;
 }
 
+std::unique_ptr<Registry> MakeOwnRegistry() {
+  return MakeFileRegistry(RegistryFolder());
+}
+
 }  // namespace RegistryParts

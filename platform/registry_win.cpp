@@ -135,3 +135,7 @@ class WindowsRegistry final : public Registry {
 std::unique_ptr<Registry> MakeSystemRegistry(const QString& sandbox) {
   return std::make_unique<WindowsRegistry>(sandbox);
 }
+
+std::unique_ptr<Registry> RegistryParts::MakeOwnRegistry() {
+  return MakeSystemRegistry();
+}

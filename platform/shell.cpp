@@ -17,27 +17,9 @@ class DesktopShell final : public ShellService {
   }
 };
 
-ShellService* g_shell = nullptr;
-
 }  // namespace
 
-ShellService& Shell() {
-  static DesktopShell desktop;
-  return g_shell ? *g_shell : desktop;
-}
-
-ShellService* SetShell(ShellService* service) {
-  ShellService* previous = g_shell;
-  g_shell = service;
-  return previous;
-}
-
-RecordingShell::RecordingShell() : previous_(SetShell(this)) {}
-RecordingShell::~RecordingShell() {
-  SetShell(previous_);
-}
-
-bool RecordingShell::Open(const QString& fileOrAddress) {
-  opened << fileOrAddress;
-  return result;
+ServiceSlot<ShellService>& ShellSlot() {
+  static ServiceSlot<ShellService> slot(std::in_place_type<DesktopShell>);
+  return slot;
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "serviceslot.h"
+
 #include <QString>
-#include <QStringList>
 
 // Opening a file or a web address with the desktop's default handler goes through one
 // replaceable service, so tests can see what would have been opened.
@@ -12,22 +13,8 @@ class ShellService {
   virtual bool Open(const QString& fileOrAddress) = 0;
 };
 
-ShellService& Shell();
-ShellService* SetShell(ShellService* service);  // null restores the desktop's handler
-
-// Records what would have been opened and answers with `result`.
-class RecordingShell : public ShellService {
- public:
-  RecordingShell();
-  ~RecordingShell() override;
-  RecordingShell(const RecordingShell&) = delete;
-  RecordingShell& operator=(const RecordingShell&) = delete;
-
-  bool Open(const QString& fileOrAddress) override;
-
-  QStringList opened;
-  bool result = true;
-
- private:
-  ShellService* previous_;
-};
+// Where the service in use is kept; until a test puts its own in use, the desktop's handler.
+ServiceSlot<ShellService>& ShellSlot();
+inline ShellService& Shell() {
+  return ShellSlot().Get();
+}

@@ -169,29 +169,11 @@ class MachineSystemInfo final : public SystemInfoService {
   MemoryStatus GlobalMemoryStatus() override { return MachineMemoryStatus(); }
 };
 
-SystemInfoService* g_systemInfo = nullptr;
-
 }  // namespace
 
-SystemInfoService& SystemInfo() {
-  static MachineSystemInfo machine;
-  return g_systemInfo ? *g_systemInfo : machine;
-}
-
-SystemInfoService* SetSystemInfo(SystemInfoService* service) {
-  SystemInfoService* previous = g_systemInfo;
-  g_systemInfo = service;
-  return previous;
-}
-
-FixedSystemInfo::FixedSystemInfo() : previous_(SetSystemInfo(this)) {}
-FixedSystemInfo::~FixedSystemInfo() {
-  SetSystemInfo(previous_);
-}
-
-ProcessorInfo FixedSystemInfo::DetectProcessor() {
-  ++detections;
-  return processor;
+ServiceSlot<SystemInfoService>& SystemInfoSlot() {
+  static ServiceSlot<SystemInfoService> slot(std::in_place_type<MachineSystemInfo>);
+  return slot;
 }
 
 QString ProcessorBrandString() {

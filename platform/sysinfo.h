@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serviceslot.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -34,27 +36,11 @@ class SystemInfoService {
   virtual MemoryStatus GlobalMemoryStatus() = 0;
 };
 
-SystemInfoService& SystemInfo();
-SystemInfoService* SetSystemInfo(SystemInfoService* service);  // null restores the machine's
-
-// Answers with fixed figures while it lives, and counts the detections asked of it.
-class FixedSystemInfo : public SystemInfoService {
- public:
-  FixedSystemInfo();
-  ~FixedSystemInfo() override;
-  FixedSystemInfo(const FixedSystemInfo&) = delete;
-  FixedSystemInfo& operator=(const FixedSystemInfo&) = delete;
-
-  ProcessorInfo DetectProcessor() override;
-  MemoryStatus GlobalMemoryStatus() override { return memory; }
-
-  ProcessorInfo processor;
-  MemoryStatus memory;
-  int detections = 0;
-
- private:
-  SystemInfoService* previous_;
-};
+// Where the service in use is kept; until a test puts its own in use, the machine's answers.
+ServiceSlot<SystemInfoService>& SystemInfoSlot();
+inline SystemInfoService& SystemInfo() {
+  return SystemInfoSlot().Get();
+}
 
 // The pieces the machine's own answers are made of.
 

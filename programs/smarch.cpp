@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     SmApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Saltmarch98"));
     QtDialogs dialogs(ApplicationTitle());
-    SetDialogs(&dialogs);
+    ServiceSlot<DialogService>::InUse windowDialogs(DialogsSlot(), dialogs);
     // The splash exists before the frame but shows only once the frame's start-up questions
     // have been answered; it releases itself when its closing animation ends.
     auto* splash = new TF_Splash();
@@ -32,7 +32,6 @@ int main(int argc, char** argv) {
     splash->exec();
     frame.show();
     status = app.exec();
-    SetDialogs(nullptr);
   }
   SetRegAccessor(nullptr);
   return status;

@@ -24,8 +24,10 @@ LAYERS = {
     "cli": ["mods", "app"],
     # The icon drawn for the desktop entry.
     "dist": ["platform"],
+    # The services' stand-ins, for the tests and the demo only.
+    "standins": ["platform", "mail"],
     # The sample game and medium, and every window in a demo state for the snapshots.
-    "demo": ["windows", "feedback", "setup", "mods"],
+    "demo": ["windows", "feedback", "setup", "mods", "standins"],
     # The editor's and the installer's main functions.
     "programs": ["windows", "feedback", "setup"],
     "bench": ["demo", "cli"],

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editortexts.h"
+#include "fixedprograminfo.h"
 #include "paths.h"
 #include "programinfo.h"
 #include "registrykeys.h"

@@ -3,7 +3,7 @@
 
 #include "appfixture.h"
 #include "editorcommands.h"
-#include "shell.h"
+#include "recordingshell.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -5,6 +5,7 @@
 #include "feedbackpresets.h"
 #include "mailmessage.h"
 #include "mailsupport.h"
+#include "missingsocketlibrary.h"
 #include "programinfo.h"
 #include "scripteddialogs.h"
 #include "smtpclient.h"

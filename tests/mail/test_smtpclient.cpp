@@ -4,6 +4,7 @@
 #include "mailerrors.h"
 #include "mailmessage.h"
 #include "mailsupport.h"
+#include "missingsocketlibrary.h"
 #include "smtpclient.h"
 
 #include <QCoreApplication>

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -194,6 +195,22 @@ TEST(ScriptedResponder, AnswersQuestionsInOrderAndNoticesItself) {
   EXPECT_EQ(dialogs.Texts(),
             (QStringList{QStringLiteral("first?"), QStringLiteral("notice"),
                          QStringLiteral("second?"), QStringLiteral("unscripted?")}));
+}
+
+// Responders need not end in the order they began: one held apart from the test's scope may go
+// first, and the later one must go on answering, then give way to what answered before both.
+TEST(ScriptedResponder, OneEndingOutOfTurnLeavesTheOthersInPlace) {
+  DialogService* before = &Dialogs();
+  auto earlier = std::make_unique<ScriptedDialogs>();
+  {
+    ScriptedDialogs later;
+    later.Answer(MsgResult::No);
+    earlier.reset();
+    EXPECT_EQ(MessageDlg(MsgKind::Confirmation, QStringLiteral("still asked?"), mbYes | mbNo),
+              MsgResult::No);
+    EXPECT_EQ(later.Texts(), QStringList{QStringLiteral("still asked?")});
+  }
+  EXPECT_EQ(&Dialogs(), before);
 }
 
 // An object whose event handling fails the way a bad table lookup does.

@@ -1,3 +1,4 @@
+#include "fixedprograminfo.h"
 #include "onebased.h"
 #include "paths.h"
 #include "programinfo.h"

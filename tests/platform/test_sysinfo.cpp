@@ -1,3 +1,4 @@
+#include "fixedsysteminfo.h"
 #include "qtprinters.h"
 #include "sysinfo.h"
 

@@ -1,6 +1,7 @@
 #include "failingfile.h"
 #include "otheruser.h"
 #include "paths.h"
+#include "recordingshell.h"
 #include "sampledir.h"
 #include "samplegame.h"
 #include "scripteddialogs.h"

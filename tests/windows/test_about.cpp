@@ -1,5 +1,7 @@
 #include "aboutfrm.h"
 #include "animpicture.h"
+#include "fixedprograminfo.h"
+#include "fixedsysteminfo.h"
 #include "paths.h"
 #include "qtprinters.h"
 #include "samplegame.h"

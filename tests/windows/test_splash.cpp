@@ -1,4 +1,5 @@
 #include "animpicture.h"
+#include "fixedprograminfo.h"
 #include "gifwriter.h"
 #include "paths.h"
 #include "qtprinters.h"

@@ -9,7 +9,7 @@
 // A dialog service for tests: it records every dialog shown (kind, exact text, buttons) and
 // answers questions from a script. Notices with only an OK button answer themselves; a question
 // that finds the script empty is counted in `unexpected` and answered as the close box would.
-// Installs itself on construction and restores the previous service on destruction.
+// In use for as long as it lives.
 class ScriptedDialogs : public DialogService {
  public:
   enum class Type { Message, Plain, Exception, Browse };
@@ -29,11 +29,6 @@ class ScriptedDialogs : public DialogService {
   // What a scripted folder browser does: it may drive the request's callback and gives the
   // folder chosen or nothing for Cancel.
   using BrowseScript = std::function<std::optional<QString>(const BrowseRequest&, Record&)>;
-
-  ScriptedDialogs();
-  ~ScriptedDialogs() override;
-  ScriptedDialogs(const ScriptedDialogs&) = delete;
-  ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
 
   // Queues the answer to the next question.
   ScriptedDialogs& Answer(MsgResult answer);
@@ -60,5 +55,5 @@ class ScriptedDialogs : public DialogService {
   int unexpected = 0;
 
  private:
-  DialogService* previous_;
+  ServiceSlot<DialogService>::InUse inUse_{DialogsSlot(), *this};
 };

@@ -2,12 +2,6 @@
 
 #include <QStringList>
 
-ScriptedDialogs::ScriptedDialogs() : previous_(SetDialogs(this)) {}
-
-ScriptedDialogs::~ScriptedDialogs() {
-  SetDialogs(previous_);
-}
-
 ScriptedDialogs& ScriptedDialogs::Answer(MsgResult answer) {
   answers.push_back(answer);
   return *this;
