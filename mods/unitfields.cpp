@@ -68,7 +68,10 @@ const std::vector<Field>& Fields() {
 #undef SM_NUMBER
 #undef SM_BOOL
 
-const QStringList kHouses = {u"Atreides"_s, u"Ordos"_s, u"Harkonnen"_s, u"Emperor"_s};
+// The houses byte 44 has a bit for, in the order of Owners' members. The Emperor, the set's fourth
+// member, has none: encoding drops him without a word, so naming him is refused instead.
+const QStringList kHouses = {u"Atreides"_s, u"Ordos"_s, u"Harkonnen"_s};
+const QString kEmperor = u"Emperor"_s;
 
 const Field* Find(const QString& name) {
   for (const Field& f : Fields()) {
@@ -101,6 +104,12 @@ std::optional<qint64> ParseOwners(const QString& text, QString& error) {
     qsizetype found = -1;
     for (qsizetype i = 0; i < kHouses.size(); ++i) {
       if (kHouses[i].compare(part.trimmed(), Qt::CaseInsensitive) == 0) found = i;
+    }
+    if (kEmperor.compare(part.trimmed(), Qt::CaseInsensitive) == 0) {
+      error =
+          u"Owners: the game file has no Emperor bit, so the Emperor cannot own a unit "
+          u"(houses: %1)"_s.arg(kHouses.join(u", "_s));
+      return std::nullopt;
     }
     if (found < 0) {
       error = u"Unknown house \"%1\" (houses: %2)"_s.arg(part.trimmed(), kHouses.join(u", "_s));

@@ -24,12 +24,13 @@ QJsonObject ToJson(const TUnitTemplate& unit);
 QString Text(const TUnitTemplate& unit, const QString& field);
 
 // Sets `field` of a unit of `kind` (ukInfantry or ukVehicle) from `value`, refusing values
-// outside the field's range for that kind. Gives an error message, or nothing on success; on
-// error the record is unchanged.
+// outside the field's range for that kind and owners the game file cannot store. Gives an error
+// message, or nothing on success; on error the record is unchanged.
 std::optional<QString> Set(TUnitTemplate& unit, std::uint8_t kind, const QString& field,
                            const QString& value);
 
-// House names as Owners lists them: "Atreides", "Ordos", "Harkonnen", "Emperor".
+// House names as Owners lists them: "Atreides", "Ordos", "Harkonnen", the houses the game file
+// has a bit for.
 QStringList HouseNames(std::uint8_t owners);
 
 }  // namespace UnitFields

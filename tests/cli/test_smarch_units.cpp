@@ -152,6 +152,22 @@ TEST_F(UnitsTool, BadRequestsLeaveTheFileUntouched) {
   }
 }
 
+TEST_F(UnitsTool, OwnersTheFileCannotStoreAreRefusedNotDropped) {
+  // Byte 44 has no bit for the Emperor: accepting him would clear the unit's owners.
+  for (const QString& owners :
+       {QStringLiteral("Owners=Emperor"), QStringLiteral("Owners=Ordos, emperor")}) {
+    const Outcome run = Units(
+        {QStringLiteral("set"), Game(), QStringLiteral("vehicle"), QStringLiteral("3"), owners});
+    EXPECT_EQ(run.status, 2) << owners.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("no Emperor bit"))) << run.err.toStdString();
+    EXPECT_EQ(sample.TemplatesBytes(), original) << owners.toStdString();
+  }
+  const Outcome unknown = Units({QStringLiteral("set"), Game(), QStringLiteral("infantry"),
+                                 QStringLiteral("1"), QStringLiteral("Owners=Fremen")});
+  EXPECT_TRUE(unknown.err.contains(QStringLiteral("(houses: Atreides, Ordos, Harkonnen)\n")))
+      << unknown.err.toStdString();
+}
+
 TEST_F(UnitsTool, AMissingTemplatesFileIsReportedOnceWithPathAndReason) {
   QFile::remove(sample.TemplatesPath());
   for (const QString& command : {QStringLiteral("set"), QStringLiteral("show")}) {

@@ -177,6 +177,11 @@ TEST_F(ModText, RefusedFilesNameTheirFaultAndWriteNothing) {
       {head + "vehicle,1,2\n\nvehicle,1,3\n",
        u"vehicle 1 \"Trike\" is given twice: line 3 and line 5"_s},
       {"Format,saltmarch98-units,Version,1\nKind,Speed\n", u"line 2: unknown column \"Speed\""_s},
+      // The game file has no bit for the Emperor; he would vanish on writing.
+      {"Format,saltmarch98-units,Version,1\nName,Owners\nTrike,\"Ordos,Emperor\"\n",
+       u"line 3 (vehicle 1 \"Trike\"): Owners: the game file has no Emperor bit"_s},
+      {json + R"({"Name": "Quad", "Owners": ["Emperor"]}]})",
+       u"unit 1 (vehicle 3 \"Quad\"): Owners: the game file has no Emperor bit"_s},
       {json + R"({"Name": "Quad", "Speed": 3}]})", u"unit 1 (vehicle 3 \"Quad\"): unknown field"_s},
       {json + R"({"Name": "Quad", "Armor": 2.5}]})", u"Armor must be a whole number"_s},
       {json + R"({"Name": "Quad", "Armor": {"a": 1}}]})", u"Armor must be a whole number"_s},
