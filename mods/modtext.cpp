@@ -99,6 +99,21 @@ std::optional<UnitId> Identify(const QString& kind, const QString& index, const 
   return std::nullopt;
 }
 
+// Whether `value` holds no control character between its first and last visible characters;
+// otherwise sets `error`. Such a character means a damaged file, and the number parser would
+// quietly stop at a NUL ("1<NUL>50" read as 1), so the file is refused rather than guessed at.
+// Blanks around a value are trimmed everywhere and stay harmless.
+bool NoControlCharacter(const QString& place, const QString& key, const QString& value,
+                        QString& error) {
+  for (const QChar c : value.trimmed()) {
+    if (c.category() != QChar::Other_Control) continue;
+    error = u"%1: the value of %2 holds a control character (U+%3)"_s.arg(place, key)
+                .arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0'));
+    return false;
+  }
+  return true;
+}
+
 // A unit's place in the file followed by the unit itself, once it is known.
 QString Where(const QString& place, std::optional<UnitId> unit) {
   return unit ? u"%1 (%2)"_s.arg(place, UnitLabel(*unit)) : place;
@@ -183,6 +198,11 @@ std::optional<ModUnit> ParseJsonUnit(const QJsonValue& value, int number, QStrin
   const auto text = [&](const QString& key) {
     return object.contains(key) ? JsonValueAsText(object[key]).value_or(u"?"_s) : QString();
   };
+  // Checked before the unit is identified, so that a damaged Index cannot name another unit.
+  for (auto it = object.begin(); it != object.end(); ++it) {
+    const auto valueText = JsonValueAsText(it.value());
+    if (valueText && !NoControlCharacter(place, it.key(), *valueText, error)) return std::nullopt;
+  }
   ModUnit mod;
   QString problem;
   const auto unit = Identify(text(kKind), text(kIndex), text(kName), problem);
@@ -298,6 +318,9 @@ std::optional<ModUnit> ParseCsvUnit(const CsvRow& row, const QStringList& header
     const qsizetype at = header.indexOf(column);
     return at >= 0 && at < row.cells.size() ? row.cells[at] : QString();
   };
+  for (qsizetype at = 0; at < row.cells.size(); ++at) {
+    if (!NoControlCharacter(place, header[at], row.cells[at], error)) return std::nullopt;
+  }
   QString problem;
   const auto unit = Identify(cell(kKind), cell(kIndex), cell(kName), problem);
   if (!unit) {

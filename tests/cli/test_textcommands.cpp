@@ -177,6 +177,12 @@ TEST_F(ModText, RefusedFilesNameTheirFaultAndWriteNothing) {
       {head + "vehicle,1,2\n\nvehicle,1,3\n",
        u"vehicle 1 \"Trike\" is given twice: line 3 and line 5"_s},
       {"Format,saltmarch98-units,Version,1\nKind,Speed\n", u"line 2: unknown column \"Speed\""_s},
+      // The number parser stops at a NUL: both would be read as 1.
+      {head + "vehicle,1,\"1\0 50\"\n"_ba,
+       u"line 3: the value of Armor holds a control character (U+0000)"_s},
+      {head + "vehicle,1\0 5,2\n"_ba, u"line 3: the value of Index holds"_s},
+      {json + R"({"Name": "Quad", "Armor": "1\u000050"}]})",
+       u"unit 1: the value of Armor holds a control character (U+0000)"_s},
       // The game file has no bit for the Emperor; he would vanish on writing.
       {"Format,saltmarch98-units,Version,1\nName,Owners\nTrike,\"Ordos,Emperor\"\n",
        u"line 3 (vehicle 1 \"Trike\"): Owners: the game file has no Emperor bit"_s},
