@@ -53,7 +53,7 @@ void ApplyEdits(TSaltmarch& app, DialogService& ask) {
     AskForGameFolder(app, ask);
     return;
   }
-  app.Store->ApplyChanges();
+  app.Document->ApplyChanges();
 }
 
 void RunDune2000(TSaltmarch& app, DialogService& ask) {

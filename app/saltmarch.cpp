@@ -50,6 +50,7 @@ void TPreferences::SavePrefs() {
 
 TSaltmarch::TSaltmarch(HintPresenter showHint)
     : Store(std::make_unique<TDune2kFile>()),
+      Document(std::make_unique<TUnitDocument>(*Store)),
       Preferences(std::make_unique<TPreferences>()),
       showHint_(std::move(showHint)) {
   LocateGame();
@@ -57,12 +58,15 @@ TSaltmarch::TSaltmarch(HintPresenter showHint)
 
 TSaltmarch::~TSaltmarch() {
   Preferences.reset();  // saves the preference
+  Document.reset();
   Store.reset();
 }
 
 void TSaltmarch::SetGameFolder(const QString& folder) {
+  const QString previous = GameFolder;
   GameFolder = WithTrailingSeparator(folder);
   Store->GameFolder = GameFolder;
+  if (!GameFolder.isEmpty() && GameFolder != previous) Document->ForgetHistory();
 }
 
 void TSaltmarch::SetBackupFolder(const QString& folder) {
@@ -177,7 +181,7 @@ bool TSaltmarch::CloseSettingsWindows() {
 }
 
 void TSaltmarch::ResetSettingsInMemory() {
-  Store->ResetLoaded();
+  Document->Reload();
   for (size_t i = 0; i < SettingsWindows.size(); ++i) {
     if (QObject* window = SettingsWindows[i]) {
       QEvent reset(WM_RESETUNITS);

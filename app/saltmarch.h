@@ -2,6 +2,7 @@
 
 #include "dialogs.h"
 #include "templatestore.h"
+#include "unitdocument.h"
 
 #include <QEvent>
 #include <QObject>
@@ -79,6 +80,8 @@ class TSaltmarch {
   QString GameFolder;
   QString BackupFolder;
   std::unique_ptr<TDune2kFile> Store;
+  // The units as every view shows them, and their undo history; works on Store.
+  std::unique_ptr<TUnitDocument> Document;
   std::unique_ptr<TPreferences> Preferences;
   // Open settings windows; an empty slot is free. Grows by one slot when full, never shrinks.
   // Each is a window that closes through its "close" slot and reloads on WM_RESETUNITS.

@@ -373,6 +373,10 @@ bool TDune2kFile::HasUnappliedChanges() const {
   return false;
 }
 
+const RawRecord& TDune2kFile::FileBytes(std::uint8_t kind, int i) const {
+  return kind == ukInfantry ? infantryBase_[i] : vehicleBase_[i];
+}
+
 bool TDune2kFile::LoadVehiclePicture(std::uint8_t kind, std::uint8_t i, bool small,
                                      QImage* picture) {
   // An entry without a name names the folder itself, which is never a picture file.

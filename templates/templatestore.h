@@ -74,6 +74,8 @@ class TDune2kFile {
   std::uint8_t* UnitRawData(std::uint8_t kind, int i);
   // Whether any record was saved here and not yet applied to the file.
   bool HasUnappliedChanges() const;
+  // Unit i's record as it was last read from or written to the file.
+  const RawRecord& FileBytes(std::uint8_t kind, int i) const;
 
   // Without a picture: whether vehicle i has a picture file. With one: loads it, shrunk to the
   // 16 x 16 menu image when `small` is set. See the implementation for the details.

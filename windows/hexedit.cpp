@@ -183,6 +183,11 @@ void TF_HexEdit::Attach(QWidget* owner, const std::uint8_t* recordBytes, std::ui
   P_HexEdit->show();
   ViewMode = mode;
   if (mode == 1) ViewSize = 256;
+  ShowBytes(recordBytes);
+}
+
+void TF_HexEdit::ShowBytes(const std::uint8_t* recordBytes) {
+  RecordBytes = recordBytes;
   std::memcpy(LocalBytes.data(), RecordBytes, size_t(ViewSize));
   FillGrid();
 }

@@ -27,6 +27,8 @@ class TF_HexEdit : public QWidget {
   // Takes a copy of the record's bytes (mode 1: a whole unit record of 256 bytes) and shows it
   // inside `owner`, which becomes the panel's parent.
   void Attach(QWidget* owner, const std::uint8_t* recordBytes, std::uint8_t mode);
+  // Shows the record's bytes anew, after the record changed.
+  void ShowBytes(const std::uint8_t* recordBytes);
   void rgFormatClick();
   bool Hexadecimal() const;
   QString CellText(int row, int column) const;

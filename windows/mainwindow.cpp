@@ -24,6 +24,7 @@
 #include <QStatusTipEvent>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoStack>
 
 #include <exception>
 
@@ -106,6 +107,16 @@ void TF_Main::CreateActions() {
   TileVertically1 =
       MakeAction("TileVertically1", QStringLiteral("&Tile Vertically"), QString(), 16);
 
+  A_Undo = MakeAction("A_Undo", QStringLiteral("&Undo"), QStringLiteral("Undo The Last Change"));
+  A_Undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  A_Redo = MakeAction("A_Redo", QStringLiteral("Re&do"),
+                      QStringLiteral("Make The Last Undone Change Again"));
+  A_Redo->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  // Nothing to undo until the application object's document has a history.
+  A_Undo->setEnabled(false);
+  A_Redo->setEnabled(false);
+
   connect(A_Commit, &QAction::triggered, this, &TF_Main::A_CommitExecute);
   connect(A_Run, &QAction::triggered, this, &TF_Main::A_RunExecute);
   connect(A_Infantry, &QAction::triggered, this, &TF_Main::A_InfantryExecute);
@@ -176,6 +187,10 @@ void TF_Main::CreateMenuBar() {
   settings->addSeparator()->setObjectName(QStringLiteral("MnuSetsSep1"));
   AddItem(settings, "BackupDune2000GameFiles1", A_Backup);
   AddItem(settings, "Restore1", A_Restore);
+  // The actions themselves, not copies, so that the items follow their captions and states.
+  settings->addSeparator()->setObjectName(QStringLiteral("MnuSetsSep2"));
+  settings->addAction(A_Undo);
+  settings->addAction(A_Redo);
 
   auto* windows = new QMenu(this);
   windows->setObjectName(QStringLiteral("MnuWindows"));
@@ -279,11 +294,31 @@ void TF_Main::CreateStatusBar() {
 void TF_Main::FormCreate() {
   app_ = std::make_unique<TSaltmarch>(&ShowHintForm);
   SaltmarchApp = app_.get();
+  ConnectUndo(app_->Document->UndoStack());
   setWindowTitle(ApplicationTitle());
   panels_[1]->setText(QStringLiteral("v ") + FileVersionText());
   DisplayHint(QString());
   QCoreApplication::processEvents();
   if (WantsCommonControlsUpdate(Dialogs())) OpenWebPage(LoadStr(Str::CommonControlsAddress));
+}
+
+void TF_Main::ConnectUndo(QUndoStack* stack) {
+  connect(A_Undo, &QAction::triggered, stack, &QUndoStack::undo);
+  connect(A_Redo, &QAction::triggered, stack, &QUndoStack::redo);
+  const auto follow = [this, stack] {
+    const auto caption = [](const QString& verb, const QString& step) {
+      return step.isEmpty() ? verb : verb + QChar(u' ') + step;
+    };
+    A_Undo->setEnabled(stack->canUndo());
+    A_Undo->setText(caption(QStringLiteral("&Undo"), stack->undoText()));
+    A_Redo->setEnabled(stack->canRedo());
+    A_Redo->setText(caption(QStringLiteral("Re&do"), stack->redoText()));
+  };
+  connect(stack, &QUndoStack::indexChanged, this, follow);
+  connect(stack, &QUndoStack::cleanChanged, this, follow);
+  connect(stack, &QUndoStack::undoTextChanged, this, follow);
+  connect(stack, &QUndoStack::redoTextChanged, this, follow);
+  follow();
 }
 
 bool TF_Main::FormCloseQuery() {

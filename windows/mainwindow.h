@@ -11,6 +11,7 @@ class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class QToolButton;
+class QUndoStack;
 class TSaltmarch;
 
 // The editor's main window: a frame for the unit settings windows, with the menu bar made of
@@ -53,6 +54,8 @@ class TF_Main : public QMainWindow {
   QAction *A_New, *A_Open, *A_Save, *A_SaveAs, *A_Commit, *A_Run, *A_Infantry, *A_Vehics, *A_Exit,
       *A_Prefs, *A_Backup, *A_Restore, *A_HelpAbout, *A_FeedBack, *Arrange1, *Cascade2,
       *MinimizeAll1, *TileHorizontally1, *TileVertically1;
+  // Undo and redo of the changes made to the units; their captions name the step.
+  QAction *A_Undo, *A_Redo;
 
  signals:
   // The user asked to send feedback; the program opens its feedback form over the frame.
@@ -72,6 +75,8 @@ class TF_Main : public QMainWindow {
   void CreateMainToolbar();
   void CreateStatusBar();
   void FillWindowList();
+  // The undo actions carry out and follow the document's history.
+  void ConnectUndo(QUndoStack* stack);
   QAction* MakeAction(const char* name, const QString& caption, const QString& hint,
                       int image = -1);
   QAction* AddItem(QMenu* menu, const char* name, QAction* action,

@@ -395,9 +395,21 @@ bool TUnitSettingsWin::CtrlBar_InfsDockOver(const QString& controlName) const {
 void TUnitSettingsWin::FormCreate() {
   SetEditMode(emNovice);
   OnReset = [this](TSaltmarchSettingsWin* sender) { OnResetAll(sender); };
+  connect(SaltmarchApp->Document.get(), &TUnitDocument::UnitChanged, this,
+          &TUnitSettingsWin::FollowUnit);
   FCurrentUnit = 0;
   OnResetAll(this);
   show();
+}
+
+void TUnitSettingsWin::FollowUnit(std::uint8_t kind, int index) {
+  if (kind != design_.kind || index != FCurrentUnit) return;
+  if (FRawView) FRawView->ShowBytes(SaltmarchApp->Store->UnitRawData(kind, index));
+  // An edit not yet saved stays the user's; the window follows once it is saved or dropped.
+  if (HasChanges()) return;
+  TUnitTemplate unit;
+  GetUnit(index, unit);
+  ShowUnit(unit);
 }
 
 void TUnitSettingsWin::OnResetAll(TSaltmarchSettingsWin*) {
@@ -549,8 +561,8 @@ void TUnitSettingsWin::B_SaveClick() {
   TUnitTemplate unit;
   ReadControls(unit);
   if (!unit.Changed) return;
-  SaltmarchApp->Store->PutUnit(design_.kind, FCurrentUnit, unit);
-  SaltmarchApp->Store->CommitUnit(design_.kind, FCurrentUnit);
+  // The document tells every view of the unit, this window included, what it holds now.
+  SaltmarchApp->Document->SaveUnit(design_.kind, FCurrentUnit, unit);
   // What the controls hold is now in the store.
   shown_ = ControlValues();
   SaltmarchApp->ShowHint(1);

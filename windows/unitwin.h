@@ -47,6 +47,8 @@ class TUnitSettingsWin : public TSaltmarchSettingsWin {
   void ShowUnit(const TUnitTemplate& unit);
   void ReadControls(TUnitTemplate& unit);
   void OnResetAll(TSaltmarchSettingsWin* sender);
+  // The document changed a unit: the window shows it anew when it is the unit shown.
+  void FollowUnit(std::uint8_t kind, int index);
   void ApplyEditMode() override;
   bool HasChanges() override;
 

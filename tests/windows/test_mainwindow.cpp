@@ -71,6 +71,15 @@ class MainWindow : public ::testing::Test {
     SaltmarchApp->Store->CommitInfantry(1);
     dialogs.Clear();
   }
+  // Opens another infantry window from the frame.
+  TF_Infs* OpenInfantry() {
+    frame->A_Infantry->trigger();
+    return qobject_cast<TF_Infs*>(frame->MdiArea()->subWindowList().last());
+  }
+  static void Type(TSpinEdit* spin, const QString& text) {
+    spin->Editor()->selectAll();
+    spin->Editor()->insert(text);
+  }
   void MakeBackup() {
     ASSERT_TRUE(SaltmarchApp->BackupGameFile());
     dialogs.Clear();
@@ -378,10 +387,8 @@ TEST_F(MainWindow, AnEditTravelsFromTheWindowToTheGameFile) {
   Open();
   MakeBackup();
   const QByteArray before = game.TemplatesBytes();
-  frame->A_Infantry->trigger();
-  auto* w = qobject_cast<TF_Infs*>(frame->MdiArea()->subWindowList().first());
-  w->SE_Health->Editor()->selectAll();
-  w->SE_Health->Editor()->insert(QStringLiteral("1000"));
+  TF_Infs* w = OpenInfantry();
+  Type(w->SE_Health, QStringLiteral("1000"));
   w->B_Save->click();
   frame->findChild<QToolButton*>(QStringLiteral("B_Apply"))->click();
   EXPECT_EQ(dialogs.Texts(), (QStringList{QStringLiteral("Light Infantry Saved Successfully"),
@@ -393,6 +400,60 @@ TEST_F(MainWindow, AnEditTravelsFromTheWindowToTheGameFile) {
   }
   EXPECT_EQ(changed, (QList<int>{4, 5}));  // 110 -> 1000 touches two of Health's four bytes
   EXPECT_EQ(quint8(after[4]) | quint8(after[5]) << 8, 1000);
+}
+
+TEST_F(MainWindow, CtrlZInTheFrameTakesASaveBackInEveryWindow) {
+  LaterRun(game.Folder());
+  Open();
+  QApplication::setActiveWindow(frame.get());
+  TF_Infs* w = OpenInfantry();
+  TF_Infs* other = OpenInfantry();
+  const QString cost = w->SE_Cost->Text();
+  auto* settings = frame->findChild<QMenu*>(QStringLiteral("MnuSettings"));
+  // The designed items come first; undo and redo follow them.
+  EXPECT_EQ(settings->actions().mid(settings->actions().size() - 2),
+            (QList<QAction*>{frame->A_Undo, frame->A_Redo}));
+  EXPECT_FALSE(frame->A_Undo->isEnabled());
+
+  Type(w->SE_Cost, QStringLiteral("75"));
+  w->B_Save->click();
+  EXPECT_EQ(other->SE_Cost->Text(), QStringLiteral("75"));
+  EXPECT_TRUE(frame->A_Undo->isEnabled());
+  EXPECT_EQ(frame->A_Undo->text().remove(QChar(u'&')), QStringLiteral("Undo Save Light Infantry"));
+
+  frame->MdiArea()->setFocus();
+  QTest::keyClick(frame->MdiArea(), Qt::Key_Z, Qt::ControlModifier);
+  for (TF_Infs* each : {w, other}) EXPECT_EQ(each->SE_Cost->Text(), cost);
+  EXPECT_FALSE(SaltmarchApp->Store->HasUnappliedChanges());
+  EXPECT_EQ(frame->A_Redo->text().remove(QChar(u'&')), QStringLiteral("Redo Save Light Infantry"));
+
+  QTest::keyClick(frame->MdiArea(), Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(other->SE_Cost->Text(), QStringLiteral("75"));
+  QTest::keyClick(frame->MdiArea(), Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(frame->MdiArea(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(w->SE_Cost->Text(), QStringLiteral("75"));
+  EXPECT_FALSE(frame->A_Redo->isEnabled());
+}
+
+TEST_F(MainWindow, UndoAfterApplyIsAChangeApplyWritesBack) {
+  LaterRun(game.Folder());
+  Open();
+  MakeBackup();
+  TF_Infs* w = OpenInfantry();
+  const QString health = w->SE_Health->Text();
+  const QByteArray before = game.TemplatesBytes();
+  Type(w->SE_Health, QStringLiteral("1000"));
+  w->B_Save->click();
+  frame->A_Commit->trigger();
+  ASSERT_NE(game.TemplatesBytes(), before);
+
+  frame->A_Undo->trigger();
+  EXPECT_EQ(w->SE_Health->Text(), health);
+  EXPECT_TRUE(SaltmarchApp->Store->HasUnappliedChanges());
+  dialogs.Clear();
+  frame->A_Commit->trigger();
+  EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("Changes Have Been Applied")});
+  EXPECT_EQ(game.TemplatesBytes(), before);
 }
 
 TEST_F(MainWindow, PreferencesChangeTheFoldersAtOnce) {

@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
+
 namespace {
 
 using SettingsWindow = SettingsFixture;
@@ -344,20 +346,52 @@ TEST_F(SettingsWindow, SwitchingModesChangesNoValue) {
   EXPECT_TRUE(w->HasChanges());
 }
 
-TEST_F(SettingsWindow, ASaveInOneWindowIsNotShownInAnother) {
+TEST_F(SettingsWindow, ASaveInOneWindowIsShownInAnother) {
   SwitchOffHint();
   auto* first = new TF_Infs(&frame);
   auto* second = new TF_Infs(&frame);
   EXPECT_EQ(frame.subWindowList().size(), 2);
   Type(first->SE_Cost, QStringLiteral("61"));
   first->B_Save->click();
-  EXPECT_EQ(second->SE_Cost->Text(), QStringLiteral("50"));
+  EXPECT_EQ(second->SE_Cost->Text(), QStringLiteral("61"));
   // The second window's untouched controls don't undo the first window's save.
   EXPECT_FALSE(second->HasChanges());
   Type(second->SE_Health, QStringLiteral("77"));
   second->B_Save->click();
   EXPECT_EQ(Infantry(1).Cost, 61);
   EXPECT_EQ(Infantry(1).Health, 77);
+  EXPECT_EQ(first->SE_Health->Text(), QStringLiteral("77"));
+}
+
+TEST_F(SettingsWindow, AnEditNotYetSavedStaysTheUsersUntilItsSave) {
+  SwitchOffHint();
+  auto* first = new TF_Infs(&frame);
+  auto* second = new TF_Infs(&frame);
+  Type(second->SE_Health, QStringLiteral("88"));
+  Type(first->SE_Cost, QStringLiteral("62"));
+  first->B_Save->click();
+  EXPECT_EQ(second->SE_Health->Text(), QStringLiteral("88"));
+  second->B_Save->click();
+  // After each save both windows show what the store holds.
+  EXPECT_EQ(Infantry(1).Cost, 62);
+  EXPECT_EQ(Infantry(1).Health, 88);
+  for (TF_Infs* w : {first, second}) {
+    EXPECT_EQ(w->SE_Cost->Text(), QStringLiteral("62"));
+    EXPECT_EQ(w->SE_Health->Text(), QStringLiteral("88"));
+    EXPECT_FALSE(w->HasChanges());
+  }
+}
+
+TEST_F(SettingsWindow, TheRawViewFollowsASaveInAnotherWindow) {
+  SwitchOffHint();
+  auto* editor = new TF_Infs(&frame);
+  auto* raw = new TF_Infs(&frame);
+  raw->SetEditMode(TSaltmarchSettingsWin::emPowerUser);
+  ASSERT_NE(raw->RawView(), nullptr);
+  Type(editor->SE_Health, QStringLiteral("1234"));
+  editor->B_Save->click();
+  const auto& bytes = app->Store->Infantry[1].RawBytes;
+  ASSERT_TRUE(std::equal(bytes.begin(), bytes.end(), raw->RawView()->LocalBytes.begin()));
 }
 
 TEST_F(SettingsWindow, PowerUserModeEmbedsTheRawViewAndGivesTheSizeBack) {

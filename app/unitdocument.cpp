@@ -1,0 +1,108 @@
+#include "unitdocument.h"
+
+#include "stringtable.h"
+#include "templatestore.h"
+
+#include <QUndoCommand>
+#include <QUndoStack>
+
+#include <vector>
+
+namespace {
+
+// One Save of one unit. It keeps the record's bytes before and after, so undoing it puts back
+// only the bytes this save changed.
+class SaveUnitCommand : public QUndoCommand {
+ public:
+  SaveUnitCommand(TUnitDocument& document, std::uint8_t kind, int index, const RawRecord& before,
+                  const RawRecord& after)
+      : QUndoCommand(QStringLiteral("Save ") + UnitName(kind, index)),
+        document_(document),
+        kind_(kind),
+        index_(index),
+        before_(before),
+        after_(after) {}
+
+  void undo() override { document_.Step(kind_, index_, after_, before_); }
+  void redo() override {
+    // The save itself already happened when the command was pushed.
+    if (done_) document_.Step(kind_, index_, before_, after_);
+    done_ = true;
+  }
+
+ private:
+  TUnitDocument& document_;
+  std::uint8_t kind_;
+  int index_;
+  RawRecord before_;
+  RawRecord after_;
+  bool done_ = false;
+};
+
+template <typename F>
+void ForEachUnit(F visit) {
+  for (int i = 1; i <= InfantryCount; ++i) visit(ukInfantry, i);
+  for (int i = 1; i <= VehicleCount; ++i) visit(ukVehicle, i);
+}
+
+}  // namespace
+
+TUnitDocument::TUnitDocument(TDune2kFile& store, QObject* parent)
+    : QObject(parent), store_(store), undo_(new QUndoStack(this)) {}
+
+TUnitDocument::~TUnitDocument() = default;
+
+void TUnitDocument::SaveUnit(std::uint8_t kind, int i, const TUnitTemplate& record) {
+  TUnitTemplate before;
+  store_.GetUnit(kind, i, before);
+  store_.PutUnit(kind, i, record);
+  store_.CommitUnit(kind, i);
+  TUnitTemplate after;
+  store_.GetUnit(kind, i, after);
+  // A save that changed no byte still reports and marks the unit, as it always has, but leaves
+  // no step behind that would undo nothing.
+  if (after.RawBytes != before.RawBytes) {
+    undo_->push(new SaveUnitCommand(*this, kind, i, before.RawBytes, after.RawBytes));
+  }
+  emit UnitChanged(kind, i);
+}
+
+void TUnitDocument::Step(std::uint8_t kind, int i, const RawRecord& from, const RawRecord& to) {
+  TUnitTemplate unit;
+  store_.GetUnit(kind, i, unit);
+  for (size_t b = 0; b < unit.RawBytes.size(); ++b) {
+    if (from[b] != to[b]) unit.RawBytes[b] = to[b];
+  }
+  DecodeRecord(unit, unit.RawBytes.data());
+  // Back at the file's bytes there is nothing left to apply; after Apply, undoing brings the
+  // old values back as a change the next Apply writes.
+  unit.Changed = unit.RawBytes != store_.FileBytes(kind, i);
+  store_.PutUnit(kind, i, unit);
+  emit UnitChanged(kind, i);
+}
+
+bool TUnitDocument::ApplyChanges() {
+  std::vector<RawRecord> before;
+  ForEachUnit([&](std::uint8_t kind, int i) {
+    TUnitTemplate unit;
+    store_.GetUnit(kind, i, unit);
+    before.push_back(unit.RawBytes);
+  });
+  const bool applied = store_.ApplyChanges();
+  size_t n = 0;
+  ForEachUnit([&](std::uint8_t kind, int i) {
+    TUnitTemplate unit;
+    store_.GetUnit(kind, i, unit);
+    if (unit.RawBytes != before[n++]) emit UnitChanged(kind, i);
+  });
+  return applied;
+}
+
+void TUnitDocument::Reload() {
+  undo_->clear();
+  store_.ResetLoaded();
+}
+
+void TUnitDocument::ForgetHistory() {
+  undo_->clear();
+}
