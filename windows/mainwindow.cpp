@@ -288,7 +288,7 @@ void TF_Main::FormCreate() {
 
 bool TF_Main::FormCloseQuery() {
   try {
-    if (app_ && !ReadyToClose(*app_)) return false;
+    if (app_ && !ReadyToClose(*app_, Dialogs())) return false;
     if (app_) {
       SaltmarchApp = nullptr;
       app_.reset();  // saves the preference

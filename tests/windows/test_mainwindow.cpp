@@ -395,6 +395,54 @@ TEST_F(MainWindow, AnEditTravelsFromTheWindowToTheGameFile) {
   EXPECT_EQ(quint8(after[4]) | quint8(after[5]) << 8, 1000);
 }
 
+TEST_F(MainWindow, ExitAppliesSavedEditsWhenAskedTo) {
+  LaterRun(game.Folder());
+  Open();
+  MakeBackup();
+  const QByteArray before = game.TemplatesBytes();
+  frame->A_Infantry->trigger();
+  auto* w = qobject_cast<TF_Infs*>(frame->MdiArea()->subWindowList().first());
+  w->SE_Health->Editor()->selectAll();
+  w->SE_Health->Editor()->insert(QStringLiteral("1000"));
+  // The unsaved edit is saved into memory first; then Cancel keeps the program open.
+  dialogs.Answer(MsgResult::Yes).Answer(MsgResult::OK).Answer(MsgResult::Cancel);
+  frame->A_Exit->trigger();
+  EXPECT_EQ(dialogs.Texts(),
+            (QStringList{QStringLiteral("Changes Have Been Made, Do You Want "
+                                        "Them To Be Saved?"),
+                         QStringLiteral("Light Infantry Saved Successfully"), kExitQuestion}));
+  EXPECT_TRUE(frame->isVisible());
+  EXPECT_NE(SaltmarchApp, nullptr);
+  EXPECT_EQ(game.TemplatesBytes(), before);
+
+  // The close box asks again; Yes applies, then the program ends.
+  dialogs.Clear();
+  dialogs.Answer(MsgResult::Yes);
+  EXPECT_TRUE(frame->close());
+  EXPECT_EQ(dialogs.Texts(),
+            (QStringList{kExitQuestion, QStringLiteral("Changes Have Been Applied")}));
+  EXPECT_EQ(SaltmarchApp, nullptr);
+  const QByteArray after = game.TemplatesBytes();
+  EXPECT_EQ(quint8(after[4]) | quint8(after[5]) << 8, 1000);
+}
+
+TEST_F(MainWindow, ExitStaysOpenWhenTheEditsCouldNotBeApplied) {
+  LaterRun(game.Folder());
+  Open();
+  MakeBackup();
+  ChangeInMemory();
+  SaltmarchApp->SetGameFolder(QString());
+  dialogs.Answer(MsgResult::Yes).Answer(MsgResult::No);
+  frame->A_Exit->trigger();
+  EXPECT_EQ(dialogs.Texts(), (QStringList{kExitQuestion, kErr6}));
+  EXPECT_TRUE(frame->isVisible());
+  // No leaves without applying.
+  dialogs.Answer(MsgResult::No);
+  frame->A_Exit->trigger();
+  EXPECT_FALSE(frame->isVisible());
+  EXPECT_EQ(SaltmarchApp, nullptr);
+}
+
 TEST_F(MainWindow, PreferencesChangeTheFoldersAtOnce) {
   RegWriteString(RegRoot::CurrentUser, kOwnKey, kSetupValue, kSetupCompleted);
   dialogs.Answer(MsgResult::No);  // no game folder at start
