@@ -20,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QSessionManager>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -40,6 +41,10 @@ TF_Main::TF_Main(QWidget* parent) : QMainWindow(parent) {
   CreateMainToolbar();
   CreateStatusBar();
   FormCreate();
+  // Logging out must not end the program behind the user's back while edits wait.
+  connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& session) {
+    if (!SessionEnding(session.allowsInteraction())) session.cancel();
+  });
   qApp->installEventFilter(this);  // sees every click, to clear the hint
 }
 
@@ -373,6 +378,11 @@ void TF_Main::A_FeedBackExecute() {
 
 void TF_Main::A_ExitExecute() {
   close();
+}
+
+bool TF_Main::SessionEnding(bool mayAsk) {
+  // Without leave to ask, nothing can be decided for the user: the edits stay where they are.
+  return !mayAsk || close();
 }
 
 void TF_Main::MnuOLFanSiteClick() {

@@ -443,6 +443,22 @@ TEST_F(MainWindow, ExitStaysOpenWhenTheEditsCouldNotBeApplied) {
   EXPECT_EQ(SaltmarchApp, nullptr);
 }
 
+TEST_F(MainWindow, TheSessionEndingAsksLikeExit) {
+  LaterRun(game.Folder());
+  Open();
+  ChangeInMemory();
+  // A session that lets nobody be asked is not held up.
+  EXPECT_TRUE(frame->SessionEnding(false));
+  EXPECT_TRUE(dialogs.log.empty());
+  dialogs.Answer(MsgResult::Cancel);
+  EXPECT_FALSE(frame->SessionEnding(true));
+  EXPECT_EQ(dialogs.Texts(), QStringList{kExitQuestion});
+  EXPECT_TRUE(frame->isVisible());
+  dialogs.Answer(MsgResult::No);
+  EXPECT_TRUE(frame->SessionEnding(true));
+  EXPECT_FALSE(frame->isVisible());
+}
+
 TEST_F(MainWindow, PreferencesChangeTheFoldersAtOnce) {
   RegWriteString(RegRoot::CurrentUser, kOwnKey, kSetupValue, kSetupCompleted);
   dialogs.Answer(MsgResult::No);  // no game folder at start
