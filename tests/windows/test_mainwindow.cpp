@@ -71,6 +71,14 @@ class MainWindow : public ::testing::Test {
     SaltmarchApp->Store->CommitInfantry(1);
     dialogs.Clear();
   }
+  // Opens an infantry window through the menu and types a health into it, not yet saved.
+  TF_Infs* TypeHealthInNewInfantryWindow(const QString& health) {
+    frame->A_Infantry->trigger();
+    auto* w = qobject_cast<TF_Infs*>(frame->MdiArea()->subWindowList().last());
+    w->SE_Health->Editor()->selectAll();
+    w->SE_Health->Editor()->insert(health);
+    return w;
+  }
   void MakeBackup() {
     ASSERT_TRUE(SaltmarchApp->BackupGameFile());
     dialogs.Clear();
@@ -378,11 +386,7 @@ TEST_F(MainWindow, AnEditTravelsFromTheWindowToTheGameFile) {
   Open();
   MakeBackup();
   const QByteArray before = game.TemplatesBytes();
-  frame->A_Infantry->trigger();
-  auto* w = qobject_cast<TF_Infs*>(frame->MdiArea()->subWindowList().first());
-  w->SE_Health->Editor()->selectAll();
-  w->SE_Health->Editor()->insert(QStringLiteral("1000"));
-  w->B_Save->click();
+  TypeHealthInNewInfantryWindow(QStringLiteral("1000"))->B_Save->click();
   frame->findChild<QToolButton*>(QStringLiteral("B_Apply"))->click();
   EXPECT_EQ(dialogs.Texts(), (QStringList{QStringLiteral("Light Infantry Saved Successfully"),
                                           QStringLiteral("Changes Have Been Applied")}));
@@ -400,10 +404,7 @@ TEST_F(MainWindow, ExitAppliesSavedEditsWhenAskedTo) {
   Open();
   MakeBackup();
   const QByteArray before = game.TemplatesBytes();
-  frame->A_Infantry->trigger();
-  auto* w = qobject_cast<TF_Infs*>(frame->MdiArea()->subWindowList().first());
-  w->SE_Health->Editor()->selectAll();
-  w->SE_Health->Editor()->insert(QStringLiteral("1000"));
+  TypeHealthInNewInfantryWindow(QStringLiteral("1000"));
   // The unsaved edit is saved into memory first; then Cancel keeps the program open.
   dialogs.Answer(MsgResult::Yes).Answer(MsgResult::OK).Answer(MsgResult::Cancel);
   frame->A_Exit->trigger();
