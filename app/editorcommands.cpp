@@ -70,8 +70,23 @@ void RunDune2000(TSaltmarch& app, DialogService& ask) {
   app.Store->RunGame();
 }
 
-bool ReadyToClose(TSaltmarch& app) {
+bool ReadyToClose(TSaltmarch& app, DialogService& ask) {
   if (!app.CloseSettingsWindows()) return false;
+  if (app.Store->HasUnappliedChanges()) {
+    switch (ask.MessageDlg(MsgKind::Confirmation, LoadStr(Str::ExitUnappliedQuestion),
+                           mbYes | mbNo | mbCancel)) {
+      case MsgResult::Yes:
+        ApplyEdits(app, ask);
+        // Declined backups, a missing folder or a failed write all leave the edits in memory:
+        // quitting now would lose them.
+        if (app.Store->HasUnappliedChanges()) return false;
+        break;
+      case MsgResult::No:
+        break;
+      default:
+        return false;
+    }
+  }
   // Windows that closed may still have work queued; it runs before the folders are saved.
   QCoreApplication::processEvents();
   app.SaveLocations();

@@ -22,9 +22,11 @@ void ApplyEdits(TSaltmarch& app, DialogService& ask);
 // for one instead, and nothing starts.
 void RunDune2000(TSaltmarch& app, DialogService& ask);
 
-// Closing the editor: every settings window is asked to close, and each may refuse. Once all
-// have gone the folders are saved; false while one stays open, and the editor stays open too.
-bool ReadyToClose(TSaltmarch& app);
+// Closing the editor: every settings window is asked to close, and each may refuse (saving its
+// edits into memory when the user wants). Then edits not yet applied are offered to Apply
+// Changes first: Yes closes only once they reached the game file, Cancel stays. Once that is
+// settled the folders are saved; false while the editor stays open.
+bool ReadyToClose(TSaltmarch& app, DialogService& ask);
 
 // With common controls too old to draw the toolbars right, asks whether the user wants the
 // download page; true when they do, and the caller opens it.

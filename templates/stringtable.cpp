@@ -91,6 +91,9 @@ const QHash<int, QString>& Table() {
       {Str::InfantrySettingsTitle, u"Infantry Settings"_s},
       {Str::VehicleSettingsTitle, u"Vehicle Settings"_s},
       {Str::SaveChangesQuestion, u"Changes Have Been Made, Do You Want Them To Be Saved?"_s},
+      {Str::NotAWholeNumber,
+       u"The Value Entered For %1 Is Not A Whole Number From %2 To %3. The Unit Has Not Been "
+       "Saved."_s},
 
       {Str::Err10OldCommonControls,
        u"Error #10 : You Appear To Have A Early Version Of COMCTL32.DLL. This Will Cause A Few "
@@ -110,6 +113,9 @@ const QHash<int, QString>& Table() {
       {Str::RunUnappliedQuestion,
        u"Changes Have Been Made To Settings In Memory, But They Have Not Been Saved To The "
        "Dune2000 Game Files, Do You Want Them To Be Saved?"_s},
+      {Str::ExitUnappliedQuestion,
+       u"Changes Have Been Made To Settings In Memory, But They Have Not Been Saved To The "
+       "Dune2000 Game Files. Do You Want Them To Be Saved Before You Exit?"_s},
       {Str::FanSiteAddress, u"http://www.dune2k.com/"_s},
       {Str::FanSiteHint, u"Jump To Dune2k.com For The Latest Dune2000 News"_s},
       {Str::HomePageAddress, u"http://www.pellworth.co.uk/saltmarch98/"_s},

@@ -44,12 +44,14 @@ enum Id : int {
   InfantrySettingsTitle = 3501,
   VehicleSettingsTitle = 3502,
   SaveChangesQuestion = 3503,
+  NotAWholeNumber = 3504,  // %1: the field's caption, %2 and %3: its lowest and highest value
 
   // Main window.
   Err10OldCommonControls = 4010,
   NoBackupQuestion = 4011,
   ApplyWithoutBackupQuestion = 4012,
   RunUnappliedQuestion = 4013,
+  ExitUnappliedQuestion = 4014,
   FanSiteAddress = 4020,
   FanSiteHint = 4021,
   HomePageAddress = 4022,

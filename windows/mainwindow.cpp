@@ -20,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QSessionManager>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -41,6 +42,10 @@ TF_Main::TF_Main(QWidget* parent) : QMainWindow(parent) {
   CreateMainToolbar();
   CreateStatusBar();
   FormCreate();
+  // Logging out must not end the program behind the user's back while edits wait.
+  connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& session) {
+    if (!SessionEnding(session.allowsInteraction())) session.cancel();
+  });
   qApp->installEventFilter(this);  // sees every click, to clear the hint
 }
 
@@ -323,7 +328,7 @@ void TF_Main::ConnectUndo(QUndoStack* stack) {
 
 bool TF_Main::FormCloseQuery() {
   try {
-    if (app_ && !ReadyToClose(*app_)) return false;
+    if (app_ && !ReadyToClose(*app_, Dialogs())) return false;
     if (app_) {
       SaltmarchApp = nullptr;
       app_.reset();  // saves the preference
@@ -408,6 +413,11 @@ void TF_Main::A_FeedBackExecute() {
 
 void TF_Main::A_ExitExecute() {
   close();
+}
+
+bool TF_Main::SessionEnding(bool mayAsk) {
+  // Without leave to ask, nothing can be decided for the user: the edits stay where they are.
+  return !mayAsk || close();
 }
 
 void TF_Main::MnuOLFanSiteClick() {

@@ -43,6 +43,9 @@ class TF_Main : public QMainWindow {
   void mnuSm98MsgBrdClick();
   // Shows the application's current hint in status panel 0.
   void DisplayHint(const QString& hint);
+  // The user's session is ending: when the session lets the editor ask, the same questions as
+  // Exit, so that no edit is lost with it; false when the user chose to stay.
+  bool SessionEnding(bool mayAsk);
 
   // The window actions.
   void TileHorizontally();

@@ -13,6 +13,10 @@ void TSaltmarchSettingsWin::SetEditMode(std::uint8_t mode) {
   ApplyEditMode();
 }
 
+void TSaltmarchSettingsWin::MarkEdited(const QObject* control) {
+  if (!showing_) edited_.insert(control);
+}
+
 bool TSaltmarchSettingsWin::event(QEvent* event) {
   if (event->type() != WM_RESETUNITS) return QMdiSubWindow::event(event);
   if (OnReset) {

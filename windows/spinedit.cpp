@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
+#include <QValidator>
 
 #include <algorithm>
 #include <limits>
@@ -20,6 +21,31 @@ bool AllowedCharacter(const QString& text) {
   return true;
 }
 
+// What a user may leave in the field while typing: an optional sign and digits. A minus is
+// refused where the range has no negative numbers; a number beyond the range is left to be
+// clamped when the field is left, or refused by whoever saves it.
+class NumberValidator : public QValidator {
+ public:
+  explicit NumberValidator(TSpinEdit* spin) : QValidator(spin), spin_(spin) {}
+
+  State validate(QString& input, int&) const override {
+    qsizetype digitsFrom = 0;
+    if (!input.isEmpty() && (input[0] == u'+' || input[0] == u'-')) {
+      if (input[0] == u'-' && spin_->Lowest() >= 0) return Invalid;
+      digitsFrom = 1;
+    }
+    for (qsizetype i = digitsFrom; i < input.size(); ++i) {
+      if (input[i] < u'0' || input[i] > u'9') return Invalid;
+    }
+    bool ok = false;
+    const qlonglong value = input.toLongLong(&ok);
+    return ok && value >= spin_->Lowest() && value <= spin_->Highest() ? Acceptable : Intermediate;
+  }
+
+ private:
+  const TSpinEdit* spin_;
+};
+
 }  // namespace
 
 TSpinEdit::TSpinEdit(QWidget* parent) : QWidget(parent) {
@@ -27,6 +53,7 @@ TSpinEdit::TSpinEdit(QWidget* parent) : QWidget(parent) {
   edit_->setObjectName(QStringLiteral("Edit"));
   edit_->setText(QStringLiteral("0"));
   edit_->installEventFilter(this);
+  edit_->setValidator(new NumberValidator(this));
   up_ = new QToolButton(this);
   up_->setObjectName(QStringLiteral("Up"));
   up_->setArrowType(Qt::UpArrow);
@@ -50,11 +77,21 @@ void TSpinEdit::SetRange(std::int32_t minValue, std::int32_t maxValue) {
 }
 
 std::int64_t TSpinEdit::Clamp(std::int64_t value) const {
-  if (Unlimited()) {
-    return std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                    std::numeric_limits<std::int32_t>::max());
-  }
-  return std::clamp<std::int64_t>(value, min_, max_);
+  return std::clamp<std::int64_t>(value, Lowest(), Highest());
+}
+
+std::int64_t TSpinEdit::Lowest() const {
+  return Unlimited() ? std::numeric_limits<std::int32_t>::min() : min_;
+}
+
+std::int64_t TSpinEdit::Highest() const {
+  return Unlimited() ? std::numeric_limits<std::int32_t>::max() : max_;
+}
+
+bool TSpinEdit::HoldsValidNumber() const {
+  QString text = edit_->text();
+  int position = 0;
+  return edit_->validator()->validate(text, position) == QValidator::Acceptable;
 }
 
 std::int32_t TSpinEdit::Value() const {

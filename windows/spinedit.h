@@ -11,7 +11,9 @@ class QToolButton;
 // - its value is the whole number in its text, or its minimum when the text is not one;
 // - setting the value clamps it into the range (no limits when both bounds are 0) and reports
 //   a change only when the text actually changes;
-// - a number typed outside the range stays until the field loses the focus, then it is clamped.
+// - a number typed outside the range stays until the field loses the focus, then it is clamped;
+// - nothing but digits and a sign (a minus only where the range goes below 0) can be typed or
+//   pasted in, so a stray letter never turns the value into the minimum behind the user's back.
 // (QSpinBox corrects typing at once and so can't pair with a slider the same way.)
 class TSpinEdit : public QWidget {
   Q_OBJECT
@@ -27,6 +29,11 @@ class TSpinEdit : public QWidget {
   void SetValue(std::int64_t value);
   // The value clamped into the range: what a record may safely take.
   std::int32_t ClampedValue() const;
+  // Whether the text is a whole number the range takes: what may be saved as the user typed it.
+  bool HoldsValidNumber() const;
+  // The bounds a text must keep to: the range, or every 32-bit number without limits.
+  std::int64_t Lowest() const;
+  std::int64_t Highest() const;
 
   QString Text() const;
   void SetText(const QString& text);

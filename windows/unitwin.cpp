@@ -353,6 +353,12 @@ void TUnitSettingsWin::BuildPanel() {
 
   for (const PanelRow& r : kPanelRows) {
     if (r.slider) PairSpinAndSlider(this->*r.spin, this->*r.slider, r.inverted);
+    // The spin edit holds the row's value whether the user typed or moved the slider.
+    TSpinEdit* field = this->*r.spin;
+    connect(field, &TSpinEdit::Change, this, [this, field] { MarkEdited(field); });
+  }
+  for (QCheckBox* b : {KB_SelfHeal, KB_Inaccurate, KB_Atreides, KB_Ordos, KB_Harkonnen}) {
+    connect(b, &QCheckBox::toggled, this, [this, b] { MarkEdited(b); });
   }
 }
 
@@ -399,17 +405,47 @@ void TUnitSettingsWin::FormCreate() {
           &TUnitSettingsWin::FollowUnit);
   FCurrentUnit = 0;
   OnResetAll(this);
+  // The store has already said why the units could not be read; a window of empty records
+  // would only invite saving them over the game's.
+  if (!UnitsReady()) {
+    deleteLater();
+    return;
+  }
   show();
 }
 
 void TUnitSettingsWin::FollowUnit(std::uint8_t kind, int index) {
   if (kind != design_.kind || index != FCurrentUnit) return;
   if (FRawView) FRawView->ShowBytes(SaltmarchApp->Store->UnitRawData(kind, index));
-  // An edit not yet saved stays the user's; the window follows once it is saved or dropped.
-  if (HasChanges()) return;
   TUnitTemplate unit;
   GetUnit(index, unit);
-  ShowUnit(unit);
+  if (!AnyEdited()) {
+    ShowUnit(unit);
+    return;
+  }
+  // A field the user edited and has not saved stays the user's; the others follow.
+  Showing showing(*this);
+  const auto follow = [this](TSpinEdit* field, int value) {
+    if (!Edited(field)) field->SetValue(value);
+  };
+  const auto tick = [this](QCheckBox* box, bool on) {
+    if (!Edited(box)) box->setChecked(on);
+  };
+  follow(SE_Cost, unit.Cost);
+  follow(SE_Health, unit.Health);
+  follow(SE_Sight, unit.Sight);
+  follow(SE_Armor, unit.Armor);
+  follow(SE_ROT, unit.RateOfTurn);
+  follow(SE_BuildSpeed, unit.BuildSpeed);
+  follow(SE_FireSpeed, unit.FireSpeed);
+  tick(KB_SelfHeal, unit.SelfHeal);
+  tick(KB_Inaccurate, unit.Inaccurate);
+  // The three houses are one field: they follow together or not at all.
+  if (!Edited(KB_Atreides) && !Edited(KB_Ordos) && !Edited(KB_Harkonnen)) {
+    KB_Atreides->setChecked(unit.Owners & 1u);
+    KB_Ordos->setChecked(unit.Owners & 2u);
+    KB_Harkonnen->setChecked(unit.Owners & 4u);
+  }
 }
 
 void TUnitSettingsWin::OnResetAll(TSaltmarchSettingsWin*) {
@@ -418,6 +454,21 @@ void TUnitSettingsWin::OnResetAll(TSaltmarchSettingsWin*) {
   TUnitTemplate unit;
   GetUnit(FCurrentUnit == 0 ? 1 : FCurrentUnit, unit);
   ShowUnit(unit);
+  EnableEditing(UnitsReady());
+}
+
+bool TUnitSettingsWin::UnitsReady() const {
+  return SaltmarchApp && SaltmarchApp->Store->UnitsLoaded(design_.kind);
+}
+
+void TUnitSettingsWin::EnableEditing(bool on) {
+  Client->setEnabled(on);
+  B_Save->setEnabled(on);
+  B_Select->setEnabled(on);
+  if (!on) {
+    B_Prev->setEnabled(false);
+    B_Next->setEnabled(false);
+  }
 }
 
 void TUnitSettingsWin::GetUnit(int i, TUnitTemplate& unit) const {
@@ -468,8 +519,8 @@ bool TUnitSettingsWin::ConfirmDroppingChanges() {
   switch (MessageDlg(MsgKind::Confirmation, LoadStr(Str::SaveChangesQuestion),
                      mbYes | mbNo | mbCancel)) {
     case MsgResult::Yes:
-      B_SaveClick();
-      return true;
+      // A number that can't be saved keeps the user here to put it right.
+      return SaveShownUnit();
     case MsgResult::No:
       return true;
     default:
@@ -480,6 +531,7 @@ bool TUnitSettingsWin::ConfirmDroppingChanges() {
 void TUnitSettingsWin::ShowUnit(const TUnitTemplate& given) {
   const int shownBefore = FCurrentUnit;
   if (!ConfirmDroppingChanges()) return;
+  Showing showing(*this);
   TUnitTemplate unit = given;
   // The record was taken before the question; when it is the unit just saved, show what the
   // store holds now, or the window would show the old values and put them back on the next save.
@@ -504,52 +556,44 @@ void TUnitSettingsWin::ShowUnit(const TUnitTemplate& given) {
   FCurrentUnit = unit.Index;
   B_Prev->setEnabled(FCurrentUnit != 1);
   B_Next->setEnabled(FCurrentUnit != UnitCountOf(design_.kind));
-  shown_ = ControlValues();
+  ForgetEdits();
   UnitShown();
-}
-
-TUnitSettingsWin::ShownValues TUnitSettingsWin::ControlValues() const {
-  return {SE_Health->ClampedValue(),
-          SE_Cost->ClampedValue(),
-          SE_BuildSpeed->ClampedValue(),
-          SE_FireSpeed->ClampedValue(),
-          SE_Armor->ClampedValue(),
-          SE_ROT->ClampedValue(),
-          SE_Sight->ClampedValue(),
-          KB_Inaccurate->isChecked(),
-          KB_SelfHeal->isChecked(),
-          std::uint8_t((KB_Atreides->isChecked() ? 1 : 0) | (KB_Ordos->isChecked() ? 2 : 0) |
-                       (KB_Harkonnen->isChecked() ? 4 : 0))};
 }
 
 void TUnitSettingsWin::ReadControls(TUnitTemplate& unit) {
   GetUnit(FCurrentUnit, unit);
   unit.Changed = false;
   // The spin edits, not the sliders, hold the values; a number still beyond its field's range
-  // (typed, not yet left) counts as the nearest one the field takes. A control the user left as
-  // it was shown keeps the record's value.
-  const ShownValues now = ControlValues();
-  const auto take = [&unit](auto& field, auto value, auto shownValue) {
-    if (value == shownValue) return;
+  // (typed, not yet left) counts as the nearest one the field takes. A control the user did not
+  // edit keeps the record's value, however the window shows it.
+  const auto take = [&unit](auto& field, auto value, bool edited) {
+    if (!edited) return;
     using Field = std::remove_reference_t<decltype(field)>;
     const Field v = static_cast<Field>(value);
     if (field != v) unit.Changed = true;
     field = v;
   };
-  take(unit.Health, now.health, shown_.health);
-  take(unit.Cost, now.cost, shown_.cost);
-  take(unit.BuildSpeed, now.buildSpeed, shown_.buildSpeed);
-  take(unit.FireSpeed, now.fireSpeed, shown_.fireSpeed);
-  take(unit.Armor, now.armor, shown_.armor);
-  take(unit.RateOfTurn, now.rateOfTurn, shown_.rateOfTurn);
-  take(unit.Sight, now.sight, shown_.sight);
-  take(unit.Inaccurate, now.inaccurate, shown_.inaccurate);
-  take(unit.SelfHeal, now.selfHeal, shown_.selfHeal);
-  take(unit.Owners, now.owners, shown_.owners);
+  const auto spin = [&take, this](auto& field, const TSpinEdit* control) {
+    take(field, control->ClampedValue(), Edited(control));
+  };
+  spin(unit.Health, SE_Health);
+  spin(unit.Cost, SE_Cost);
+  spin(unit.BuildSpeed, SE_BuildSpeed);
+  spin(unit.FireSpeed, SE_FireSpeed);
+  spin(unit.Armor, SE_Armor);
+  spin(unit.RateOfTurn, SE_ROT);
+  spin(unit.Sight, SE_Sight);
+  take(unit.Inaccurate, KB_Inaccurate->isChecked(), Edited(KB_Inaccurate));
+  take(unit.SelfHeal, KB_SelfHeal->isChecked(), Edited(KB_SelfHeal));
+  // The three boxes are one field; the game has no owner bit for the Emperor.
+  const auto owners =
+      std::uint8_t((KB_Atreides->isChecked() ? 1 : 0) | (KB_Ordos->isChecked() ? 2 : 0) |
+                   (KB_Harkonnen->isChecked() ? 4 : 0));
+  take(unit.Owners, owners, Edited(KB_Atreides) || Edited(KB_Ordos) || Edited(KB_Harkonnen));
 }
 
 bool TUnitSettingsWin::HasChanges() {
-  if (FResetting || FCurrentUnit == 0) return false;
+  if (FResetting || FCurrentUnit == 0 || !UnitsReady() || !AnyEdited()) return false;
   TUnitTemplate scratch;
   ReadControls(scratch);
   return scratch.Changed;
@@ -558,14 +602,36 @@ bool TUnitSettingsWin::HasChanges() {
 // ---- saving and navigation ----
 
 void TUnitSettingsWin::B_SaveClick() {
+  SaveShownUnit();
+}
+
+bool TUnitSettingsWin::SaveShownUnit() {
+  if (FCurrentUnit == 0 || !UnitsReady()) return true;
+  if (!EditedNumbersValid()) return false;
   TUnitTemplate unit;
   ReadControls(unit);
-  if (!unit.Changed) return;
+  // Either way, what the edited controls hold is now what the store holds.
+  ForgetEdits();
+  if (!unit.Changed) return true;
   // The document tells every view of the unit, this window included, what it holds now.
   SaltmarchApp->Document->SaveUnit(design_.kind, FCurrentUnit, unit);
-  // What the controls hold is now in the store.
-  shown_ = ControlValues();
   SaltmarchApp->ShowHint(1);
+  return true;
+}
+
+bool TUnitSettingsWin::EditedNumbersValid() {
+  for (const PanelRow& r : kPanelRows) {
+    TSpinEdit* field = this->*r.spin;
+    if (!Edited(field) || field->HoldsValidNumber()) continue;
+    MessageDlg(MsgKind::Warning,
+               LoadStr(Str::NotAWholeNumber)
+                   .arg((this->*r.caption)->text(), QString::number(field->Lowest()),
+                        QString::number(field->Highest())),
+               mbOK);
+    field->setFocus();
+    return false;
+  }
+  return true;
 }
 
 void TUnitSettingsWin::B_PrevClick() {

@@ -114,17 +114,14 @@ class TUnitSettingsWin : public TSaltmarchSettingsWin {
   // Asks about unsaved changes; false when the user cancels.
   bool ConfirmDroppingChanges();
 
-  // What the slider rows' spin edits and the check boxes held right after the unit was shown or
-  // saved. A control still holding that value was not touched, and ReadControls keeps the
-  // record's own value for it: a stored value beyond a slider's range must not be clamped into
-  // a change by merely looking at the unit.
-  struct ShownValues {
-    std::int32_t health, cost, buildSpeed, fireSpeed, armor, rateOfTurn, sight;
-    bool inaccurate, selfHeal;
-    std::uint8_t owners;
-  };
-  ShownValues ControlValues() const;
-  ShownValues shown_{};
+  // Saves the edited controls into the store; false when an edited number can't be stored as
+  // typed and the user was told so.
+  bool SaveShownUnit();
+  // Whether every edited spin edit holds a number its field takes; if not, says which does not.
+  bool EditedNumbersValid();
+  // Whether the store holds this window's units; after a failed load nothing can be edited.
+  bool UnitsReady() const;
+  void EnableEditing(bool on);
 
   UnitWindowDesign design_;
 };

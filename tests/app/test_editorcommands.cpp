@@ -105,14 +105,48 @@ TEST_F(EditorCommands, ClosingWaitsForEverySettingsWindowBeforeSavingTheFolders)
   auto* window = new TestWindow(journal, u"infantry"_s);
   window->refuseClose = true;
   app->SetBackupFolder(programDir.path() + u"/moved"_s);
-  EXPECT_FALSE(ReadyToClose(*app));
+  EXPECT_FALSE(ReadyToClose(*app, dialogs));
   EXPECT_EQ(Own(kBackupFolderValue), backupDir);
 
   window->refuseClose = false;
-  EXPECT_TRUE(ReadyToClose(*app));
+  EXPECT_TRUE(ReadyToClose(*app, dialogs));
   EXPECT_EQ(journal, (QStringList{u"infantry asked to close"_s, u"infantry asked to close"_s}));
   EXPECT_EQ(Own(kBackupFolderValue), programDir.path() + u"/moved"_s + PathSeparator());
   EXPECT_EQ(Own(kGameFolderValue), game.Folder());
+}
+
+TEST_F(EditorCommands, ClosingOffersToApplyWhatIsOnlyInMemory) {
+  EditInMemory(4321);
+  dialogs.Answer(MsgResult::Cancel);
+  EXPECT_FALSE(ReadyToClose(*app, dialogs));
+  EXPECT_EQ(dialogs.Texts(), QStringList{kExitQuestion});
+  EXPECT_EQ(dialogs.log[0].kind, MsgKind::Confirmation);
+  EXPECT_EQ(dialogs.log[0].buttons, MsgButtons(mbYes | mbNo | mbCancel));
+
+  // Yes, but the apply goes no further than the backup question: the editor stays open.
+  dialogs.Clear();
+  dialogs.Answer(MsgResult::Yes).Answer(MsgResult::Cancel);
+  EXPECT_FALSE(ReadyToClose(*app, dialogs));
+  EXPECT_EQ(dialogs.Texts(), (QStringList{kExitQuestion, kNoBackup}));
+  EXPECT_EQ(game.TemplatesBytes(), original);
+
+  ASSERT_TRUE(app->BackupGameFile());
+  dialogs.Clear();
+  dialogs.Answer(MsgResult::Yes);
+  EXPECT_TRUE(ReadyToClose(*app, dialogs));
+  EXPECT_EQ(dialogs.Texts(), (QStringList{kExitQuestion, u"Changes Have Been Applied"_s}));
+  EXPECT_NE(game.TemplatesBytes(), original);
+
+  // No closes and leaves the file as it is; with nothing unapplied nothing is asked.
+  const QByteArray applied = game.TemplatesBytes();
+  EditInMemory(1234);
+  dialogs.Answer(MsgResult::No);
+  EXPECT_TRUE(ReadyToClose(*app, dialogs));
+  EXPECT_EQ(game.TemplatesBytes(), applied);
+  ASSERT_TRUE(app->Store->ApplyChanges());
+  dialogs.Clear();
+  EXPECT_TRUE(ReadyToClose(*app, dialogs));
+  EXPECT_TRUE(dialogs.log.empty());
 }
 
 TEST_F(EditorCommands, OnlyCommonControlsBefore471OfferTheDownloadPage) {

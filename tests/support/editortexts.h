@@ -24,6 +24,9 @@ inline const QString kAreYouSure = QStringLiteral(
 inline const QString kRunQuestion = QStringLiteral(
     "Changes Have Been Made To Settings In Memory, But They Have Not Been Saved To The Dune2000 "
     "Game Files, Do You Want Them To Be Saved?");
+inline const QString kExitQuestion = QStringLiteral(
+    "Changes Have Been Made To Settings In Memory, But They Have Not Been Saved To The Dune2000 "
+    "Game Files. Do You Want Them To Be Saved Before You Exit?");
 inline const QString kBackupFailed = QStringLiteral(
     "Backup Failed.\r*N.B.* - Remember ... Once Changes Have Been Made, You Will Have To "
     "Re-Install The Game To Get The Default Settings Back.");

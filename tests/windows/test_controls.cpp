@@ -61,7 +61,21 @@ TEST(SpinEdit, ArrowsStepAndTypingIsLimitedToNumbers) {
   EXPECT_EQ(spin.Text(), QStringLiteral("6"));
   spin.Editor()->clear();
   QTest::keyClicks(spin.Editor(), QStringLiteral("1a-b2"));
-  EXPECT_EQ(spin.Text(), QStringLiteral("1-2"));
+  EXPECT_EQ(spin.Text(), QStringLiteral("12"));  // no minus where nothing is below 0
+  // A letter typed with Alt held (easy right after a Yes/No box) and a pasted one stay out too.
+  QTest::keyClick(spin.Editor(), Qt::Key_End);
+  QTest::keyClick(spin.Editor(), Qt::Key_Y, Qt::AltModifier);
+  spin.Editor()->insert(QStringLiteral("3x"));
+  EXPECT_EQ(spin.Text(), QStringLiteral("12"));
+  EXPECT_FALSE(spin.HoldsValidNumber());  // beyond 0..7
+  spin.SetRange(-5, 5);
+  spin.Editor()->clear();
+  QTest::keyClicks(spin.Editor(), QStringLiteral("-3"));
+  EXPECT_EQ(spin.Text(), QStringLiteral("-3"));
+  EXPECT_TRUE(spin.HoldsValidNumber());
+  spin.Editor()->clear();
+  QTest::keyClicks(spin.Editor(), QStringLiteral("-"));
+  EXPECT_FALSE(spin.HoldsValidNumber());  // a sign alone is no number
 }
 
 TEST(SpinEdit, LeavingTheFieldClampsATypedNumber) {

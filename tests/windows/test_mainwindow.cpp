@@ -80,6 +80,12 @@ class MainWindow : public ::testing::Test {
     spin->Editor()->selectAll();
     spin->Editor()->insert(text);
   }
+  // Opens an infantry window through the menu and types a health into it, not yet saved.
+  TF_Infs* TypeHealthInNewInfantryWindow(const QString& health) {
+    TF_Infs* w = OpenInfantry();
+    Type(w->SE_Health, health);
+    return w;
+  }
   void MakeBackup() {
     ASSERT_TRUE(SaltmarchApp->BackupGameFile());
     dialogs.Clear();
@@ -387,9 +393,7 @@ TEST_F(MainWindow, AnEditTravelsFromTheWindowToTheGameFile) {
   Open();
   MakeBackup();
   const QByteArray before = game.TemplatesBytes();
-  TF_Infs* w = OpenInfantry();
-  Type(w->SE_Health, QStringLiteral("1000"));
-  w->B_Save->click();
+  TypeHealthInNewInfantryWindow(QStringLiteral("1000"))->B_Save->click();
   frame->findChild<QToolButton*>(QStringLiteral("B_Apply"))->click();
   EXPECT_EQ(dialogs.Texts(), (QStringList{QStringLiteral("Light Infantry Saved Successfully"),
                                           QStringLiteral("Changes Have Been Applied")}));
@@ -454,6 +458,67 @@ TEST_F(MainWindow, UndoAfterApplyIsAChangeApplyWritesBack) {
   frame->A_Commit->trigger();
   EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("Changes Have Been Applied")});
   EXPECT_EQ(game.TemplatesBytes(), before);
+}
+
+TEST_F(MainWindow, ExitAppliesSavedEditsWhenAskedTo) {
+  LaterRun(game.Folder());
+  Open();
+  MakeBackup();
+  const QByteArray before = game.TemplatesBytes();
+  TypeHealthInNewInfantryWindow(QStringLiteral("1000"));
+  // The unsaved edit is saved into memory first; then Cancel keeps the program open.
+  dialogs.Answer(MsgResult::Yes).Answer(MsgResult::OK).Answer(MsgResult::Cancel);
+  frame->A_Exit->trigger();
+  EXPECT_EQ(dialogs.Texts(),
+            (QStringList{QStringLiteral("Changes Have Been Made, Do You Want "
+                                        "Them To Be Saved?"),
+                         QStringLiteral("Light Infantry Saved Successfully"), kExitQuestion}));
+  EXPECT_TRUE(frame->isVisible());
+  EXPECT_NE(SaltmarchApp, nullptr);
+  EXPECT_EQ(game.TemplatesBytes(), before);
+
+  // The close box asks again; Yes applies, then the program ends.
+  dialogs.Clear();
+  dialogs.Answer(MsgResult::Yes);
+  EXPECT_TRUE(frame->close());
+  EXPECT_EQ(dialogs.Texts(),
+            (QStringList{kExitQuestion, QStringLiteral("Changes Have Been Applied")}));
+  EXPECT_EQ(SaltmarchApp, nullptr);
+  const QByteArray after = game.TemplatesBytes();
+  EXPECT_EQ(quint8(after[4]) | quint8(after[5]) << 8, 1000);
+}
+
+TEST_F(MainWindow, ExitStaysOpenWhenTheEditsCouldNotBeApplied) {
+  LaterRun(game.Folder());
+  Open();
+  MakeBackup();
+  ChangeInMemory();
+  SaltmarchApp->SetGameFolder(QString());
+  dialogs.Answer(MsgResult::Yes).Answer(MsgResult::No);
+  frame->A_Exit->trigger();
+  EXPECT_EQ(dialogs.Texts(), (QStringList{kExitQuestion, kErr6}));
+  EXPECT_TRUE(frame->isVisible());
+  // No leaves without applying.
+  dialogs.Answer(MsgResult::No);
+  frame->A_Exit->trigger();
+  EXPECT_FALSE(frame->isVisible());
+  EXPECT_EQ(SaltmarchApp, nullptr);
+}
+
+TEST_F(MainWindow, TheSessionEndingAsksLikeExit) {
+  LaterRun(game.Folder());
+  Open();
+  ChangeInMemory();
+  // A session that lets nobody be asked is not held up.
+  EXPECT_TRUE(frame->SessionEnding(false));
+  EXPECT_TRUE(dialogs.log.empty());
+  dialogs.Answer(MsgResult::Cancel);
+  EXPECT_FALSE(frame->SessionEnding(true));
+  EXPECT_EQ(dialogs.Texts(), QStringList{kExitQuestion});
+  EXPECT_TRUE(frame->isVisible());
+  dialogs.Answer(MsgResult::No);
+  EXPECT_TRUE(frame->SessionEnding(true));
+  EXPECT_FALSE(frame->isVisible());
 }
 
 TEST_F(MainWindow, PreferencesChangeTheFoldersAtOnce) {

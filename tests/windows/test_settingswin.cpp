@@ -2,6 +2,7 @@
 #include "hintform.h"
 #include "settingsfixture.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QTimer>
 #include <QToolBar>
@@ -141,6 +142,66 @@ TEST_F(SettingsWindow, AltSSaves) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return Infantry(1).Inaccurate != inaccurate; }));
 }
 
+TEST_F(SettingsWindow, OnlyNumbersTheFieldTakesAreSaved) {
+  SwitchOffHint();
+  auto* w = new TF_Infs(&frame);
+  QApplication::setActiveWindow(&frame);
+  w->SE_Cost->Editor()->setFocus();
+  QTest::keyClick(w->SE_Cost->Editor(), Qt::Key_End);
+  QTest::keyClick(w->SE_Cost->Editor(), Qt::Key_Y, Qt::AltModifier);
+  EXPECT_EQ(w->SE_Cost->Text(), QStringLiteral("50"));
+  w->B_Save->click();
+  EXPECT_EQ(Infantry(1).Cost, 50);
+
+  // What can still be left in a field (nothing, a lone sign, a number beyond the range) is
+  // refused with a reason, and the unit keeps its values.
+  Type(w->SE_Cost, QString());
+  w->B_Save->click();
+  EXPECT_EQ(dialogs.Texts(),
+            QStringList{QStringLiteral("The Value Entered For Cost Is Not A Whole Number From "
+                                       "-2147483648 To 2147483647. The Unit Has Not Been Saved.")});
+  EXPECT_EQ(dialogs.log[0].kind, MsgKind::Warning);
+  EXPECT_EQ(Infantry(1).Cost, 50);
+  EXPECT_FALSE(Infantry(1).Changed);
+  Type(w->SE_Cost, QStringLiteral("60"));
+  w->SetEditMode(TSaltmarchSettingsWin::emAdvanced);
+  Type(w->SE_ROT, QStringLiteral("300"));  // the slider takes the first to its end
+  Type(w->SE_ROT, QStringLiteral("300"));
+  dialogs.Clear();
+  w->B_Save->click();
+  EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral(
+                                 "The Value Entered For Rate Of Turn Is Not A Whole Number From 0 "
+                                 "To 255. The Unit Has Not Been Saved.")});
+  EXPECT_EQ(Infantry(1).Cost, 50);
+
+  // Answering Yes to the question on leaving cannot save it either: the user stays to fix it.
+  dialogs.Clear();
+  dialogs.Answer(MsgResult::Yes);
+  w->B_Next->click();
+  EXPECT_EQ(dialogs.log.size(), 2u);
+  EXPECT_EQ(w->CurrentUnit(), 1);
+  Type(w->SE_ROT, QStringLiteral("9"));
+  w->B_Save->click();
+  EXPECT_EQ(Infantry(1).Cost, 60);
+  EXPECT_EQ(Infantry(1).RateOfTurn, 9);
+}
+
+TEST_F(SettingsWindow, TypingTheShownValueSavesIt) {
+  SwitchOffHint();
+  // Unknown Unit #3 stores 40, shown as the slider's 15; the user means 15.
+  auto* w = new TF_Vehics(&frame);
+  ChooseFromMenu(w, QStringLiteral("Unknown Unit #3"));
+  ASSERT_EQ(Vehicle(20).RateOfTurn, 40);
+  w->SetEditMode(TSaltmarchSettingsWin::emAdvanced);
+  Type(w->SE_ROT, QStringLiteral("14"));
+  Type(w->SE_ROT, QStringLiteral("15"));
+  EXPECT_TRUE(w->HasChanges());
+  w->B_Save->click();
+  EXPECT_EQ(Vehicle(20).RateOfTurn, 15);
+  EXPECT_TRUE(Vehicle(20).Changed);
+  EXPECT_FALSE(w->HasChanges());
+}
+
 TEST_F(SettingsWindow, LeavingAnEditedUnitAsksFirst) {
   SwitchOffHint();
   auto* w = new TF_Infs(&frame);
@@ -213,6 +274,40 @@ TEST_F(SettingsWindow, AResetDropsEditsWithoutAsking) {
   EXPECT_TRUE(dialogs.log.empty());
   EXPECT_EQ(w->CurrentUnit(), 2);
   EXPECT_EQ(w->SE_Cost->Text(), QStringLiteral("313"));
+}
+
+TEST_F(SettingsWindow, UnitsThatCannotBeReadOpenNothingToEdit) {
+  QFile::remove(game.TemplatesPath());
+  QPointer<TF_Infs> w(new TF_Infs(&frame));
+  ASSERT_EQ(dialogs.log.size(), 1u);
+  EXPECT_TRUE(dialogs.log[0].text.startsWith(QStringLiteral("Error #2")));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_FALSE(w);
+  EXPECT_TRUE(frame.subWindowList().isEmpty());
+  EXPECT_FALSE(app->Store->HasUnappliedChanges());
+}
+
+TEST_F(SettingsWindow, AReloadThatFailsLeavesNothingToSave) {
+  const QByteArray bytes = game.TemplatesBytes();
+  auto* w = new TF_Infs(&frame);
+  QFile::remove(game.TemplatesPath());
+  app->ResetSettingsInMemory();
+  EXPECT_FALSE(w->Client->isEnabled());
+  EXPECT_FALSE(w->B_Save->isEnabled());
+  EXPECT_FALSE(w->B_Next->isEnabled());
+  w->SE_Health->SetValue(5);
+  EXPECT_FALSE(w->HasChanges());
+  w->B_SaveClick();
+  EXPECT_FALSE(app->Store->HasUnappliedChanges());
+
+  // The file back, the window is the unit's again.
+  game.WriteTemplates(bytes);
+  dialogs.Clear();
+  app->ResetSettingsInMemory();
+  EXPECT_TRUE(w->Client->isEnabled());
+  EXPECT_TRUE(w->B_Save->isEnabled());
+  EXPECT_TRUE(w->B_Next->isEnabled());
+  EXPECT_EQ(w->SE_Health->Text(), QStringLiteral("110"));
 }
 
 TEST_F(SettingsWindow, AStoredValueBeyondTheSliderShowsAtItsEndButIsKeptUntilTouched) {
@@ -370,7 +465,9 @@ TEST_F(SettingsWindow, AnEditNotYetSavedStaysTheUsersUntilItsSave) {
   Type(second->SE_Health, QStringLiteral("88"));
   Type(first->SE_Cost, QStringLiteral("62"));
   first->B_Save->click();
+  // The field the user typed in stays theirs; the others follow the save at once.
   EXPECT_EQ(second->SE_Health->Text(), QStringLiteral("88"));
+  EXPECT_EQ(second->SE_Cost->Text(), QStringLiteral("62"));
   second->B_Save->click();
   // After each save both windows show what the store holds.
   EXPECT_EQ(Infantry(1).Cost, 62);
