@@ -66,7 +66,15 @@ void TSaltmarch::SetGameFolder(const QString& folder) {
   const QString previous = GameFolder;
   GameFolder = WithTrailingSeparator(folder);
   Store->GameFolder = GameFolder;
-  if (!GameFolder.isEmpty() && GameFolder != previous) Document->ForgetHistory();
+  if (GameFolder.isEmpty() || GameFolder == previous) return;
+  // Records read from another folder's file are not this game's: open windows read the new file,
+  // so a wrong folder and back ends with the game's own values, not an empty unit. Edits still
+  // waiting to be applied are kept as they are; only their history ends here.
+  if (Store->HasUnappliedChanges()) {
+    Document->ForgetHistory();
+  } else {
+    ResetSettingsInMemory();
+  }
 }
 
 void TSaltmarch::SetBackupFolder(const QString& folder) {

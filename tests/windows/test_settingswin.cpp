@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 
@@ -308,6 +309,30 @@ TEST_F(SettingsWindow, AReloadThatFailsLeavesNothingToSave) {
   EXPECT_TRUE(w->B_Save->isEnabled());
   EXPECT_TRUE(w->B_Next->isEnabled());
   EXPECT_EQ(w->SE_Health->Text(), QStringLiteral("110"));
+}
+
+TEST_F(SettingsWindow, AWrongGameFolderAndBackLeavesTheGamesOwnUnit) {
+  auto* w = new TF_Infs(&frame);
+  const QByteArray before = game.TemplatesBytes();
+  const QString folder = app->GameFolder;
+  // A folder with the game's program but without its units.
+  QTemporaryDir wrong;
+  ASSERT_TRUE(QFile(wrong.filePath(QStringLiteral("Dune2000.exe"))).open(QIODevice::WriteOnly));
+  app->SetGameFolder(wrong.path());
+  ASSERT_FALSE(dialogs.log.empty());
+  EXPECT_TRUE(dialogs.log.back().text.startsWith(QStringLiteral("Error #2")));
+  EXPECT_FALSE(w->B_Save->isEnabled());
+
+  dialogs.Clear();
+  app->SetGameFolder(folder);
+  EXPECT_TRUE(w->B_Save->isEnabled());
+  EXPECT_EQ(w->SE_Health->Text(), QStringLiteral("110"));
+  EXPECT_FALSE(app->Store->HasUnappliedChanges());
+  // Nothing to apply, and nothing claimed to have been changed by another program.
+  app->Store->ApplyChanges();
+  EXPECT_EQ(game.TemplatesBytes(), before);
+  EXPECT_TRUE(dialogs.log.empty() ||
+              !dialogs.log.back().text.contains(QStringLiteral("Another Program")));
 }
 
 TEST_F(SettingsWindow, AStoredValueBeyondTheSliderShowsAtItsEndButIsKeptUntilTouched) {
