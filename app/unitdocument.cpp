@@ -10,24 +10,25 @@
 
 namespace {
 
-// One Save of one unit. It keeps the record's bytes before and after, so undoing it puts back
-// only the bytes this save changed.
+// One Save or edit of one unit. It keeps the record's bytes before and after, so undoing it puts
+// back only the bytes this step changed.
 class SaveUnitCommand : public QUndoCommand {
  public:
   SaveUnitCommand(TUnitDocument& document, std::uint8_t kind, int index, const RawRecord& before,
-                  const RawRecord& after)
-      : QUndoCommand(QStringLiteral("Save ") + UnitName(kind, index)),
+                  const RawRecord& after, const QString& text, bool alreadyMade)
+      : QUndoCommand(text),
         document_(document),
         kind_(kind),
         index_(index),
         before_(before),
-        after_(after) {}
+        after_(after),
+        skipRedo_(alreadyMade) {}
 
   void undo() override { document_.Step(kind_, index_, after_, before_); }
   void redo() override {
-    // The save itself already happened when the command was pushed.
-    if (done_) document_.Step(kind_, index_, before_, after_);
-    done_ = true;
+    // A save has already happened when its command is pushed; an edit happens here.
+    if (!skipRedo_) document_.Step(kind_, index_, before_, after_);
+    skipRedo_ = false;
   }
 
  private:
@@ -36,7 +37,7 @@ class SaveUnitCommand : public QUndoCommand {
   int index_;
   RawRecord before_;
   RawRecord after_;
-  bool done_ = false;
+  bool skipRedo_;
 };
 
 template <typename F>
@@ -62,9 +63,22 @@ void TUnitDocument::SaveUnit(std::uint8_t kind, int i, const TUnitTemplate& reco
   // A save that changed no byte still reports and marks the unit, as it always has, but leaves
   // no step behind that would undo nothing.
   if (after.RawBytes != before.RawBytes) {
-    undo_->push(new SaveUnitCommand(*this, kind, i, before.RawBytes, after.RawBytes));
+    undo_->push(new SaveUnitCommand(*this, kind, i, before.RawBytes, after.RawBytes,
+                                    QStringLiteral("Save ") + UnitName(kind, i), true));
   }
   emit UnitChanged(kind, i);
+}
+
+void TUnitDocument::EditUnit(std::uint8_t kind, int i, const TUnitTemplate& record,
+                             const QString& step) {
+  TUnitTemplate before;
+  store_.GetUnit(kind, i, before);
+  TUnitTemplate after = record;
+  after.RawBytes = before.RawBytes;
+  EncodeRecord(after);
+  if (after.RawBytes == before.RawBytes) return;
+  // Pushing runs the step: the store takes the bytes and the views hear of it through Step.
+  undo_->push(new SaveUnitCommand(*this, kind, i, before.RawBytes, after.RawBytes, step, false));
 }
 
 void TUnitDocument::Step(std::uint8_t kind, int i, const RawRecord& from, const RawRecord& to) {
@@ -101,6 +115,7 @@ bool TUnitDocument::ApplyChanges() {
 void TUnitDocument::Reload() {
   undo_->clear();
   store_.ResetLoaded();
+  emit Reloaded();
 }
 
 void TUnitDocument::ForgetHistory() {

@@ -29,6 +29,10 @@ class TUnitDocument : public QObject {
   // commits it (with its report), as one step that can be undone. Nothing happens when the
   // record is what the store holds already.
   void SaveUnit(std::uint8_t kind, int i, const TUnitTemplate& record);
+  // An edit made in place (a table cell): `record`'s fields become unit i's, encoded as a Save
+  // encodes them, as one step called `step` that can be undone. Unlike a Save it reports nothing,
+  // so that editing cell after cell raises no box. Nothing happens when no byte changes.
+  void EditUnit(std::uint8_t kind, int i, const TUnitTemplate& record, const QString& step);
 
   // Apply Changes through the store; units that now hold another program's changes too are
   // signalled. Gives the store's answer.
@@ -49,6 +53,8 @@ class TUnitDocument : public QObject {
  signals:
   // Unit i of `kind` holds other values now.
   void UnitChanged(std::uint8_t kind, int index);
+  // Every unit may hold other values, or none that can be edited until read again.
+  void Reloaded();
 
  private:
   TDune2kFile& store_;
