@@ -22,10 +22,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QString Ref(int message) {
-  return u"@"_s + QString::number(message);
-}
-
 QString Clean(const QString& path) {
   return QDir::toNativeSeparators(QDir::cleanPath(path));
 }
@@ -79,7 +75,8 @@ class Interpreter {
       ++state_.position;
     }
     const bool withErrors = state_.errorsIgnored;
-    ui_.ShowSetupMessage(0, Ref(smSetup), Ref(withErrors ? smCompletedWithErrors : smCompleted));
+    ui_.ShowSetupMessage(0, SetupRef(smSetup),
+                         SetupRef(withErrors ? smCompletedWithErrors : smCompleted));
     ui_.EndSetup();
     return withErrors ? RunOutcome::CompletedWithErrors : RunOutcome::Completed;
   }
@@ -115,11 +112,11 @@ class Interpreter {
 
   // Ends setup: the message in an error box, then the window closes.
   Step Fatal(const QString& text, int caption = smError) {
-    ui_.ShowSetupMessage(0, Ref(caption), text);
+    ui_.ShowSetupMessage(0, SetupRef(caption), text);
     ui_.EndSetup();
     return Step::Stop;
   }
-  Step Fatal(int message, int caption = smError) { return Fatal(Ref(message), caption); }
+  Step Fatal(int message, int caption = smError) { return Fatal(SetupRef(message), caption); }
 
   // The entry a path of a command names. Below the install location and the current folder,
   // what lies at the destination (a link to elsewhere) can never lead the command out.
@@ -210,7 +207,7 @@ class Interpreter {
     if (code == 0 && !out.Commit()) code = smIgnoredCommand;
     if (code == 0) return Step::Next;
     const int answer =
-        ui_.ShowSetupMessage(kBoxAbortRetryIgnore, Ref(smError),
+        ui_.ShowSetupMessage(kBoxAbortRetryIgnore, SetupRef(smError),
                              ExpansionFailureText(code) + u" ("_s + sourcePath + u")"_s);
     if (answer == idRetry) return Step::Retry;
     if (answer == idIgnore) {
