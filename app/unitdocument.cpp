@@ -15,8 +15,9 @@ namespace {
 class SaveUnitCommand : public QUndoCommand {
  public:
   SaveUnitCommand(TUnitDocument& document, std::uint8_t kind, int index, const RawRecord& before,
-                  const RawRecord& after, const QString& text, bool alreadyMade)
-      : QUndoCommand(text),
+                  const RawRecord& after, const QString& text, bool alreadyMade,
+                  QUndoCommand* group = nullptr)
+      : QUndoCommand(text, group),
         document_(document),
         kind_(kind),
         index_(index),
@@ -71,14 +72,39 @@ void TUnitDocument::SaveUnit(std::uint8_t kind, int i, const TUnitTemplate& reco
 
 void TUnitDocument::EditUnit(std::uint8_t kind, int i, const TUnitTemplate& record,
                              const QString& step) {
-  TUnitTemplate before;
-  store_.GetUnit(kind, i, before);
-  TUnitTemplate after = record;
-  after.RawBytes = before.RawBytes;
-  EncodeRecord(after);
-  if (after.RawBytes == before.RawBytes) return;
+  EditUnits({{kind, i, record}}, step);
+}
+
+void TUnitDocument::EditUnits(const std::vector<UnitEdit>& edits, const QString& step) {
+  // Every record is encoded before the first is changed, so a record that cannot be encoded
+  // leaves all of them as they were.
+  std::vector<std::pair<RawRecord, RawRecord>> changes;
+  for (const UnitEdit& edit : edits) {
+    TUnitTemplate before;
+    store_.GetUnit(edit.kind, edit.index, before);
+    TUnitTemplate after = edit.record;
+    after.RawBytes = before.RawBytes;
+    EncodeRecord(after);
+    changes.emplace_back(before.RawBytes, after.RawBytes);
+  }
+  std::vector<size_t> changed;
+  for (size_t n = 0; n < changes.size(); ++n) {
+    if (changes[n].first != changes[n].second) changed.push_back(n);
+  }
+  if (changed.empty()) return;
   // Pushing runs the step: the store takes the bytes and the views hear of it through Step.
-  undo_->push(new SaveUnitCommand(*this, kind, i, before.RawBytes, after.RawBytes, step, false));
+  if (changed.size() == 1) {
+    const UnitEdit& edit = edits[changed[0]];
+    undo_->push(new SaveUnitCommand(*this, edit.kind, edit.index, changes[changed[0]].first,
+                                    changes[changed[0]].second, step, false));
+    return;
+  }
+  auto* group = new QUndoCommand(step);
+  for (size_t n : changed) {
+    new SaveUnitCommand(*this, edits[n].kind, edits[n].index, changes[n].first,
+                        changes[n].second, step, false, group);
+  }
+  undo_->push(group);
 }
 
 void TUnitDocument::Step(std::uint8_t kind, int i, const RawRecord& from, const RawRecord& to) {

@@ -6,6 +6,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <vector>
 
 class QUndoStack;
 class TDune2kFile;
@@ -33,6 +34,14 @@ class TUnitDocument : public QObject {
   // encodes them, as one step called `step` that can be undone. Unlike a Save it reports nothing,
   // so that editing cell after cell raises no box. Nothing happens when no byte changes.
   void EditUnit(std::uint8_t kind, int i, const TUnitTemplate& record, const QString& step);
+  // Several units edited at once (a paste, a change to many cells, a mod): one step that undoes
+  // them all together. Units whose bytes would not change are left out; with none left, no step.
+  struct UnitEdit {
+    std::uint8_t kind;
+    int index;
+    TUnitTemplate record;
+  };
+  void EditUnits(const std::vector<UnitEdit>& edits, const QString& step);
 
   // Apply Changes through the store; units that now hold another program's changes too are
   // signalled. Gives the store's answer.

@@ -13,7 +13,7 @@ import sys
 LAYERS = {
     "platform": [],
     "templates": ["platform"],
-    "app": ["templates"],
+    "app": ["mods"],
     "windows": ["app"],
     "mail": ["platform"],
     "feedback": ["app", "mail"],
@@ -21,7 +21,7 @@ LAYERS = {
     # Mods as text: the field table, the JSON and CSV formats, applying a mod.
     "mods": ["templates"],
     # smarch-units and its commands.
-    "cli": ["mods", "app"],
+    "cli": ["app"],
     # The icon drawn for the desktop entry.
     "dist": ["platform"],
     # The services' stand-ins, for the tests and the demo only.
