@@ -101,8 +101,8 @@ void TUnitDocument::EditUnits(const std::vector<UnitEdit>& edits, const QString&
   }
   auto* group = new QUndoCommand(step);
   for (size_t n : changed) {
-    new SaveUnitCommand(*this, edits[n].kind, edits[n].index, changes[n].first,
-                        changes[n].second, step, false, group);
+    new SaveUnitCommand(*this, edits[n].kind, edits[n].index, changes[n].first, changes[n].second,
+                        step, false, group);
   }
   undo_->push(group);
 }
@@ -135,6 +135,7 @@ bool TUnitDocument::ApplyChanges() {
     store_.GetUnit(kind, i, unit);
     if (unit.RawBytes != before[n++]) emit UnitChanged(kind, i);
   });
+  emit Applied();
   return applied;
 }
 

@@ -62,6 +62,8 @@ class TUnitDocument : public QObject {
  signals:
   // Unit i of `kind` holds other values now.
   void UnitChanged(std::uint8_t kind, int index);
+  // Apply wrote the changed records: the file's bytes are the units' bytes now.
+  void Applied();
   // Every unit may hold other values, or none that can be edited until read again.
   void Reloaded();
 

@@ -14,6 +14,9 @@
 #include "scripteddialogs.h"
 #include "splash.h"
 #include "stringtable.h"
+#include "unitdocument.h"
+#include "unitstablemodel.h"
+#include "unitstablewindow.h"
 #include "vehicleswindow.h"
 #include "webpage.h"
 
@@ -26,6 +29,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMdiArea>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -48,6 +52,30 @@ void ShowMenu(const WindowVisitor& visit, TUnitSettingsWin* w, const QString& na
   QCoreApplication::processEvents();
   Show(visit, w->UnitMenu, name);
   w->UnitMenu->hide();
+}
+
+// The units table after a backup, with two values applied since and two more saved only: two
+// values marked as differing from the backup, two of them bold as well.
+void ShowUnitsTable(const WindowVisitor& visit, TF_Main& frame) {
+  SaltmarchApp->BackupGameFile();
+  auto* table = new TF_UnitsTable(frame.MdiArea());
+  TUnitsTableModel& model = *table->Model();
+  const auto cell = [&model](std::uint8_t kind, int unit, int column, int change) {
+    const int row = TUnitsTableModel::RowOf(kind, unit);
+    return TUnitsTableModel::CellValue{row, column, model.Value(row, column) + change};
+  };
+  model.SetValues({cell(ukVehicle, 1, TUnitsTableModel::ColHealth, 50),
+                   cell(ukVehicle, 11, TUnitsTableModel::ColCost, -100)},
+                  QStringLiteral("Demo"));
+  SaltmarchApp->Document->ApplyChanges();
+  table->RefreshOriginals();
+  model.SetValues({cell(ukInfantry, 2, TUnitsTableModel::ColArmor, 1),
+                   cell(ukVehicle, 11, TUnitsTableModel::ColHealth, 100)},
+                  QStringLiteral("Demo"));
+  table->Table()->selectRow(TUnitsTableModel::RowOf(ukVehicle, 11));
+  table->showNormal();
+  Show(visit, table, QStringLiteral("TF_UnitsTable"));
+  table->close();
 }
 
 void VisitEditorWindows(const WindowVisitor& visit) {
@@ -78,6 +106,7 @@ void VisitEditorWindows(const WindowVisitor& visit) {
   infantry->SetEditMode(TSaltmarchSettingsWin::emNovice);
   frame.Cascade2->trigger();
   Show(visit, &frame, QStringLiteral("TF_Main_WithWindows"));
+  ShowUnitsTable(visit, frame);
 
   {
     TF_Prefs prefs(&frame);

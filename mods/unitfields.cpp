@@ -139,6 +139,17 @@ QStringList HouseNames(std::uint8_t owners) {
   return names;
 }
 
+std::optional<qint64> Value(const TUnitTemplate& unit, const QString& field) {
+  const Field* f = Find(field);
+  return f ? std::optional(f->get(unit)) : std::nullopt;
+}
+
+bool SetValue(TUnitTemplate& unit, const QString& field, qint64 value) {
+  const Field* f = Find(field);
+  if (f) f->set(unit, value);
+  return f != nullptr;
+}
+
 QJsonObject ToJson(const TUnitTemplate& unit) {
   QJsonObject object;
   for (const Field& f : Fields()) {

@@ -29,6 +29,14 @@ QString Text(const TUnitTemplate& unit, const QString& field);
 std::optional<QString> Set(TUnitTemplate& unit, std::uint8_t kind, const QString& field,
                            const QString& value);
 
+// The field's value as a number: a flag is 0 or 1, a Byte20Set with no member -1, Owners its
+// house bits. Nothing for a name that is no field.
+std::optional<qint64> Value(const TUnitTemplate& unit, const QString& field);
+
+// Sets `field` to `value`, which the caller has checked against the field's range. False for a
+// name that is no field.
+bool SetValue(TUnitTemplate& unit, const QString& field, qint64 value);
+
 // House names as Owners lists them: "Atreides", "Ordos", "Harkonnen", the houses the game file
 // has a bit for.
 QStringList HouseNames(std::uint8_t owners);

@@ -68,6 +68,17 @@ QPixmap Draw(int index, int size, bool hot) {
       p.drawLine(QPointF(19, 10), QPointF(29, 7));
       break;
     }
+    case 4: {  // units table: a sheet of rows and columns
+      p.setPen(outline);
+      p.setBrush(Qt::white);
+      p.drawRect(QRectF(3, 4, 24, 22));
+      p.setBrush(tint(QColor(200, 160, 60)));
+      p.drawRect(QRectF(3, 4, 24, 5));
+      p.setPen(QPen(tint(QColor(90, 90, 90)), 1));
+      for (double y : {14.5, 19.5}) p.drawLine(QPointF(3, y), QPointF(27, y));
+      for (double x : {11.5, 19.5}) p.drawLine(QPointF(x, 9), QPointF(x, 26));
+      break;
+    }
     case 15:
     case 16:
     case 17: {  // window arrangements

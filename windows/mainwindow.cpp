@@ -9,6 +9,7 @@
 #include "prefs.h"
 #include "saltmarch.h"
 #include "stringtable.h"
+#include "unitstablewindow.h"
 #include "vehicleswindow.h"
 #include "webpage.h"
 
@@ -118,6 +119,9 @@ void TF_Main::CreateActions() {
                       QStringLiteral("Make The Last Undone Change Again"));
   A_Redo->setShortcuts(
       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  A_UnitsTable = MakeAction("A_UnitsTable", QStringLiteral("Units &Table"),
+                            QStringLiteral("Click Here To Show All Units Side By Side"), 4);
+  A_UnitsTable->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
   // Nothing to undo until the application object's document has a history.
   A_Undo->setEnabled(false);
   A_Redo->setEnabled(false);
@@ -126,6 +130,7 @@ void TF_Main::CreateActions() {
   connect(A_Run, &QAction::triggered, this, &TF_Main::A_RunExecute);
   connect(A_Infantry, &QAction::triggered, this, &TF_Main::A_InfantryExecute);
   connect(A_Vehics, &QAction::triggered, this, &TF_Main::A_VehicsExecute);
+  connect(A_UnitsTable, &QAction::triggered, this, &TF_Main::A_UnitsTableExecute);
   connect(A_Exit, &QAction::triggered, this, &TF_Main::A_ExitExecute);
   connect(A_Prefs, &QAction::triggered, this, &TF_Main::A_PrefsExecute);
   connect(A_Backup, &QAction::triggered, this, &TF_Main::A_BackupExecute);
@@ -196,6 +201,8 @@ void TF_Main::CreateMenuBar() {
   settings->addSeparator()->setObjectName(QStringLiteral("MnuSetsSep2"));
   settings->addAction(A_Undo);
   settings->addAction(A_Redo);
+  settings->addSeparator()->setObjectName(QStringLiteral("MnuSetsSep3"));
+  AddItem(settings, "MnuSetsTable", A_UnitsTable, QStringLiteral("Units &Table..."));
 
   auto* windows = new QMenu(this);
   windows->setObjectName(QStringLiteral("MnuWindows"));
@@ -278,6 +285,7 @@ void TF_Main::CreateMainToolbar() {
   TB_Main_->addSeparator();
   AddBigButton("B_Apply", QStringLiteral("Apply Changes"), A_Commit, 2);
   TB_Main_->addSeparator()->setObjectName(QStringLiteral("tbEOTbMain"));
+  AddBigButton("B_UnitsTable", QStringLiteral("Units Table"), A_UnitsTable, 4);
 }
 
 void TF_Main::CreateStatusBar() {
@@ -389,17 +397,30 @@ void TF_Main::A_VehicsExecute() {
   new TF_Vehics(mdi_);
 }
 
+void TF_Main::A_UnitsTableExecute() {
+  // One table shows every unit: a second would only show the same.
+  if (unitsTable_) {
+    if (unitsTable_->isMinimized()) unitsTable_->showNormal();
+    mdi_->setActiveSubWindow(unitsTable_);
+    return;
+  }
+  unitsTable_ = new TF_UnitsTable(mdi_);
+}
+
 void TF_Main::A_PrefsExecute() {
   TF_Prefs prefs(this);
   prefs.exec();
+  if (unitsTable_) unitsTable_->RefreshOriginals();  // the backup folder may be another now
 }
 
 void TF_Main::A_BackupExecute() {
   BackupAndReport(*app_, Dialogs());
+  if (unitsTable_) unitsTable_->RefreshOriginals();
 }
 
 void TF_Main::A_RestoreExecute() {
   app_->RestoreGameFile();
+  if (unitsTable_) unitsTable_->RefreshOriginals();
 }
 
 void TF_Main::A_HelpAboutExecute() {

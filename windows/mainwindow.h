@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
 
@@ -12,6 +13,7 @@ class QMenu;
 class QToolBar;
 class QToolButton;
 class QUndoStack;
+class TF_UnitsTable;
 class TSaltmarch;
 
 // The editor's main window: a frame for the unit settings windows, with the menu bar made of
@@ -32,6 +34,7 @@ class TF_Main : public QMainWindow {
   void A_RunExecute();
   void A_InfantryExecute();
   void A_VehicsExecute();
+  void A_UnitsTableExecute();
   void A_PrefsExecute();
   void A_BackupExecute();
   void A_RestoreExecute();
@@ -58,7 +61,7 @@ class TF_Main : public QMainWindow {
       *A_Prefs, *A_Backup, *A_Restore, *A_HelpAbout, *A_FeedBack, *Arrange1, *Cascade2,
       *MinimizeAll1, *TileHorizontally1, *TileVertically1;
   // Undo and redo of the changes made to the units; their captions name the step.
-  QAction *A_Undo, *A_Redo;
+  QAction *A_Undo, *A_Redo, *A_UnitsTable;
 
  signals:
   // The user asked to send feedback; the program opens its feedback form over the frame.
@@ -94,4 +97,5 @@ class TF_Main : public QMainWindow {
   QToolBar* TB_Main_ = nullptr;
   QLabel* panels_[2] = {nullptr, nullptr};
   QMenu* MnuWinsOpn_ = nullptr;
+  QPointer<TF_UnitsTable> unitsTable_;
 };

@@ -1,10 +1,14 @@
 #include "appfixture.h"
 
+#include "bulkchange.h"
+#include "originalrecords.h"
 #include "stringtable.h"
+#include "tableclipboard.h"
 #include "unitdocument.h"
 #include "unitstablemodel.h"
 
 #include <QAbstractItemModelTester>
+#include <QFile>
 #include <QSignalSpy>
 #include <QSortFilterProxyModel>
 #include <QUndoStack>
@@ -164,6 +168,175 @@ TEST_F(UnitsTable, SortingOrdersNumbersNotText) {
   proxy.sort(M::ColSelfHeal);
   EXPECT_LT(proxy.mapFromSource(Cell(ukInfantry, 5, M::ColSelfHeal)).row(),
             proxy.mapFromSource(Cell(ukInfantry, 4, M::ColSelfHeal)).row());
+}
+
+TEST_F(UnitsTable, MarksValuesSavedNotAppliedAndThoseThatDifferFromTheOriginals) {
+  app->Store->LoadVehicles();
+  const QModelIndex health = Cell(ukVehicle, 2, M::ColHealth);
+  const std::int32_t original = Unit(ukVehicle, 2).Health;
+  ASSERT_TRUE(Set(ukVehicle, 2, M::ColHealth, original + 1));
+  EXPECT_TRUE(model->data(health, M::UnappliedRole).toBool());
+  EXPECT_TRUE(model->data(health, Qt::FontRole).value<QFont>().bold());
+  EXPECT_FALSE(model->data(Cell(ukVehicle, 2, M::ColCost), M::UnappliedRole).toBool());
+  // Without a backup nothing tells the originals: the file's values stand in for them.
+  EXPECT_FALSE(model->data(health, M::OriginalRole).isValid());
+  EXPECT_EQ(model->ChangedCount(), 1);
+
+  // The game as its backup holds it: one more value differs there.
+  UnitRecords originals;
+  for (int row = 0; row < model->rowCount(); ++row) {
+    app->Store->GetUnit(M::KindOfRow(row), M::UnitOfRow(row), originals[size_t(row)]);
+  }
+  originals[size_t(M::RowOf(ukVehicle, 2))].Health = original;
+  originals[size_t(M::RowOf(ukVehicle, 3))].Sight = Unit(ukVehicle, 3).Sight + 1;
+  model->SetOriginals(originals);
+  EXPECT_EQ(model->data(health, M::OriginalRole).toLongLong(), original);
+  EXPECT_EQ(model->data(health, Qt::ToolTipRole).toString(),
+            QStringLiteral("Original: %1\nSaved, Not Yet Applied").arg(original));
+  EXPECT_EQ(model->ChangedCount(), 2);
+  EXPECT_EQ(model->UnappliedCount(), 1);
+
+  QSignalSpy counts(model.get(), &M::CountsChanged);
+  app->Document->ApplyChanges();
+  EXPECT_FALSE(counts.isEmpty());
+  EXPECT_FALSE(model->data(health, M::UnappliedRole).toBool());
+  EXPECT_FALSE(model->data(health, Qt::FontRole).isValid());
+  EXPECT_EQ(model->UnappliedCount(), 0);
+  EXPECT_EQ(model->ChangedCount(), 2);
+}
+
+TEST_F(UnitsTable, ManyCellsOfManyUnitsAreOneStepAndUnreadUnitsAreLeftOut) {
+  const TUnitTemplate first = Unit(ukInfantry, 1);
+  const TUnitTemplate second = Unit(ukInfantry, 2);
+  model->SetValues({{M::RowOf(ukInfantry, 1), M::ColHealth, 11},
+                    {M::RowOf(ukInfantry, 1), M::ColCost, 12},
+                    {M::RowOf(ukInfantry, 2), M::ColOrdos, !second.HasOwner(hOrdos)},
+                    {M::RowOf(ukVehicle, 1), M::ColHealth, 13}},
+                   QStringLiteral("Paste"));
+  EXPECT_EQ(Unit(ukInfantry, 1).Health, 11);
+  EXPECT_EQ(Unit(ukInfantry, 1).Cost, 12);
+  EXPECT_NE(Unit(ukInfantry, 2).Owners, second.Owners);
+  EXPECT_EQ(Stack().count(), 1);
+  Stack().undo();
+  EXPECT_EQ(Unit(ukInfantry, 1), first);
+  EXPECT_EQ(Unit(ukInfantry, 2), second);
+}
+
+TEST_F(UnitsTable, AllFieldsAddColumnsThatAreReadNeverChanged) {
+  model->SetShowAllFields(true);
+  ASSERT_GT(model->columnCount(), int(M::ColumnCount));
+  int byte40 = -1;
+  for (int column = M::ColumnCount; column < model->columnCount(); ++column) {
+    if (model->headerData(column, Qt::Horizontal).toString() == QStringLiteral("Byte40")) {
+      byte40 = column;
+    }
+    EXPECT_FALSE(model->flags(Cell(ukInfantry, 1, column)) & Qt::ItemIsEditable);
+  }
+  ASSERT_GE(byte40, 0);
+  EXPECT_EQ(model->data(Cell(ukInfantry, 1, byte40)).toString(),
+            QString::number(Unit(ukInfantry, 1).Byte40));
+  EXPECT_FALSE(Set(ukInfantry, 1, byte40, 1));
+  model->SetShowAllFields(false);
+  EXPECT_EQ(model->columnCount(), int(M::ColumnCount));
+}
+
+TEST_F(UnitsTable, ABackupThatIsNoGameFileGivesNoOriginals) {
+  EXPECT_FALSE(ReadOriginalRecords(QString()));
+  EXPECT_FALSE(ReadOriginalRecords(BackupFile()));  // none made yet
+  ASSERT_TRUE(app->BackupGameFile());
+  const auto read = ReadOriginalRecords(BackupFile());
+  ASSERT_TRUE(read);
+  EXPECT_EQ((*read)[size_t(M::RowOf(ukInfantry, 3))].Health, Unit(ukInfantry, 3).Health);
+  QFile cut(BackupFile());
+  ASSERT_TRUE(cut.resize(TemplatesTableSize() - 1));
+  EXPECT_FALSE(ReadOriginalRecords(BackupFile()));
+}
+
+// ---- spreadsheets and typed changes ----
+
+CellArea WholeTable(const M& model) {
+  CellArea area;
+  for (int row = 0; row < model.rowCount(); ++row) area.rows.push_back(row);
+  for (int column = 0; column < model.columnCount(); ++column) area.columns.push_back(column);
+  return area;
+}
+
+TEST_F(UnitsTable, SpreadsheetTextIsReadAsCalcAndExcelWriteIt) {
+  // LibreOffice Calc: LF line ends, a quoted cell holding a line break and a quote.
+  EXPECT_EQ(ParseTabText(QStringLiteral("Unit\tHealth\n\"Two\nlines \"\"x\"\"\"\t5\n")),
+            (QList<QStringList>{{QStringLiteral("Unit"), QStringLiteral("Health")},
+                                {QStringLiteral("Two\nlines \"x\""), QStringLiteral("5")}}));
+  // Excel: CRLF after every line, empty cells kept; a lone CR ends a line too.
+  EXPECT_EQ(ParseTabText(QStringLiteral("1,500\t\r\nTRUE\tx\ry")),
+            (QList<QStringList>{{QStringLiteral("1,500"), QString()},
+                                {QStringLiteral("TRUE"), QStringLiteral("x")},
+                                {QStringLiteral("y")}}));
+  EXPECT_TRUE(ParseTabText(QString()).isEmpty());
+}
+
+TEST_F(UnitsTable, CopiedCellsPastedBackAreNoChangeWhateverTheOrder) {
+  app->Store->LoadVehicles();
+  model->SetShowAllFields(true);
+  const QString copied = CellsAsTabText(*model, WholeTable(*model));
+  EXPECT_TRUE(CellsAsHtml(*model, WholeTable(*model)).contains(QStringLiteral("<th>Health</th>")));
+  model->SetShowAllFields(false);
+  // Pasted anywhere: with its header and the units' names it finds its own cells.
+  CellArea somewhere{{5}, {3}};
+  const PastePlan plan = PlanPaste(*model, ParseTabText(copied), somewhere, WholeTable(*model));
+  ASSERT_EQ(plan.error, QString());
+  model->SetValues(plan.values, QStringLiteral("Paste"));
+  EXPECT_FALSE(Stack().canUndo());
+}
+
+TEST_F(UnitsTable, APasteIsCheckedWholeBeforeAnythingChanges) {
+  app->Store->LoadVehicles();
+  const CellArea table = WholeTable(*model);
+  const CellArea trikeHealth{{M::RowOf(ukVehicle, 1)}, {M::ColHealth}};
+  const auto plan = [&](const QString& text, const CellArea& at) {
+    return PlanPaste(*model, ParseTabText(text), at, table);
+  };
+  // Excel's text: numbers with thousands separators, booleans in capitals.
+  PastePlan good = plan(QStringLiteral("1,500\t300\r\n"), trikeHealth);
+  ASSERT_EQ(good.error, QString());
+  EXPECT_EQ(good.values.size(), 2u);
+  EXPECT_EQ(good.values[0].value, 1500);
+  EXPECT_EQ(plan(QStringLiteral("Inaccurate\r\nTRUE\r\nfalse\r\n"), trikeHealth).values.size(), 2u);
+
+  EXPECT_EQ(plan(QStringLiteral("1\t2\r\n3\tlots\r\n"), trikeHealth).error,
+            QStringLiteral("Raider, Cost: \"lots\" is not a whole number"));
+  EXPECT_EQ(plan(QStringLiteral("Unit\tSight\r\nTroopers\t8\r\n"), trikeHealth).error,
+            QStringLiteral("Troopers, Sight: 8 is outside the field's range 0..7"));
+  EXPECT_EQ(plan(QStringLiteral("Unit\tSpeed\r\nTrike\t8\r\n"), trikeHealth).error,
+            QStringLiteral("No column is called \"Speed\""));
+  EXPECT_EQ(plan(QStringLiteral("1\t0\t1\t0\r\n"), CellArea{{0}, {M::ColAtreides}}).error,
+            QStringLiteral("The pasted cells reach beyond the table's last column"));
+  EXPECT_EQ(plan(QStringLiteral("1\t2\r\n3\r\n"), trikeHealth).error,
+            QStringLiteral("Line 2 of the pasted text has 1 cells where the first has 2"));
+  EXPECT_EQ(plan(QString(), trikeHealth).error, QStringLiteral("There is nothing to paste"));
+
+  // One value onto many selected cells fills each of them.
+  const CellArea three{{0, 2, 4}, {M::ColCost}};
+  const PastePlan fill = plan(QStringLiteral("99\r\n"), three);
+  ASSERT_EQ(fill.values.size(), 3u);
+  EXPECT_EQ(fill.values[2].row, 4);
+  EXPECT_EQ(fill.values[2].value, 99);
+}
+
+TEST(BulkChange, TypedChangesAreReadRoundedAndNeverGuessed) {
+  const auto apply = [](const char* text, std::int64_t value) -> std::optional<std::int64_t> {
+    const auto change = ParseBulkChange(QString::fromLatin1(text));
+    return change ? std::optional(ApplyBulkChange(*change, value)) : std::nullopt;
+  };
+  EXPECT_EQ(apply("+20%", 1000), 1200);
+  EXPECT_EQ(apply("-5%", 10), 10);  // 9.5 rounds away from zero
+  EXPECT_EQ(apply("-5", 10), 5);
+  EXPECT_EQ(apply("+ 5", 10), 15);
+  EXPECT_EQ(apply("*1.5", 3), 5);
+  EXPECT_EQ(apply("/3", 10), 3);
+  EXPECT_EQ(apply(" 250 ", 10), 250);
+  for (const char* refused : {"", "+", "lots", "1,5", "*-2", "/0", "20%", "12.5", "+-3"}) {
+    EXPECT_FALSE(apply(refused, 10)) << refused;
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "editortexts.h"
 #include "fixedprograminfo.h"
+#include "framefixture.h"
 #include "infantrywindow.h"
 #include "mainwindow.h"
 #include "paths.h"
@@ -33,78 +34,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class MainWindow : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(registry.ok() && programDir.isValid() && game.ok());
-    SetRegAccessor(registry.Fresh());
-    program.folder = programDir.path();
-    backupDir = programDir.path() + QStringLiteral("/backup");
-    // A first start makes its backup in the user's data folder: a fresh one for every test.
-    savedDataHome = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", userDataDir.path().toLocal8Bit());
-  }
-  void TearDown() override {
-    frame.reset();
-    qputenv("XDG_DATA_HOME", savedDataHome);
-    SetRegAccessor(nullptr);
-  }
-
-  void LaterRun(const QString& gameFolder) {
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, kSetupValue, kSetupCompleted);
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, gameFolder);
-    RegWriteString(RegRoot::CurrentUser, kOwnKey, kBackupFolderValue, backupDir);
-    RegWriteInteger(RegRoot::CurrentUser, kHintsKey, HintValue(1), 0);
-  }
-  void Open() {
-    frame = std::make_unique<TF_Main>();
-    frame->show();
-  }
-  // An edited, saved, not yet applied Light Infantry.
-  void ChangeInMemory() {
-    SaltmarchApp->Store->LoadInfantry();
-    TUnitTemplate u;
-    SaltmarchApp->Store->GetInfantry(1, u);
-    u.Health = 4321;
-    SaltmarchApp->Store->PutInfantry(1, u);
-    SaltmarchApp->Store->CommitInfantry(1);
-    dialogs.Clear();
-  }
-  // Opens another infantry window from the frame.
-  TF_Infs* OpenInfantry() {
-    frame->A_Infantry->trigger();
-    return qobject_cast<TF_Infs*>(frame->MdiArea()->subWindowList().last());
-  }
-  static void Type(TSpinEdit* spin, const QString& text) {
-    spin->Editor()->selectAll();
-    spin->Editor()->insert(text);
-  }
-  // Opens an infantry window through the menu and types a health into it, not yet saved.
-  TF_Infs* TypeHealthInNewInfantryWindow(const QString& health) {
-    TF_Infs* w = OpenInfantry();
-    Type(w->SE_Health, health);
-    return w;
-  }
-  void MakeBackup() {
-    ASSERT_TRUE(SaltmarchApp->BackupGameFile());
-    dialogs.Clear();
-  }
-  QString Own(const QString& name) {
-    return RegReadString(RegRoot::CurrentUser, kOwnKey, name, QStringLiteral("<none>"));
-  }
-
-  TestRegistry registry;
-  QTemporaryDir programDir;
-  FixedProgramInfo program;
-  QTemporaryDir userDataDir;
-  QByteArray savedDataHome;
-  QString backupDir;
-  SampleDir game;
-  ScriptedDialogs dialogs;
-  RecordingShell shell;
-  std::unique_ptr<TF_Main> frame;
-};
 
 TEST_F(MainWindow, FirstStartAsksAboutTheBackupBeforeAnythingShows) {
   ASSERT_TRUE(registry.InstallGame(game.Folder() + QStringLiteral("Dune2000.exe")));
@@ -414,9 +343,10 @@ TEST_F(MainWindow, CtrlZInTheFrameTakesASaveBackInEveryWindow) {
   TF_Infs* other = OpenInfantry();
   const QString cost = w->SE_Cost->Text();
   auto* settings = frame->findChild<QMenu*>(QStringLiteral("MnuSettings"));
-  // The designed items come first; undo and redo follow them.
-  EXPECT_EQ(settings->actions().mid(settings->actions().size() - 2),
+  // The designed items come first; undo and redo follow them, then the units table.
+  EXPECT_EQ(settings->actions().mid(settings->actions().size() - 4, 2),
             (QList<QAction*>{frame->A_Undo, frame->A_Redo}));
+  EXPECT_EQ(settings->actions().back()->text(), QStringLiteral("Units &Table..."));
   EXPECT_FALSE(frame->A_Undo->isEnabled());
 
   Type(w->SE_Cost, QStringLiteral("75"));
