@@ -58,13 +58,18 @@ TEST(ParseScript, StringsMayHoldLineBreaksAndAnOpenOneIsDropped) {
   EXPECT_EQ(script->commands, QStringList{u"D:a\nb"_s});
 }
 
-TEST(ParseScript, ScanningStopsAtAZeroCharacter) {
-  QString text = u"\"P\" \"L\" \"1\" \"M\" \"C:a\""_s;
-  text += QChar(0);
-  text += u"\"C:b\" \"not a command\""_s;
-  const auto script = ParseScript(text);
-  ASSERT_TRUE(script);
-  EXPECT_EQ(script->commands, QStringList{u"C:a"_s});
+TEST(ParseScript, RefusesAZeroByteNamingItsLine) {
+  // Lines end in LF, CR LF or a lone CR; a string that spans lines counts them too.
+  for (const QString& before : {u"\"P\" \"L\" \"1\" \"M\" \"C:a\"\n;\r\n;\r; "_s,
+                                u"\"P\" \"L\" \"1\" \"M\" \"D:a\nb\r\nc\rd"_s}) {
+    QString text = before;
+    text += QChar(0);
+    text += u"\"C:b\""_s;
+    ScriptRefusal refusal;
+    EXPECT_FALSE(ParseScript(text, &refusal)) << before.toStdString();
+    EXPECT_EQ(refusal.reason, ScriptRefusal::ZeroByte);
+    EXPECT_EQ(refusal.line, 4);
+  }
 }
 
 TEST(ParseScript, RefusesStringsThatAreNotCommands) {
@@ -77,25 +82,30 @@ TEST(ParseScript, RefusesStringsThatAreNotCommands) {
   }
 }
 
-TEST(ParseScript, KeepsTwoHundredCommandsAndIgnoresTheRest) {
-  QStringList commands;
-  for (int i = 0; i < 200; ++i) commands << u"D:file%1"_s.arg(i);
-  commands << u"bad 201st string"_s << u"D:file200"_s;
-  const auto script = ParseScript(ScriptText(commands));
+TEST(ParseScript, RefusesMoreThanTwoHundredCommandsNamingTheFirstOneTooMany) {
+  QStringList commands(200, u"D:x"_s);
+  QString text =
+      ScriptText(commands) + u"; remarks and an open string after them are no command \"D:"_s;
+  const auto script = ParseScript(text);
   ASSERT_TRUE(script);
   EXPECT_EQ(script->commands.size(), 200);
-  EXPECT_EQ(script->commands.last(), u"D:file199"_s);
+
+  text = ScriptText(commands) + u"\n\"D:x\"\n"_s;
+  ScriptRefusal refusal;
+  EXPECT_FALSE(ParseScript(text, &refusal));
+  EXPECT_EQ(refusal.reason, ScriptRefusal::TooManyCommands);
+  EXPECT_EQ(refusal.line, 206);
 }
 
-TEST(ParseScript, CutsLongStrings) {
+TEST(ParseScript, CutsOnlyTheNamesAndKeepsWhatWouldNameAnotherPlace) {
   const QString longText(600, u'x');
   const auto script = ParseScript(u"\""_s + longText + u"\" \""_s + longText + u"\" \"1\" \""_s +
                                   longText + u"\" \"D:"_s + longText + u"\""_s);
   ASSERT_TRUE(script);
   EXPECT_EQ(script->productName.size(), 98);
-  EXPECT_EQ(script->defaultLocation.size(), 510);
   EXPECT_EQ(script->markerFile.size(), 510);
-  EXPECT_EQ(script->commands.value(0).size(), 198);
+  EXPECT_EQ(script->defaultLocation, longText);
+  EXPECT_EQ(script->commands.value(0), u"D:"_s + longText);
 }
 
 TEST(DecodeScriptText, ReadsTheWesternWindowsCodePage) {
