@@ -58,20 +58,6 @@ TEST(ParseScript, StringsMayHoldLineBreaksAndAnOpenOneIsDropped) {
   EXPECT_EQ(script->commands, QStringList{u"D:a\nb"_s});
 }
 
-TEST(ParseScript, RefusesAZeroByteNamingItsLine) {
-  // Lines end in LF, CR LF or a lone CR; a string that spans lines counts them too.
-  for (const QString& before : {u"\"P\" \"L\" \"1\" \"M\" \"C:a\"\n;\r\n;\r; "_s,
-                                u"\"P\" \"L\" \"1\" \"M\" \"D:a\nb\r\nc\rd"_s}) {
-    QString text = before;
-    text += QChar(0);
-    text += u"\"C:b\""_s;
-    ScriptRefusal refusal;
-    EXPECT_FALSE(ParseScript(text, &refusal)) << before.toStdString();
-    EXPECT_EQ(refusal.reason, ScriptRefusal::ZeroByte);
-    EXPECT_EQ(refusal.line, 4);
-  }
-}
-
 TEST(ParseScript, RefusesStringsThatAreNotCommands) {
   for (const QString& bad : {u"c:lower"_s, u"C-no colon"_s, u"Z:unknown"_s, u"x"_s, u""_s,
                              u"oo:twice"_s, u"O:upper prefix"_s, u" C:blank"_s, u"uC"_s}) {
@@ -80,21 +66,6 @@ TEST(ParseScript, RefusesStringsThatAreNotCommands) {
   for (const QString& good : {u"oM:x"_s, u"uD:y"_s, u"I:"_s, u"L:"_s}) {
     EXPECT_TRUE(ParseScript(ScriptText({good}))) << good.toStdString();
   }
-}
-
-TEST(ParseScript, RefusesMoreThanTwoHundredCommandsNamingTheFirstOneTooMany) {
-  QStringList commands(200, u"D:x"_s);
-  QString text =
-      ScriptText(commands) + u"; remarks and an open string after them are no command \"D:"_s;
-  const auto script = ParseScript(text);
-  ASSERT_TRUE(script);
-  EXPECT_EQ(script->commands.size(), 200);
-
-  text = ScriptText(commands) + u"\n\"D:x\"\n"_s;
-  ScriptRefusal refusal;
-  EXPECT_FALSE(ParseScript(text, &refusal));
-  EXPECT_EQ(refusal.reason, ScriptRefusal::TooManyCommands);
-  EXPECT_EQ(refusal.line, 206);
 }
 
 TEST(ParseScript, CutsOnlyTheNamesAndKeepsWhatWouldNameAnotherPlace) {
