@@ -47,7 +47,11 @@ int ToDiskNumber(quint32 value) {
 class Interpreter {
  public:
   Interpreter(InstallScript& script, RunState& state, InstallerUi& ui)
-      : script_(script), state_(state), ui_(ui) {}
+      : script_(script), state_(state), ui_(ui) {
+    // Measured as written: running a command removes its mode prefix.
+    for (const QString& command : script_.commands)
+      overlong_.push_back(command.size() > kMaxCommand);
+  }
 
   RunOutcome Run() {
     state_.errorsIgnored = false;
@@ -60,6 +64,7 @@ class Interpreter {
         entry.remove(0, 1);
 
       Step step = Step::Next;
+      cut_ = overlong_[static_cast<std::size_t>(state_.position)];
       if (!entry.isEmpty() && IsCommandLetter(entry[0])) {
         step = RunCommand(entry[0], QStringView(entry).mid(2));
       } else {
@@ -99,7 +104,7 @@ class Interpreter {
       case u'S':
         return Join(argument);
       case u'I':
-        ui_.SetStatus(SetupString(smWaitingForDisk) + argument.toString());
+        Status(smWaitingForDisk, argument.toString());
         return ui_.WaitForDisk(ToDiskNumber(ReadDecimal(argument))) ? Step::Next : Step::Stop;
       case u'L':
         return DesktopLink(argument);
@@ -109,6 +114,16 @@ class Interpreter {
         return Step::Next;
     }
   }
+
+  // The status line: the message and the name it is about, shown so that no character of the
+  // name can break the line or reach a terminal as a control.
+  void Status(int message, const QString& name) {
+    ui_.SetStatus(SetupString(message) + Shown(name));
+  }
+
+  // A path the command cannot use whole: longer than any path, or from a command longer than a
+  // table entry, which the table would have cut. Refused, never cut into another place's name.
+  bool TooLong(qsizetype pathSize) const { return cut_ || pathSize > kMaxInstallPath; }
 
   // Ends setup: the message in an error box, then the window closes.
   Step Fatal(const QString& text, int caption = smError) {
@@ -128,8 +143,8 @@ class Interpreter {
 
   Step ChangeFolder(QStringView argument) {
     const QString path = ExpandMacros(argument, state_, true);
-    ui_.SetStatus(SetupString(smChangingFolder) + path);
-    if (path.size() > kMaxInstallPath) return Fatal(smCannotEnterFolder);
+    Status(smChangingFolder, path);
+    if (TooLong(path.size())) return Fatal(smCannotEnterFolder);
     const Place folder = Reached(path);
     if (!CanEnterAt(folder)) return Fatal(smCannotEnterFolder);
     state_.currentFolder = Clean(folder.Path());
@@ -138,8 +153,8 @@ class Interpreter {
 
   Step MakeFolder(QStringView argument) {
     const QString path = ExpandMacros(argument, state_, false);
-    ui_.SetStatus(SetupString(smCreatingFolder) + path);
-    if (path.size() > kMaxInstallPath) return Fatal(smCannotCreateFolder);
+    Status(smCreatingFolder, path);
+    if (TooLong(path.size())) return Fatal(smCannotCreateFolder);
     const Place folder = Reached(path);
     if (folder.Kind() == EntryKind::Absent) MakeFolderAt(folder);
     if (!CanEnterAt(folder)) return Fatal(smCannotCreateFolder);
@@ -148,8 +163,8 @@ class Interpreter {
 
   Step RemoveFolder(QStringView argument) {
     const QString path = ExpandMacros(argument, state_, false);
-    ui_.SetStatus(SetupString(smDeletingFolder) + path);
-    if (path.size() > kMaxInstallPath) return Step::Next;
+    Status(smDeletingFolder, path);
+    if (TooLong(path.size())) return Step::Next;
     const Place folder = Reached(path);
     // Like the removal itself, the current folder ends up in the removed folder's parent.
     if (RemoveTreeAt(folder))
@@ -159,8 +174,8 @@ class Interpreter {
 
   Step DeleteFile(QStringView argument) {
     const QString name = NativeText(argument);
-    ui_.SetStatus(SetupString(smDeletingFile) + name);
-    if (name.size() <= kMaxInstallPath) DeleteFileAt(Reached(name));
+    Status(smDeletingFile, name);
+    if (!TooLong(name.size())) DeleteFileAt(Reached(name));
     return Step::Next;
   }
 
@@ -177,9 +192,9 @@ class Interpreter {
     return {};
   }
 
-  // Where E and S write: refused, never cut, when the name is longer than a path may be.
+  // Where E and S write: refused, never cut, when the name or its command is too long (TooLong).
   StagedFile Destination(const QString& destination) const {
-    const bool tooLong = InFolder(state_.currentFolder, destination).size() > kMaxInstallPath;
+    const bool tooLong = TooLong(InFolder(state_.currentFolder, destination).size());
     return StagedFile(tooLong ? Place() : Reached(destination),
                       StagedFile::Takes::WritableFileOnly);
   }
@@ -199,7 +214,7 @@ class Interpreter {
     const QString name = NativeText(argument.left(arrow));
     const QString destination = NativeText(argument.mid(arrow + 1));
     const QString sourcePath = state_.sourceFolder + PathSeparator() + name;
-    ui_.SetStatus(SetupString(smInflating) + sourcePath + u" -> "_s + destination);
+    Status(smInflating, sourcePath + u" -> "_s + destination);
 
     const QString found = FindOnMedium(name);
     StagedFile out = Destination(destination);
@@ -208,7 +223,7 @@ class Interpreter {
     if (code == 0) return Step::Next;
     const int answer =
         ui_.ShowSetupMessage(kBoxAbortRetryIgnore, SetupRef(smError),
-                             ExpansionFailureText(code) + u" ("_s + sourcePath + u")"_s);
+                             ExpansionFailureText(code) + u" ("_s + Shown(sourcePath) + u")"_s);
     if (answer == idRetry) return Step::Retry;
     if (answer == idIgnore) {
       state_.errorsIgnored = true;
@@ -238,12 +253,12 @@ class Interpreter {
       QString found = FindOnMedium(name);
       if (found.isEmpty()) {
         const int next = state_.currentDisk + 1;
-        ui_.SetStatus(SetupString(smWaitingForDisk) + QString::number(next));
+        Status(smWaitingForDisk, QString::number(next));
         if (!ui_.WaitForDisk(next)) return Step::Stop;
         found = FindOnMedium(name);
       }
       const QString shown = found.isEmpty() ? state_.sourceFolder + PathSeparator() + name : found;
-      ui_.SetStatus(SetupString(smCopying) + shown + u" -> "_s + destination);
+      Status(smCopying, shown + u" -> "_s + destination);
       const int code = ExpandInto(shown, out);
       if (code != 0) return Fatal(ExpansionFailureText(code));
     }
@@ -253,11 +268,11 @@ class Interpreter {
 
   Step DesktopLink(QStringView argument) {
     const QString target = state_.currentFolder + PathSeparator() + NativeText(argument);
-    ui_.SetStatus(SetupString(smCreatingLink) + target);
+    Status(smCreatingLink, target);
     if (state_.desktopFolder.isEmpty()) return Step::Next;
     const QString link =
         state_.desktopFolder + PathSeparator() + DesktopLinkName(script_.productName);
-    if (target.size() > kMaxInstallPath || link.size() > kMaxInstallPath) return Step::Next;
+    if (TooLong(target.size()) || link.size() > kMaxInstallPath) return Step::Next;
     CreateDesktopLink(link, target, state_.currentFolder, script_.productName);
     return Step::Next;
   }
@@ -266,14 +281,14 @@ class Interpreter {
     const qsizetype bang = argument.indexOf(u'!');
     const QString program = (bang < 0 ? argument : argument.left(bang)).toString();
     const QString arguments = bang < 0 ? QString() : argument.mid(bang + 1).toString();
-    ui_.SetStatus(SetupString(smExecuting) + program);
+    Status(smExecuting, program);
 
     // The five fields: the program, its arguments, the source folder and the install location,
     // and the mode letter. The line they make must fit the path limit like every other.
     const QString mode = state_.mode == InstallMode::New ? u"O"_s : u"U"_s;
     const qsizetype line = program.size() + arguments.size() + state_.sourceFolder.size() +
                            state_.location.size() + 13;
-    if (program.isEmpty() || line > kMaxInstallPath) return Step::Next;
+    if (program.isEmpty() || TooLong(line)) return Step::Next;
     // A link placed in the location in the program's stead starts nothing.
     const Place place = Reached(NativeText(program));
     if (!place.Reached() || (!place.Trusted() && place.Kind() == EntryKind::Link))
@@ -288,6 +303,8 @@ class Interpreter {
   InstallScript& script_;
   RunState& state_;
   InstallerUi& ui_;
+  std::vector<bool> overlong_;  // per command: longer than a table entry holds
+  bool cut_ = false;            // the command being run is one of them
 };
 
 }  // namespace

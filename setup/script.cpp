@@ -47,21 +47,41 @@ bool HasCommandForm(QStringView command) {
   return command.size() >= at + 2 && IsCommandLetter(command[at]) && command[at + 1] == u':';
 }
 
+// The line on which position `at` of the text lies.
+int LineOf(QStringView text, qsizetype at) {
+  int line = 1;
+  for (qsizetype i = 0; i < at && i < text.size(); ++i) {
+    if (text[i] == u'\n' || (text[i] == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n')))
+      ++line;
+  }
+  return line;
+}
+
+std::nullopt_t Refuse(ScriptRefusal* refusal, ScriptRefusal::Reason reason, int line = 0) {
+  if (refusal) *refusal = {reason, line};
+  return std::nullopt;
+}
+
 }  // namespace
 
-std::optional<InstallScript> ParseScript(QStringView text) {
+std::optional<InstallScript> ParseScript(QStringView text, ScriptRefusal* refusal) {
+  // A zero byte ends a text in the system's calls: what follows it would silently be lost.
+  if (const qsizetype zero = text.indexOf(QChar(0)); zero >= 0)
+    return Refuse(refusal, ScriptRefusal::ZeroByte, LineOf(text, zero));
+
   InstallScript script;
   int strings = 0;
   qsizetype at = 0;
-  while (at < text.size() && text[at] != QChar(0) && script.commands.size() < kMaxCommands) {
+  while (at < text.size()) {
     if (text[at] != u'"') {
       ++at;
       continue;
     }
     // A string runs to the next quote; one still open at the end of the text is dropped.
-    qsizetype end = at + 1;
-    while (end < text.size() && text[end] != u'"' && text[end] != QChar(0)) ++end;
-    if (end >= text.size() || text[end] != u'"') break;
+    const qsizetype end = text.indexOf(u'"', at + 1);
+    if (end < 0) break;
+    if (script.commands.size() == kMaxCommands)
+      return Refuse(refusal, ScriptRefusal::TooManyCommands, LineOf(text, at));
     const QStringView string = text.mid(at + 1, end - at - 1);
     at = end + 1;
 
@@ -70,7 +90,7 @@ std::optional<InstallScript> ParseScript(QStringView text) {
         script.productName = string.left(kMaxProductName).toString();
         break;
       case 1:
-        script.defaultLocation = string.left(kMaxLocation).toString();
+        script.defaultLocation = string.toString();
         break;
       case 2:
         script.requiredSpace = ReadDecimal(string);
@@ -78,14 +98,12 @@ std::optional<InstallScript> ParseScript(QStringView text) {
       case 3:
         script.markerFile = string.left(kMaxMarker).toString();
         break;
-      default: {
-        const QStringView command = string.left(kMaxCommand);
-        if (!HasCommandForm(command)) return std::nullopt;
-        script.commands << command.toString();
-      }
+      default:
+        if (!HasCommandForm(string)) return Refuse(refusal, ScriptRefusal::BadForm);
+        script.commands << string.toString();
     }
   }
-  if (strings < 5) return std::nullopt;
+  if (strings < 5) return Refuse(refusal, ScriptRefusal::BadForm);
   return script;
 }
 

@@ -14,6 +14,9 @@
 // (updates only), a command letter, a colon and the argument.
 
 inline constexpr char kScriptFileName[] = "VOVIVADU.ZED";
+// The limits of the script's strings. The product name and the marker are cut to theirs; the
+// proposed location and the commands are kept whole, and refused where they are used when they
+// are longer, since a cut one would name another place.
 inline constexpr int kMaxCommands = 200;
 inline constexpr int kMaxProductName = 98;
 inline constexpr int kMaxLocation = 510;
@@ -41,9 +44,18 @@ quint32 ReadDecimal(QStringView text);
 // True for one of the command letters C, D, E, I, L, M, R, S, X.
 bool IsCommandLetter(QChar c);
 
-// The script's strings and commands, or nothing when the text does not have the form above or
-// holds fewer than five strings.
-std::optional<InstallScript> ParseScript(QStringView text);
+// Why a script text was refused, and the line (from 1; CR, LF and CR LF each end one) where.
+struct ScriptRefusal {
+  enum Reason {
+    BadForm,          // a string that is no command, or fewer than five strings
+    ZeroByte,         // a zero byte anywhere: the text would end there
+    TooManyCommands,  // a string beyond the table's commands; `line` is where it begins
+  } reason = BadForm;
+  int line = 0;
+};
+
+// The script's strings and commands, or nothing when the text is refused (`refusal` says why).
+std::optional<InstallScript> ParseScript(QStringView text, ScriptRefusal* refusal = nullptr);
 
 // The script file's bytes as text. On Windows in the system's ANSI code page, as the scripts are
 // written; elsewhere UTF-8 when they are valid UTF-8, else Windows-1252, the code page of a

@@ -228,12 +228,12 @@ void SetupDlg::showEvent(QShowEvent* event) {
 void SetupDlg::StartUp() {
   state_.currentDisk = 1;
   state_.sourceFolder = env_.sourceFolder;
-  SetStatus(SetupString(smInstallingFrom) + state_.sourceFolder);
+  SetStatus(SetupString(smInstallingFrom) + Shown(state_.sourceFolder));
 
-  const int failure = LoadScript(state_.sourceFolder, state_.buffer, script_,
-                                 env_.allocate ? env_.allocate : AllocateWorkingBuffer);
-  if (failure != 0) {
-    ShowSetupMessage(0, u"@2"_s, u"@"_s + QString::number(failure));
+  const LoadFailure failure = LoadScript(state_.sourceFolder, state_.buffer, script_,
+                                         env_.allocate ? env_.allocate : AllocateWorkingBuffer);
+  if (failure) {
+    ShowSetupMessage(0, SetupRef(smError), failure.Text());
     EndSetup();
     return;
   }

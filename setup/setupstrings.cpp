@@ -48,6 +48,10 @@ const std::map<int, QString>& Table() {
        u"Please contact support for assistance.(support@pellworth.example)"_s},
       {35, u"Unable To Write Destination File"_s},
       {36, u"Destination Is Not A Regular File"_s},
+      {37, u"Zero Byte In Install Script File On Line %d\nInstallation Aborted"_s},
+      {38,
+       u"More Than 200 Commands In Install Script File (Command 201 On Line %d)\n"
+       u"Installation Aborted"_s},
   };
   return table;
 }
@@ -72,4 +76,16 @@ QString SetupText(const QString& textOrReference) {
 
 QString ExpansionFailureText(int code) {
   return SetupString(code == smIgnoredCommand ? smCannotWriteDestination : code);
+}
+
+QString Shown(QStringView name, KeepLineBreaks keep) {
+  QString shown;
+  shown.reserve(name.size());
+  for (const QChar c : name) {
+    if (c.category() != QChar::Other_Control || (c == u'\n' && keep == KeepLineBreaks::Yes))
+      shown += c;
+    else
+      shown += u"\\x"_s + u"%1"_s.arg(static_cast<int>(c.unicode()), 2, 16, QChar(u'0')).toUpper();
+  }
+  return shown;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 // The installer's own string table. Code and script refer to its entries by number; a caption or
 // text written as "@n" stands for entry n.
@@ -39,6 +40,8 @@ enum SetupMessage : int {
   smCompletedWithErrors = 34,
   smCannotWriteDestination = 35,
   smNotARegularFile = 36,
+  smZeroByteInScript = 37,
+  smTooManyCommands = 38,
 };
 
 // Entry `id`, or an empty text for a number the table does not hold.
@@ -50,6 +53,12 @@ QString SetupRef(int id);
 // A caption or text as shown: "@n" is replaced by entry n (at most 299 characters of it), any
 // other text stays as it is.
 QString SetupText(const QString& textOrReference);
+
+// A name as the installer shows it: every control character (C0, DEL, C1) written as \xHH, so
+// that a name can neither break a line nor send a terminal its escape sequences. With
+// KeepLineBreaks::Yes the line feeds that separate a message's lines stay.
+enum class KeepLineBreaks { No, Yes };
+QString Shown(QStringView name, KeepLineBreaks keep = KeepLineBreaks::No);
 
 // The text shown for a failure code of the expansion (27 to 30, 36). A failed write is code 30,
 // whose table entry is a leftover, so it is told with a text of its own.

@@ -3,6 +3,7 @@
 #include "installfolders.h"
 #include "paths.h"
 #include "setupstrings.h"
+#include "textformat.h"
 #include "winepaths.h"
 
 #include <QDir>
@@ -22,26 +23,35 @@ bool AllocateWorkingBuffer(std::vector<char>& buffer) {
   }
 }
 
-int LoadScript(const QString& sourceFolder, std::vector<char>& buffer, InstallScript& script,
-               const BufferAllocator& allocate) {
+QString LoadFailure::Text() const {
+  return Format(SetupString(message), {QString::number(line)});
+}
+
+LoadFailure LoadScript(const QString& sourceFolder, std::vector<char>& buffer,
+                       InstallScript& script, const BufferAllocator& allocate) {
   const QString path =
       ResolveExisting(sourceFolder + PathSeparator() + QString::fromLatin1(kScriptFileName));
   QFile file(path);
   if (path.isEmpty() || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-    return smNoScript;
+    return {smNoScript};
   }
   if (!allocate(buffer) || buffer.size() < static_cast<std::size_t>(kMaxScriptSize)) {
-    return smNoMemory;
+    return {smNoMemory};
   }
   const qint64 size = file.size();
-  if (size <= kMinScriptSize || size >= kMaxScriptSize) return smCannotReadScript;
-  if (file.read(buffer.data(), size) != size) return smCannotReadScript;
+  if (size <= kMinScriptSize || size >= kMaxScriptSize) return {smCannotReadScript};
+  if (file.read(buffer.data(), size) != size) return {smCannotReadScript};
   file.close();
 
-  auto parsed = ParseScript(DecodeScriptText(QByteArrayView(buffer.data(), size)));
-  if (!parsed) return smBadScript;
+  ScriptRefusal refusal;
+  auto parsed = ParseScript(DecodeScriptText(QByteArrayView(buffer.data(), size)), &refusal);
+  if (!parsed) {
+    if (refusal.reason == ScriptRefusal::ZeroByte) return {smZeroByteInScript, refusal.line};
+    if (refusal.reason == ScriptRefusal::TooManyCommands) return {smTooManyCommands, refusal.line};
+    return {smBadScript};
+  }
   script = std::move(*parsed);
-  return 0;
+  return {};
 }
 
 QString WithoutTrailingSeparator(const QString& path) {
@@ -76,6 +86,8 @@ LocationResult PrepareLocation(const QString& typed, const InstallScript& script
                                const std::function<std::int64_t(const QString&)>& freeSpace) {
   state.sourceFolder = WithoutTrailingSeparator(state.sourceFolder);
   QString location = WithoutTrailingSeparator(typed);
+  // Longer than a location may be written: cut, it would name another folder.
+  if (location.size() > kMaxLocation) return Refuse(ui, smCannotEnterFolder);
 #ifndef _WIN32
   // A drive letter means a drive of the Wine prefix here; without one there is no such place.
   if (HasDriveLetter(location)) {

@@ -16,10 +16,21 @@
 using BufferAllocator = std::function<bool(std::vector<char>&)>;
 bool AllocateWorkingBuffer(std::vector<char>& buffer);
 
-// Reads "VOVIVADU.ZED" from `sourceFolder` into a new working buffer and parses it. Gives 0,
-// or the message of the failure: 3 missing, 5 no memory, 6 bad size or unreadable, 7 bad form.
-int LoadScript(const QString& sourceFolder, std::vector<char>& buffer, InstallScript& script,
-               const BufferAllocator& allocate = AllocateWorkingBuffer);
+// Why the script could not be taken: the message, and for a fault of its text the line.
+struct LoadFailure {
+  int message = 0;  // 0: the script is read and parsed
+  int line = 0;
+  explicit operator bool() const { return message != 0; }
+  // The message as shown, naming the line where the message has a place for it.
+  QString Text() const;
+};
+
+// Reads "VOVIVADU.ZED" from `sourceFolder` into a new working buffer and parses it. The message
+// of a failure: 3 missing, 5 no memory, 6 bad size or unreadable, 7 bad form, 37 a zero byte,
+// 38 more commands than the table holds.
+LoadFailure LoadScript(const QString& sourceFolder, std::vector<char>& buffer,
+                       InstallScript& script,
+                       const BufferAllocator& allocate = AllocateWorkingBuffer);
 
 enum class LocationResult {
   Run,       // the location is entered and has room: run the script

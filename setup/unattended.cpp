@@ -51,8 +51,11 @@ class ConsoleUi final : public InstallerUi {
   void EndSetup() override {}
 
  private:
+  // The line breaks of the messages stay; any other control character that slipped into a
+  // line is shown, never sent to the terminal.
   void Print(const QString& line) {
-    std::fputs(line.toLocal8Bit().constData(), out_);
+    const QString shown = Shown(line, KeepLineBreaks::Yes);
+    std::fputs(shown.toLocal8Bit().constData(), out_);
     std::fputc('\n', out_);
     std::fflush(out_);
   }
@@ -68,11 +71,11 @@ int RunUnattended(const QString& sourceFolder, const QString& location, std::FIL
   UseSystemFolders(state);
   state.sourceFolder = WithoutTrailingSeparator(sourceFolder);
   ConsoleUi ui(state, out);
-  ui.SetStatus(SetupString(smInstallingFrom) + state.sourceFolder);
+  ui.SetStatus(SetupString(smInstallingFrom) + Shown(state.sourceFolder));
 
   InstallScript script;
-  if (const int failure = LoadScript(state.sourceFolder, state.buffer, script)) {
-    ui.ShowSetupMessage(0, u"@2"_s, u"@"_s + QString::number(failure));
+  if (const LoadFailure failure = LoadScript(state.sourceFolder, state.buffer, script)) {
+    ui.ShowSetupMessage(0, SetupRef(smError), failure.Text());
     return 1;
   }
   const QString target = location.isEmpty() ? script.defaultLocation : location;

@@ -288,6 +288,36 @@ TEST_F(Interp, AFailedUpdateKeepsTheInstalledFile) {
   EXPECT_TRUE(QDir(state.location).isEmpty());
 }
 
+TEST_F(Interp, ACommandLongerThanTheTableHoldsIsRefusedNotCut) {
+  sandbox.WriteMedium(u"F.TX_"_s, MsCompressed("content"));
+  sandbox.WriteMedium(u"F.001"_s, MsCompressed("content"));
+  // Where the commands below would lead if they were cut to the 198 characters an entry holds.
+  const QString cutFile(196, u'd');
+  const QString cutFolder(193, u'c');
+  WriteAll(At(cutFile), "keep");
+  QDir().mkpath(At(cutFolder));
+  const QString name(230, u'n');
+  ui.Answer(idIgnore);
+  EXPECT_EQ(Run({u"E:F.TX_>"_s + name, u"D:"_s + QString(230, u'd'), u"M:@I\\"_s + name}),
+            RunOutcome::Stopped);
+  EXPECT_EQ(
+      ui.Texts(),
+      (QStringList{Native(u"Unable To Open Destination File ("_s + sandbox.Medium() + u"/F.TX_)"_s),
+                   u"Unable To Create Directory\nInstallation Aborted"_s}));
+  EXPECT_EQ(ReadAll(At(cutFile)), QByteArray("keep"));
+  EXPECT_EQ(QDir(sandbox.Location()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+            (QStringList{cutFolder, cutFile}));
+
+  ui.boxes.clear();
+  EXPECT_EQ(Run({u"S:1!F.EX_>"_s + name, u"M:@I\\after"_s}), RunOutcome::Stopped);
+  EXPECT_EQ(ui.Texts(), QStringList{u"Unable To Open Destination File"_s});
+  ui.boxes.clear();
+  EXPECT_EQ(Run({u"C:@I\\"_s + QString(230, u'c'), u"M:@I\\after"_s}), RunOutcome::Stopped);
+  EXPECT_EQ(ui.Texts(), QStringList{u"Unable To Change Into Directory\nInstallation Aborted"_s});
+  EXPECT_EQ(QDir(sandbox.Location()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+            (QStringList{cutFolder, cutFile}));
+}
+
 class Pieces : public Interp {
  protected:
   void SetUp() override {

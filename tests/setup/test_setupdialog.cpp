@@ -66,12 +66,22 @@ TEST_F(Window, StartUpFailuresCloseTheWindow) {
     QString text;
   };
   const QString unreadable = u"Unable To Read Install Script File\nInstallation Aborted"_s;
+  // Lines end in CR LF, CR and LF alike.
+  static constexpr char kZeroInRemark[] =
+      "\"P\"\r\n\"L\" \"1\"\r\r\"M\" \"C:@I\"\n; remark \0 more\n\"M:@I\\x\"";
   const std::vector<Case> cases = {
       {QByteArray(), u"Unable To Open Install Script File\nInstallation Aborted"_s},
       {QByteArray(10, ' '), unreadable},
       {QByteArray(62000, ' '), unreadable},
       {QByteArray("\"P\" \"L\" \"1\" \"M\" \"nonsense\""),
        u"Format Of Install Script File Invalid\nInstallation Aborted"_s},
+      // A zero byte would end the text there: the commands after it would silently be lost.
+      {QByteArray(kZeroInRemark, sizeof kZeroInRemark - 1),
+       u"Zero Byte In Install Script File On Line 5\nInstallation Aborted"_s},
+      // A command beyond the table is refused before anything is done, never dropped.
+      {ScriptText(QStringList(201, u"D:x"_s)).toUtf8(),
+       u"More Than 200 Commands In Install Script File (Command 201 On Line 205)\n"
+       u"Installation Aborted"_s},
   };
   for (const Case& c : cases) {
     QFile::remove(sandbox.Medium() + u"/VOVIVADU.ZED"_s);
@@ -96,8 +106,7 @@ TEST_F(Window, StartUpFailuresCloseTheWindow) {
 }
 
 TEST_F(Window, ScriptJustBelowTheSizeLimitIsRead) {
-  // 201 commands, of which the overall bar counts 200.
-  QString text = ScriptText(QStringList(201, u"D:x"_s));
+  QString text = ScriptText(QStringList(200, u"D:x"_s));
   text += QString(61999 - text.size(), u'.');
   sandbox.WriteScript(text);
   auto window = Open();
@@ -149,6 +158,17 @@ TEST_F(Window, OkInstallsIntoTheLocationAndEnds) {
             Native(u"Inflating File: "_s + sandbox.Medium() + u"/DATA.BI_ -> data.bin"_s));
   EXPECT_EQ(boxes.Texts(), QStringList{u"Installation Completed Successfully"_s});
   EXPECT_EQ(boxes.boxes[0].caption, u"Setup"_s);
+}
+
+TEST_F(Window, TheStatusLineShowsControlCharactersEscaped) {
+  // A name that would clear a terminal and break the line.
+  sandbox.WriteScript(ScriptText({u"D:\x1b[2Jgone\nx"_s}));
+  auto window = Open();
+  Control<QLineEdit>(*window, SetupDlg::kLocation)->setText(sandbox.Location());
+  ClickOk(*window);
+  EXPECT_EQ(window->Outcome(), RunOutcome::Completed);
+  EXPECT_EQ(Control<QLabel>(*window, SetupDlg::kStatus)->text(),
+            u"Deleting File: \\x1B[2Jgone\\x0Ax"_s);
 }
 
 TEST_F(Window, UpdateQuestionMayReturnToTheLocation) {

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 
@@ -159,6 +160,44 @@ TEST(Unattended, RefusesWhatItCannotDoWhole) {
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_TRUE(result.output.contains(u"Error: Unable To Change Into Directory\n"_s));
   EXPECT_FALSE(QFileInfo::exists(sandbox.Path(u"long"_s)));
+
+  // So is a proposal longer than the script may hold: cut, it would name a folder of its own.
+  const QString parent =
+      sandbox.Path(u"proposed/"_s) + QString(200, u'a') + u'/' + QString(200, u'b');
+  ASSERT_TRUE(QDir().mkpath(parent));
+  sandbox.WriteScript(u"\"P\" \""_s + parent + u'/' + QString(150, u'c') +
+                      u"\" \"1\" \"M\" \"M:@I\\x\""_s);
+  result = RunSetup(sandbox.Medium(), {u"--unattended"_s});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(result.output.contains(u"Error: Unable To Change Into Directory\n"_s))
+      << result.output.toStdString();
+  EXPECT_TRUE(QDir(parent).isEmpty());
+}
+
+TEST(Unattended, ShowsControlCharactersInNamesEscaped) {
+#ifdef _WIN32
+  GTEST_SKIP() << "names on Windows hold no control characters";
+#endif
+  // A medium whose folder and names hold sequences that would retitle the terminal, clear it
+  // and forge a line of their own.
+  SetupSandbox sandbox;
+  const QString medium = sandbox.Path(u"m\x1b]0;owned\x07"_s);
+  const QString shownMedium = sandbox.Path(u"m\\x1B]0;owned\\x07"_s);
+  QDir().mkpath(medium);
+  WriteAll(medium + u"/F.TX_"_s, "content");
+  WriteAll(medium + u"/VOVIVADU.ZED"_s,
+           ScriptText({u"E:F.TX_>\x1b[2Jout.txt"_s, u"D:a\nSetup: forged\u009b"_s}).toUtf8());
+  const Result result = RunSetup(medium, {u"--unattended"_s, u"--location"_s, sandbox.Location()});
+  EXPECT_EQ(result.exitCode, 0) << result.output.toStdString();
+  // The names are used as they are; only their display is escaped.
+  EXPECT_EQ(ReadAll(sandbox.Location() + u"/\x1b[2Jout.txt"_s), QByteArray("content"));
+  EXPECT_TRUE(std::none_of(result.output.begin(), result.output.end(), [](QChar c) {
+    return c != u'\n' && c.category() == QChar::Other_Control;
+  })) << result.output.toStdString();
+  EXPECT_TRUE(result.output.startsWith(u"Installing From: "_s + shownMedium + u'\n'));
+  EXPECT_TRUE(result.output.contains(u"\nInflating File: "_s + Native(shownMedium + u"/F.TX_"_s) +
+                                     u" -> \\x1B[2Jout.txt\n"_s));
+  EXPECT_TRUE(result.output.contains(u"\nDeleting File: a\\x0ASetup: forged\\x9B\n"_s));
 }
 
 TEST(Unattended, AReaderThatGoesAwayDoesNotStopTheInstall) {
