@@ -25,8 +25,25 @@ void FromSavedSetting(GameSearch& search) {
   if (!search.holdsGame) search.folder.clear();
 }
 
+// A network path (\\server\share\...) leads nowhere off Windows: taken as a file name, it
+// would be a name in the current folder.
+bool IsUnreachableNetworkPath(const QString& path) {
+#ifdef _WIN32
+  Q_UNUSED(path);
+  return false;
+#else
+  return path.startsWith(u"\\\\"_s);
+#endif
+}
+
 void FromInstallKey(GameSearch& search) {
-  search.folder = FolderPart(search.installPath);
+  const bool unreachable = IsUnreachableNetworkPath(search.installPath);
+  if (!unreachable) {
+    search.folder = FolderPart(search.installPath);
+    // The value names the game's program; some installers leave the folder itself there.
+    if (!HoldsGame(search.folder) && HoldsGame(search.installPath))
+      search.folder = WithTrailingSeparator(search.installPath);
+  }
   search.source = search.installOrigin.winePrefix.isEmpty() ? GameSearch::Source::MachineRegistry
                                                             : GameSearch::Source::WinePrefix;
   search.holdsGame = HoldsGame(search.folder);
@@ -35,6 +52,11 @@ void FromInstallKey(GameSearch& search) {
     search.reason =
         u"no machine registry names the game (value \"%1\" of HKEY_LOCAL_MACHINE\\%2)"_s.arg(
             kInstallPathValue, kGameKey);
+  } else if (unreachable) {
+    search.reason =
+        u"the game's \"%1\" \"%2\" is a network path (\\\\server\\share\\...), "
+        u"which this system cannot open; choose the game folder in the editor's "
+        u"Preferences"_s.arg(kInstallPathValue, search.installPath);
   } else if (search.folder.isEmpty()) {
     search.reason =
         u"the game's \"%1\" \"%2\" names no folder"_s.arg(kInstallPathValue, search.installPath);

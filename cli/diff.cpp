@@ -33,5 +33,7 @@ int DiffCommand(const QStringList& args, QTextStream& out, QTextStream& err,
   if (!b) return Refuse(err, problem);
   const QStringList lines = DiffRecords(*a, *b);
   for (const QString& line : lines) out << line << '\n';
+  // "They differ" only with the list that says how; a list that was lost is trouble.
+  if (!WroteAll(out, err)) return kNotWritten;
   return lines.isEmpty() ? 0 : 1;
 }

@@ -3,8 +3,7 @@
 #include "commands.h"
 #include "console.h"
 #include "gamesource.h"
-
-#include <QSaveFile>
+#include "outputfile.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -38,16 +37,16 @@ int ExportCommand(const QStringList& args, QTextStream& out, QTextStream& err,
   const QByteArray text = format == u"csv"_s ? ExportCsv(*records) : ExportJson(*records);
   if (target.isEmpty()) {
     out << QString::fromUtf8(text);
-    return 0;
+    return WroteAll(out, err) ? 0 : kNotWritten;
   }
   if (const auto source = FindSource(path, problem); source && SameFile(source->file, target)) {
     return Refuse(err, u"export: %1 is the file being exported; choose another"_s.arg(target));
   }
-  // Written whole or not at all, so a failed export never leaves half a mod behind.
-  QSaveFile file(target);
-  if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-    err << u"Can't write %1: %2"_s.arg(target, file.errorString()) << '\n';
-    return kFailed;
+  // Written whole or not at all, so a failed export never leaves half a mod behind, and never
+  // in the place of a device or a pipe that happens to bear the name.
+  if (!WriteOutputFile(target, text, problem)) {
+    err << problem << '\n';
+    return kNotWritten;
   }
   return 0;
 }

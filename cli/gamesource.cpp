@@ -7,12 +7,31 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Larger than any unit text file we accept, so the parser can say the file is too large.
-constexpr qint64 kTextReadLimit = 4 * 1024 * 1024 + 1;
+// Bytes that no text file holds, and every templates.bin does (its records are mostly zeros).
+bool HoldsBinary(const QByteArray& bytes) {
+  return std::any_of(bytes.begin(), bytes.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || byte == 0x7F;
+  });
+}
+
+// Whether `file` is one of our text files rather than a game's templates.bin. Its first byte
+// does not tell: a templates.bin may begin with "{" too. A file called templates.bin that is as
+// large as the record table and holds bytes no text has is the game's; any other file that
+// begins as our text does is read as text, so that a damaged one is refused with its line.
+bool IsModText(QFile& file) {
+  const QByteArray head = file.read(TemplatesTableSize());
+  const bool gameFile =
+      QFileInfo(file.fileName()).fileName().compare(u"templates.bin"_s, Qt::CaseInsensitive) == 0 &&
+      file.size() >= TemplatesTableSize() && HoldsBinary(head);
+  return !gameFile && LooksLikeModText(head);
+}
 
 }  // namespace
 
@@ -61,7 +80,7 @@ std::optional<Source> FindSource(const QString& path, QString& problem) {
     problem = u"Can't read %1: %2"_s.arg(source.file, file.errorString());
     return std::nullopt;
   }
-  source.text = LooksLikeModText(file.read(64));
+  source.text = IsModText(file);
   if (!source.text) {
     problem = TemplatesFileProblem(source.file);
     if (!problem.isEmpty()) return std::nullopt;
@@ -76,14 +95,21 @@ std::optional<ModFile> ReadModFile(const QString& path, QString& problem) {
         path, QFileInfo(path).isFile() ? file.errorString() : u"not a regular file"_s);
     return std::nullopt;
   }
+  // A stray huge file is refused with its real size, before it is read whole.
+  if (file.size() > kMaxModTextSize) {
+    problem = u"%1: %2"_s.arg(path, TooLargeForModText(file.size()));
+    return std::nullopt;
+  }
   QString error;
-  auto mod = ParseModText(file.read(kTextReadLimit), error);
+  auto mod = ParseModText(file.read(kMaxModTextSize + 1), error);
   if (!mod) problem = u"%1: %2"_s.arg(path, error);
   return mod;
 }
 
 bool LoadStore(TDune2kFile& store, const QString& file, const FileOpener& opener) {
   store.SetFileOpener(opener);
+  // Failures name the file and the system's reason after the editor's text.
+  store.SetDetailedReports(true);
   store.SetTemplatesFileOverride(file);
   store.LoadInfantry();
   store.LoadVehicles();

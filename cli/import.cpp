@@ -8,6 +8,26 @@
 
 using namespace Qt::Literals::StringLiterals;
 
+namespace {
+
+// What the game file holds after a write that failed: the records as before, or some changes.
+QString AfterFailedWrite(const QString& file, const UnitRecords& before, const FileOpener& opener) {
+  TDune2kFile check;
+  if (!LoadStore(check, file, opener)) {
+    return u"%1 could not be read back: smarch-units diff tells what it holds now."_s.arg(file);
+  }
+  const UnitRecords now = StoreRecords(check);
+  for (int position = 0; position < UnitCount; ++position) {
+    if (now[position].RawBytes != before[position].RawBytes) {
+      return u"The write failed after it began: %1 holds some or all of the changes above "
+             u"now (smarch-units diff shows which)."_s.arg(file);
+    }
+  }
+  return u"Nothing was written: %1 holds what it held before."_s.arg(file);
+}
+
+}  // namespace
+
 int ImportCommand(const QStringList& args, QTextStream& out, QTextStream& err,
                   const FileOpener& opener) {
   QStringList names = args;
@@ -34,12 +54,18 @@ int ImportCommand(const QStringList& args, QTextStream& out, QTextStream& err,
   }
   if (outcome->changed.empty()) {
     out << "No changes: the game already holds every value of " << names[1] << ".\n";
-    return 0;
+    return WroteAll(out, err) ? 0 : kNotWritten;
   }
   for (const QString& line : DiffRecords(game, outcome->records)) out << line << '\n';
   if (dryRun) {
     out << "Dry run: nothing was written.\n";
-    return 0;
+    return WroteAll(out, err) ? 0 : kNotWritten;
+  }
+  // The list comes before the store's own messages; a change the user could not be shown is
+  // not made.
+  if (!WroteAll(out, err)) {
+    err << "Nothing was written: the list of changes could not be shown.\n";
+    return kNotWritten;
   }
   for (const int position : outcome->changed) {
     TUnitTemplate record = outcome->records[position];
@@ -47,6 +73,8 @@ int ImportCommand(const QStringList& args, QTextStream& out, QTextStream& err,
     const UnitId unit = UnitAt(position);
     store.PutUnit(unit.kind, unit.index, record);
   }
-  out.flush();
-  return store.ApplyChanges() ? 0 : kFailed;
+  if (store.ApplyChanges()) return 0;
+  // The store has said why; what matters next is whether the game was left as it was.
+  err << AfterFailedWrite(source->file, game, opener) << '\n';
+  return kFailed;
 }

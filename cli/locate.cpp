@@ -1,13 +1,12 @@
 #include "locate.h"
 
+#include "console.h"
 #include "findgame.h"
 #include "registrykeys.h"
 #include "winepaths.h"
 
+#include <QFile>
 #include <QFileInfo>
-#include <QTextStream>
-
-#include <cstdio>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -40,20 +39,31 @@ QString SettingsText() {
   return u"the file "_s + FileState(RegistryFolder() + u"/HKCU.reg"_s);
 }
 
-QString MachineRegistryText() {
-  const QString file = MachineRegistryFile(RegistryFolder());
-  if (file != WinePrefix() + u"/system.reg"_s) return u"the registry file "_s + FileState(file);
-  QString text = u"the Wine prefix %1 (%2), its system.reg: "_s.arg(
-      WinePrefix(), qEnvironmentVariableIsEmpty("WINEPREFIX") ? u"WINEPREFIX is not set"_s
-                                                              : u"from WINEPREFIX"_s);
-  text += FileState(file);
+// What the machine's registry file holds; a file that cannot be read is told from one that
+// is no registry file.
+QString RegistryFileText(const QString& file) {
+  QString text = FileState(file);
   if (const auto view = ReadOnlyRegistryFile(file, u"HKEY_LOCAL_MACHINE"_s)) {
     text += u", %1 keys"_s.arg(view->KeyCount());
     if (!view->Arch().isEmpty()) text += u", "_s + view->Arch();
-  } else if (QFileInfo::exists(file)) {
-    text += u", not a registry file"_s;
+    return text;
   }
-  return text;
+  if (!QFileInfo::exists(file)) return text;
+  QFile reading(file);
+  if (!QFileInfo(file).isFile()) return text + u", not a regular file"_s;
+  if (!reading.open(QIODevice::ReadOnly))
+    return text + u", cannot read it: "_s + reading.errorString();
+  return text + u", not a registry file"_s;
+}
+
+QString MachineRegistryText() {
+  const QString file = MachineRegistryFile(RegistryFolder());
+  if (file != WinePrefix() + u"/system.reg"_s)
+    return u"the registry file "_s + RegistryFileText(file);
+  return u"the Wine prefix %1 (%2), its system.reg: "_s.arg(
+             WinePrefix(), qEnvironmentVariableIsEmpty("WINEPREFIX") ? u"WINEPREFIX is not set"_s
+                                                                     : u"from WINEPREFIX"_s) +
+         RegistryFileText(file);
 }
 
 #endif
@@ -81,37 +91,38 @@ QString SourceText(const GameSearch& search) {
 }  // namespace
 
 int LocateCommand(const QStringList& args) {
-  QTextStream out(stdout);
-  QTextStream err(stderr);
   if (!args.isEmpty()) {
-    err << "Usage: smarch-units locate\n"
-           "Prints the game folder the editor would use and where it came from.\n";
+    Err() << "Usage: smarch-units locate\n"
+             "Prints the game folder the editor would use and where it came from.\n";
     return args.size() == 1 && (args[0] == u"--help"_s || args[0] == u"-h"_s) ? 0 : 2;
   }
   const GameSearch search = FindGame();
 
-  out << "Game folder:       " << (search.folder.isEmpty() ? u"(none found)"_s : search.folder)
-      << '\n';
-  out << "Found through:     " << SourceText(search) << '\n';
-  out << "Settings:          " << SettingsText() << '\n';
-  out << "First run:         "
-      << (search.firstRun ? u"yes (\"%1\" is not \"%2\"): the install key decides"_s.arg(
-                                kSetupValue, kSetupCompleted)
-                          : u"no: the saved game folder decides"_s)
-      << '\n';
-  out << "Saved game folder: " << Quoted(search.savedFolder) << '\n';
-  out << "Machine registry:  " << MachineRegistryText() << '\n';
-  out << "InstallPath:       ";
+  QStringList lines;
+  lines << u"Game folder:       "_s + (search.folder.isEmpty() ? u"(none found)"_s : search.folder);
+  lines << u"Found through:     "_s + SourceText(search);
+  lines << u"Settings:          "_s + SettingsText();
+  lines << u"First run:         "_s +
+               (search.firstRun ? u"yes (\"%1\" is not \"%2\"): the install key decides"_s.arg(
+                                      kSetupValue, kSetupCompleted)
+                                : u"no: the saved game folder decides"_s);
+  lines << u"Saved game folder: "_s + Quoted(search.savedFolder);
+  lines << u"Machine registry:  "_s + MachineRegistryText();
+  QString install = u"InstallPath:       "_s;
   if (search.installFound) {
-    out << Quoted(search.installOrigin.stored) << " in " << search.installOrigin.key;
-    if (search.installPath != search.installOrigin.stored) out << ", here " << search.installPath;
-    out << '\n';
+    install += Quoted(search.installOrigin.stored) + u" in "_s + search.installOrigin.key;
+    if (search.installPath != search.installOrigin.stored)
+      install += u", here "_s + search.installPath;
   } else {
-    out << "(none) under HKEY_LOCAL_MACHINE\\" << kGameKey << " or its Wow6432Node view\n";
+    install += u"(none) under HKEY_LOCAL_MACHINE\\"_s + kGameKey + u" or its Wow6432Node view"_s;
   }
-  out.flush();
+  lines << install;
+  // Values come from files anyone may have written: a line break in one must not make a line
+  // of its own, nor an escape sequence reach the terminal.
+  for (const QString& line : lines) Out() << Visible(line) << '\n';
+  Out().flush();
   if (!search.holdsGame) {
-    err << "No game found: " << search.reason << ".\n";
+    Err() << "No game found: " << Visible(search.reason) << ".\n";
     return 1;
   }
   return 0;

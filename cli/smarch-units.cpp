@@ -7,9 +7,6 @@
 #include "locate.h"
 
 #include <QCoreApplication>
-#include <QIODevice>
-
-#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -37,13 +34,7 @@ int main(int argc, char** argv) {
   } else {
     status = Usage(u"Unknown command: %1"_s.arg(command));
   }
-  Out().flush();
   // Output that never reached its file is a failure, not a success: `export GAME > mod.json` on
-  // a full disk must not end in 0. For diff, whose 1 says "they differ", it is trouble.
-  if (Out().status() != QTextStream::Ok) {
-    Err() << u"Can't write the output: %1"_s.arg(Out().device()->errorString()) << '\n';
-    status = std::max(status, command == u"diff"_s ? kRefused : kFailed);
-  }
-  Err().flush();
-  return status;
+  // a full disk must not end in 0, nor diff in its 1 that says "they differ".
+  return CloseOutput(status);
 }

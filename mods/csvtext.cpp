@@ -37,7 +37,8 @@ std::optional<std::vector<CsvRow>> ParseCsv(const QString& text, QString& error)
           afterQuote = true;
         }
       } else {
-        if (c == u'\n') ++line;
+        // A line break inside a quoted cell still counts, whichever kind it is.
+        if (c == u'\n' || (c == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n'))) ++line;
         cell += c;
       }
       continue;

@@ -7,7 +7,7 @@
 #include <vector>
 
 // Comma-separated text as spreadsheets write it (RFC 4180): a cell holding a comma, a quote or a
-// line break is quoted, a quote inside is doubled, rows end in CRLF or LF.
+// line break is quoted, a quote inside is doubled, rows end in CRLF, LF or CR.
 
 struct CsvRow {
   int line = 0;  // the line the row begins on, counted from 1

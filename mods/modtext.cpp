@@ -1,6 +1,7 @@
 #include "modtext.h"
 
 #include "csvtext.h"
+#include "jsontext.h"
 #include "stringtable.h"
 #include "unitfields.h"
 
@@ -14,9 +15,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-// Far beyond any real unit file (about 30 KB); keeps a stray huge file from being read whole.
-constexpr qsizetype kMaxModFileSize = 4 * 1024 * 1024;
 
 const QString kKind = u"Kind"_s;
 const QString kIndex = u"Index"_s;
@@ -99,16 +97,35 @@ std::optional<UnitId> Identify(const QString& kind, const QString& index, const 
   return std::nullopt;
 }
 
-// Whether `value` holds no control character between its first and last visible characters;
-// otherwise sets `error`. Such a character means a damaged file, and the number parser would
-// quietly stop at a NUL ("1<NUL>50" read as 1), so the file is refused rather than guessed at.
-// Blanks around a value are trimmed everywhere and stay harmless.
+// The first control character of `text`, apart from the blanks, tabs and line breaks around it
+// that every value and name may carry (they are trimmed everywhere and stay harmless). Such a
+// character means a damaged file, and the number parser would quietly stop at a NUL
+// ("1<NUL>50" read as 1), so the file is refused rather than guessed at.
+std::optional<QChar> ControlCharacterIn(const QString& text) {
+  const auto blank = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
+  qsizetype from = 0, to = text.size();
+  while (from < to && blank(text[from])) ++from;
+  while (to > from && blank(text[to - 1])) --to;
+  for (qsizetype at = from; at < to; ++at) {
+    if (text[at].category() == QChar::Other_Control) return text[at];
+  }
+  return std::nullopt;
+}
+
+QString CodeText(QChar c) {
+  return u"U+"_s + QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0');
+}
+
+// Whether the name `key` and its `value` hold no control character; otherwise sets `error`.
+// A name is checked too, so that no message prints one raw.
 bool NoControlCharacter(const QString& place, const QString& key, const QString& value,
                         QString& error) {
-  for (const QChar c : value.trimmed()) {
-    if (c.category() != QChar::Other_Control) continue;
-    error = u"%1: the value of %2 holds a control character (U+%3)"_s.arg(place, key)
-                .arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0'));
+  if (const auto c = ControlCharacterIn(key)) {
+    error = u"%1: a name holds a control character (%2)"_s.arg(place, CodeText(*c));
+    return false;
+  }
+  if (const auto c = ControlCharacterIn(value)) {
+    error = u"%1: the value of %2 holds a control character (%3)"_s.arg(place, key, CodeText(*c));
     return false;
   }
   return true;
@@ -200,8 +217,8 @@ std::optional<ModUnit> ParseJsonUnit(const QJsonValue& value, int number, QStrin
   };
   // Checked before the unit is identified, so that a damaged Index cannot name another unit.
   for (auto it = object.begin(); it != object.end(); ++it) {
-    const auto valueText = JsonValueAsText(it.value());
-    if (valueText && !NoControlCharacter(place, it.key(), *valueText, error)) return std::nullopt;
+    const QString valueText = JsonValueAsText(it.value()).value_or(QString());
+    if (!NoControlCharacter(place, it.key(), valueText, error)) return std::nullopt;
   }
   ModUnit mod;
   QString problem;
@@ -234,6 +251,7 @@ bool CheckVersion(const QString& format, const QString& version, const QString& 
         place, kModFormatName);
     return false;
   }
+  if (!NoControlCharacter(place, u"Version"_s, version, error)) return false;
   if (version != QString::number(kModFormatVersion)) {
     error = u"%1: format version %2 is not supported (this program reads version %3)"_s
                 .arg(place, version.isEmpty() ? u"(none)"_s : version)
@@ -243,12 +261,28 @@ bool CheckVersion(const QString& format, const QString& version, const QString& 
   return true;
 }
 
+// The version as the file gives it, whatever its type: 1.5 is "1.5"; empty when it gives none.
+QString VersionText(const QJsonValue& version) {
+  if (version.isUndefined()) return {};
+  return JsonValueAsText(version).value_or(JsonValueText(version));
+}
+
 std::optional<ModFile> ParseJsonFile(const QByteArray& bytes, QString& error) {
   QJsonParseError parseError;
   const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
   if (parseError.error != QJsonParseError::NoError) {
-    const QByteArray before = bytes.left(parseError.offset);
-    error = u"line %1: %2"_s.arg(before.count('\n') + 1).arg(parseError.errorString());
+    error = u"line %1: %2"_s.arg(LineAt(bytes, parseError.offset)).arg(parseError.errorString());
+    return std::nullopt;
+  }
+  // The reader keeps one of two values of a key without a word; which one was meant is
+  // anybody's guess, so such a file is refused.
+  if (const auto repeated = FirstRepeatedKey(bytes)) {
+    if (!NoControlCharacter(u"line %1"_s.arg(repeated->line), repeated->key, {}, error))
+      return std::nullopt;
+    const QString lines = repeated->firstLine == repeated->line
+                              ? u"line %1"_s.arg(repeated->line)
+                              : u"lines %1 and %2"_s.arg(repeated->firstLine).arg(repeated->line);
+    error = u"%1: \"%2\" is given twice in one object"_s.arg(lines, repeated->key.trimmed());
     return std::nullopt;
   }
   if (!document.isObject()) {
@@ -257,13 +291,14 @@ std::optional<ModFile> ParseJsonFile(const QByteArray& bytes, QString& error) {
   }
   const QJsonObject root = document.object();
   for (const QString& key : root.keys()) {
+    if (!NoControlCharacter(u"the file"_s, key, {}, error)) return std::nullopt;
     if (key != u"Format"_s && key != u"Version"_s && key != u"Units"_s) {
       error = u"unknown entry \"%1\" beside Format, Version and Units"_s.arg(key);
       return std::nullopt;
     }
   }
-  if (!CheckVersion(root[u"Format"_s].toString(),
-                    JsonValueAsText(root[u"Version"_s]).value_or(QString()), u"line 1"_s, error)) {
+  if (!CheckVersion(root[u"Format"_s].toString(), VersionText(root[u"Version"_s]), u"line 1"_s,
+                    error)) {
     return std::nullopt;
   }
   if (!root[u"Units"_s].isArray()) {
@@ -290,6 +325,7 @@ QStringList CsvHeader() {
 std::optional<QStringList> CheckCsvHeader(const CsvRow& row, QString& error) {
   QStringList header;
   for (const QString& cell : row.cells) {
+    if (!NoControlCharacter(u"line %1"_s.arg(row.line), cell, {}, error)) return std::nullopt;
     const QString name = cell.trimmed();
     const QString canonical = IsIdentityKey(name) || name == kRaw ? name : CanonicalField(name);
     if (canonical.isEmpty()) {
@@ -442,6 +478,12 @@ QByteArray ExportCsv(const UnitRecords& records) {
   return text.toUtf8();
 }
 
+QString TooLargeForModText(qint64 size) {
+  return u"the file is too large for a unit file (%1 bytes; a unit file holds at most %2)"_s
+      .arg(size)
+      .arg(kMaxModTextSize);
+}
+
 bool LooksLikeModText(const QByteArray& bytes) {
   QByteArray start = bytes.left(64);
   if (start.startsWith("\xEF\xBB\xBF")) start.remove(0, 3);
@@ -450,8 +492,8 @@ bool LooksLikeModText(const QByteArray& bytes) {
 }
 
 std::optional<ModFile> ParseModText(const QByteArray& bytes, QString& error) {
-  if (bytes.size() > kMaxModFileSize) {
-    error = u"the file is too large for a unit file (%1 bytes)"_s.arg(bytes.size());
+  if (bytes.size() > kMaxModTextSize) {
+    error = TooLargeForModText(bytes.size());
     return std::nullopt;
   }
   QByteArray text = bytes;

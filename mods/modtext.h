@@ -56,6 +56,11 @@ QByteArray ExportCsv(const UnitRecords& records);
 // Whether `bytes` look like one of our text files rather than a templates.bin.
 bool LooksLikeModText(const QByteArray& bytes);
 
+// Unit files are far smaller (about 30 KB); a larger file is refused rather than read whole.
+inline constexpr qint64 kMaxModTextSize = 4 * 1024 * 1024;
+// The refusal of a file of `size` bytes, larger than kMaxModTextSize.
+QString TooLargeForModText(qint64 size);
+
 // Parses a JSON or CSV unit file (told apart by their first character). Gives nothing and sets
 // `error` to a message naming the line or unit at fault. Ranges are not checked here: they are
 // checked against the record a value goes into.

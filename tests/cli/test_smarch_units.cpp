@@ -1,3 +1,4 @@
+#include "otheruser.h"
 #include "paths.h"
 #include "sampledir.h"
 
@@ -6,6 +7,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <sys/stat.h>
 
@@ -256,8 +259,8 @@ TEST_F(UnitsTool, OutputThatCannotBeWrittenIsAFailure) {
   if (!QFile::exists(full)) GTEST_SKIP() << "no /dev/full here";
   for (const QString& command : {QStringLiteral("export"), QStringLiteral("show")}) {
     const Outcome run = Units({command, Game()}, full);
-    EXPECT_EQ(run.status, 1) << command.toStdString();
-    EXPECT_TRUE(run.err.contains(QStringLiteral("Can't write the output")))
+    EXPECT_EQ(run.status, 2) << command.toStdString();
+    EXPECT_EQ(run.err, QStringLiteral("Can't write the output: No space left on device\n"))
         << command.toStdString();
   }
   // diff's 1 means "they differ": an answer that was lost is trouble instead.
@@ -266,8 +269,110 @@ TEST_F(UnitsTool, OutputThatCannotBeWrittenIsAFailure) {
   edited[2] = char(original[2] ^ 1);
   other.WriteTemplates(edited);
   EXPECT_EQ(Units({QStringLiteral("diff"), Game(), other.Path(QString())}, full).status, 2);
+  // set's messages leave in small writes that fail only when the output is flushed or closed.
+  const Outcome set = Units({QStringLiteral("set"), Game(), QStringLiteral("vehicle"),
+                             QStringLiteral("3"), QStringLiteral("Armor=9")},
+                            full);
+  EXPECT_EQ(set.status, 2);
+  EXPECT_TRUE(set.err.contains(QStringLiteral("Can't write the output"))) << set.err.toStdString();
+  // -o naming a device refuses it, never replaces it by a regular file. The device is a node
+  // of the test's own (a copy of /dev/null, made where root may): should that ever fail, it
+  // must not be the system's /dev/full that is lost.
+  struct stat null {};
+  const QString device = sample.Path(QStringLiteral("device"));
+  if (::stat("/dev/null", &null) != 0 ||
+      ::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, null.st_rdev) != 0) {
+    GTEST_SKIP() << "this user may not make a device node";
+  }
+  const Outcome named = Units({QStringLiteral("export"), Game(), QStringLiteral("-o"), device});
+  EXPECT_EQ(named.status, 2);
+  EXPECT_TRUE(named.err.contains(QStringLiteral("device is not a regular file")));
+  struct stat after {};
+  EXPECT_TRUE(::lstat(QFile::encodeName(device).constData(), &after) == 0 &&
+              S_ISCHR(after.st_mode));
 #endif
 }
+
+#ifndef _WIN32
+// `smarch-units locate` on a settings folder of its own, whose HKLM.reg gives `installPath`
+// (REGEDIT4 escapes, written as they stand), and an empty Wine prefix.
+class Locate : public ::testing::Test {
+ protected:
+  void Install(const QByteArray& installPath) {
+    ASSERT_TRUE(WriteAll(settings.filePath(QStringLiteral("HKLM.reg")),
+                         "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Westwood\\Dune 2000]\r\n"
+                         "\"InstallPath\"=\"" +
+                             installPath + "\"\r\n"));
+  }
+  // As the user nobody when `otherUser` and the test runs as root, who may read any file.
+  Outcome Run(bool otherUser = false) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("SALTMARCH_REGISTRY_DIR"), settings.path());
+    env.insert(QStringLiteral("WINEPREFIX"), prefix.path());
+    process.setProcessEnvironment(env);
+    if (otherUser && ::getuid() == 0) {
+      process.setChildProcessModifier([] {
+        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(99);
+      });
+    }
+    process.start(QStringLiteral(SMARCH_UNITS_EXE), {QStringLiteral("locate")});
+    process.waitForFinished(60000);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+  }
+  QTemporaryDir settings, prefix;
+  SampleDir game;
+};
+
+TEST_F(Locate, PrintsControlCharactersOfAValueEscaped) {
+  Install("/nowhere\\nGame folder:       /forged\\x001b]0;owned\\x0007");
+  const Outcome run = Run();
+  EXPECT_EQ(run.status, 1);
+  const QStringList lines = run.out.split(u'\n');
+  EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^Game folder:"))).size(), 1)
+      << run.out.toStdString();
+  EXPECT_TRUE(run.out.contains(
+      QStringLiteral("\"/nowhere<U+000A>Game folder:       /forged<U+001B>]0;owned<U+0007>\"")))
+      << run.out.toStdString();
+  EXPECT_FALSE(run.err.contains(QChar(0x1B)));
+}
+
+TEST_F(Locate, RefusesANetworkPathAndTakesAFolderThatHoldsTheGame) {
+  Install("\\\\\\\\server\\\\share\\\\Dune2000\\\\Dune2000.exe");
+  Outcome run = Run();
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(run.out.startsWith(QStringLiteral("Game folder:       (none found)\n")));
+  EXPECT_TRUE(
+      run.err.contains(QStringLiteral("is a network path (\\\\server\\share\\...), "
+                                      "which this system cannot open")))
+      << run.err.toStdString();
+
+  // The value names the game's folder rather than its program.
+  QString folder = game.Folder();
+  folder.chop(1);
+  Install(folder.toUtf8());
+  run = Run();
+  EXPECT_EQ(run.status, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.out.startsWith(QStringLiteral("Game folder:       ") + game.Folder() + u'\n'))
+      << run.out.toStdString();
+}
+
+TEST_F(Locate, TellsAnUnreadableSystemRegFromADamagedOne) {
+  const QString systemReg = prefix.filePath(QStringLiteral("system.reg"));
+  ASSERT_TRUE(WriteAll(systemReg, "not a registry\n"));
+  EXPECT_TRUE(Run().out.contains(QStringLiteral("(15 bytes), not a registry file\n")));
+  // The prefix is the user's own; the other user may enter it but not read the file.
+  ASSERT_TRUE(QFile::setPermissions(
+      prefix.path(), QFile::permissions(prefix.path()) | QFile::ReadOther | QFile::ExeOther));
+  ASSERT_TRUE(QFile::setPermissions(
+      settings.path(), QFile::permissions(settings.path()) | QFile::ReadOther | QFile::ExeOther));
+  ASSERT_TRUE(QFile::setPermissions(systemReg, QFile::WriteOwner));
+  const Outcome run = Run(true);
+  EXPECT_TRUE(run.out.contains(QStringLiteral("(15 bytes), cannot read it: Permission denied\n")))
+      << run.out.toStdString() << run.err.toStdString();
+}
+#endif
 
 TEST_F(UnitsTool, ASetThatChangesNothingWritesNothing) {
   // Byte 37 of 2 would become 1 on any write of the record.

@@ -1,15 +1,19 @@
 #include "commands.h"
 #include "failingfile.h"
 #include "modtext.h"
+#include "otheruser.h"
+#include "paths.h"
 #include "registry.h"
 #include "sampledir.h"
 #include "scripteddialogs.h"
+#include "stagedfile.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -200,6 +204,26 @@ TEST_F(ModText, RefusedFilesNameTheirFaultAndWriteNothing) {
       {R"({"Format": "saltmarch98-units", "Version": "1.5", "Units": []})",
        u"format version 1.5"_s},
       {R"([1, 2])", u"line 1: the file must hold one object"_s},
+      {R"({"Format": "saltmarch98-units", "Version": 1.5, "Units": []})",
+       u"format version 1.5 is not supported"_s},
+      // Qt's reader keeps one of two values of a key without a word.
+      {json + "{\"Name\": \"Quad\", \"Armor\": 2,\n \"arm\\u006fr \": 3}]}",
+       u"lines 1 and 2: \"armor\" is given twice in one object"_s},
+      {R"({"Format": "saltmarch98-units", "Version": 2, "Version": 1, "Units": []})",
+       u"line 1: \"Version\" is given twice"_s},
+      {"{\"Format\": \"saltmarch98-units\",\r\"Version\": 1,\r\"Units\": [],\r\n\"Units\": []}",
+       u"lines 3 and 4: \"Units\" is given twice"_s},
+      {"{\"Format\": \"saltmarch98-units\",\r\"Version\": 1,\r\"Units\": [\r{\"Name\": 1,}]}",
+       u"line 4: "_s},
+      {head + "vehicle,1,\"2\r\"\rvehicle,2,\"3\r\n\"\r\nvehicle,22,1\n",
+       u"line 7: the vehicle number must lie in 1..21"_s},
+      // Names are printed in messages: one holding a terminal's escape sequence is refused.
+      {json + R"({"Name": "Quad", "Arm\u001b[2Jor": 2}]})",
+       u"unit 1: a name holds a control character (U+001B)"_s},
+      {"Format,saltmarch98-units,Version,1\nKind,\x1b[2J\n"_ba,
+       u"line 2: a name holds a control character (U+001B)"_s},
+      {head + "vehicle,1,\v5\n",
+       u"line 3: the value of Armor holds a control character (U+000B)"_s},
   };
   for (const auto& [content, message] : bad) {
     const QString file = File(u"bad.txt"_s);
@@ -283,8 +307,122 @@ TEST_F(ModText, OddPathsAndFailuresAreReportedNotSuccesses) {
   Call(ExportCommand, {other.Folder(), u"-o"_s, mod});
   FailurePlan failing;
   failing.failWriteAt = 1;
-  EXPECT_EQ(Import(mod, failing).status, 1);
+  Outcome run = Import(mod, failing);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(run.err.startsWith(u"Nothing was written: "_s)) << run.err.toStdString();
+  EXPECT_TRUE(run.err.endsWith(u"templates.bin holds what it held before.\n"_s));
   EXPECT_EQ(game.TemplatesBytes(), original);
+  edited[0x1000 + 16] = char(original[0x1000 + 16] ^ 1);
+  other.WriteTemplates(edited);
+  Call(ExportCommand, {other.Folder(), u"-o"_s, mod});
+  FailurePlan second;
+  second.failWriteAt = 2;
+  run = Import(mod, second);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(run.err.contains(u"The write failed after it began"_s)) << run.err.toStdString();
+
+  // A stray huge file is refused with its own size, before it is read.
+  QFile huge(File(u"huge.json"_s));
+  ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(200 * 1024 * 1024));
+  huge.close();
+  run = Import(huge.fileName(), second);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_TRUE(run.err.contains(u"too large for a unit file (209715200 bytes;"_s))
+      << run.err.toStdString();
+}
+
+TEST_F(ModText, AnImportIntoAReadOnlyGameSaysThatNothingWasWritten) {
+  const QString mod = File(u"mod.json"_s);
+  WriteAll(mod, R"({"Format": "saltmarch98-units", "Version": 1, "Units": [
+      {"Name": "Quad", "Armor": 9}]})");
+  const QString path = game.TemplatesPath();
+  const auto readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+  ASSERT_TRUE(QFile::setPermissions(path, readOnly));
+  const auto writable =
+      qScopeGuard([&] { QFile::setPermissions(path, readOnly | QFile::WriteOwner); });
+  // 0 when the import is refused, says why and that nothing was written.
+  const auto refused = [&] {
+    const Outcome run = Call(ImportCommand, {game.Folder(), mod});
+    if (run.status != 1) return 1;
+      // The store's own message names the file and the reason (Windows has codes of its own).
+#ifdef _WIN32
+    const QString why = u"templates.bin: "_s;
+#else
+    const QString why = u"templates.bin: "_s + SystemErrorText(EACCES);
+#endif
+    if (dialogs.Texts().filter(why).size() != 1) return 2;
+    return run.err.endsWith(u"templates.bin holds what it held before.\n"_s) ? 0 : 3;
+  };
+  if (QFile probe(path); !probe.open(QIODevice::ReadWrite)) {
+    EXPECT_EQ(refused(), 0);
+  } else {
+#ifdef _WIN32
+    GTEST_SKIP() << "this user may write read-only files (Wine run by root)";
+#else
+    // Root may write any file: a user who is not root meets the refusal.
+    for (const QString& at : {game.Path({}), game.Path(u"data"_s), game.Path(u"data/bin"_s), mod}) {
+      QFile::setPermissions(at, QFile::permissions(at) | QFile::ExeOther | QFile::ReadOther);
+    }
+    EXPECT_EQ(ExitStatus(AsAnotherUser(refused)), 0);
+#endif
+  }
+  EXPECT_EQ(game.TemplatesBytes(), original);
+}
+
+TEST_F(ModText, AnExportReplacesOnlyARegularFileAndOnlyWhenItIsWholeAndWritten) {
+  const QString mod = File(u"mod.json"_s);
+  ASSERT_TRUE(WriteAll(mod, "my own mod\n"));
+  const auto exportTo = [&](const QString& target) {
+    return Call(ExportCommand, {game.Folder(), u"-o"_s, target});
+  };
+  {
+    const DiskFault full = DiskFault::FullAfter(1000, kErrorDiskFull);
+    const Outcome run = exportTo(mod);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.contains(SystemErrorText(kErrorDiskFull))) << run.err.toStdString();
+  }
+  EXPECT_EQ(ReadAll(mod), "my own mod\n");
+  // Nor is the temporary file left behind.
+  EXPECT_TRUE(
+      QDir(game.Folder()).entryList({u".mod.json*"_s}, QDir::Files | QDir::Hidden).isEmpty());
+
+#ifndef _WIN32
+  // Here "MOD.json" is another file than "mod.json", which must not be taken.
+  EXPECT_EQ(exportTo(File(u"MOD.json"_s)).status, 2);
+  EXPECT_EQ(ReadAll(mod), "my own mod\n");
+  EXPECT_FALSE(QFileInfo::exists(File(u"MOD.json"_s)));
+
+  const QString fifo = File(u"pipe"_s);
+  ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const Outcome run = exportTo(fifo);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_TRUE(run.err.contains(u"is not a regular file"_s));
+  struct stat st {};
+  EXPECT_TRUE(::lstat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+
+  // A mod kept through a link is updated where it lives; the link stays.
+  const QString link = File(u"link.json"_s);
+  ASSERT_TRUE(QFile::link(mod, link));
+  EXPECT_EQ(exportTo(link).status, 0);
+  EXPECT_TRUE(QFileInfo(link).isSymLink());
+  EXPECT_TRUE(ReadAll(mod).startsWith("{\n  \"Format\""));
+#endif
+}
+
+TEST_F(ModText, AGameFileIsNoTextForItsFirstByte) {
+  SampleDir other;
+  QByteArray edited = original;
+  edited[0] = '{';
+  other.WriteTemplates(edited);
+  const Outcome run = Call(DiffCommand, {game.Folder(), other.TemplatesPath()});
+  EXPECT_EQ(run.status, 1) << run.err.toStdString();
+  EXPECT_TRUE(run.out.startsWith(u"infantry 1 \"Light Infantry\"\n"_s)) << run.out.toStdString();
+  // A damaged text file is still read as one and refused with its line.
+  WriteAll(File(u"damaged.csv"_s),
+           "Format,saltmarch98-units,Version,1\nKind,Index,Armor\n"
+           "vehicle,1,\"1\0 5\"\n"_ba);
+  EXPECT_TRUE(Call(DiffCommand, {game.Folder(), File(u"damaged.csv"_s)})
+                  .err.contains(u"line 3: the value of Armor holds a control character"_s));
 }
 
 TEST_F(ModText, DiffWithTheBackupNamesExactlyTheEditedFields) {

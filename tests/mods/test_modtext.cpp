@@ -1,4 +1,5 @@
 #include "csvtext.h"
+#include "jsontext.h"
 #include "modtext.h"
 
 #include <QRandomGenerator>
@@ -37,6 +38,20 @@ TEST(CsvText, DamagedFilesGiveMessagesNeverCrashes) {
       }
     }
   }
+}
+
+TEST(JsonText, OnlyAKeyGivenTwiceInOneObjectIsRepeated) {
+  // One key in two units, in an object within a unit, strings that look like keys or braces.
+  const QByteArray apart = R"({"Units": [{"Armor": 1, "Name": "a \"Armor\": {"},
+      {"Armor": 2, "x": ["Armor", "Armor"], "y": {"Armor": 3}}], "Armor": {}})";
+  EXPECT_FALSE(FirstRepeatedKey(apart));
+  // Letter case, blanks and escapes do not make another key; lines end in CR, CRLF or LF.
+  const auto repeated = FirstRepeatedKey(
+      "{\"Units\": [{\"\\u00c4rmor\": 1,\r\"x\": {\"y\": 2},\r\n \" \u00e4RMOR\": 2}]}");
+  ASSERT_TRUE(repeated);
+  EXPECT_EQ(repeated->key, u" \u00e4RMOR"_s);
+  EXPECT_EQ(repeated->firstLine, 1);
+  EXPECT_EQ(repeated->line, 3);
 }
 
 }  // namespace
