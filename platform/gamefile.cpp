@@ -12,24 +12,7 @@
 #include <cerrno>
 #endif
 
-#include <chrono>
-#include <thread>
-
 namespace {
-
-// How long a write-back waits for another program's lock on the file before giving up.
-constexpr auto kLockPatience = std::chrono::seconds(5);
-constexpr auto kLockPoll = std::chrono::milliseconds(20);
-
-template <typename TryLock>
-bool LockWithin(TryLock&& tryLock) {
-  const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
-  for (;;) {
-    if (tryLock()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(kLockPoll);
-  }
-}
 
 #ifdef _WIN32
 
@@ -55,11 +38,13 @@ class WinFile final : public FileHandle {
     return done == count ? done : -1;
   }
   bool Flush() override { return FlushFileBuffers(handle_) != 0; }
-  bool Lock() override {
+  LockOutcome Lock() override {
     return LockWithin([this] {
       OVERLAPPED at{};
-      return LockFileEx(handle_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
-                        MAXDWORD, &at) != 0;
+      if (LockFileEx(handle_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+                     MAXDWORD, &at))
+        return LockOutcome::Locked;
+      return GetLastError() == ERROR_LOCK_VIOLATION ? LockOutcome::Busy : LockOutcome::Failed;
     });
   }
   bool Close() override {
@@ -113,14 +98,14 @@ class PosixFile final : public FileHandle {
     return done;
   }
   bool Flush() override { return ::fsync(fd_) == 0; }
-  bool Lock() override {
+  LockOutcome Lock() override {
     // flock, not fcntl: an fcntl lock would vanish when any other descriptor of the file in this
     // process is closed.
     return LockWithin([this] {
       while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EINTR) return false;
+        if (errno != EINTR) return errno == EWOULDBLOCK ? LockOutcome::Busy : LockOutcome::Failed;
       }
-      return true;
+      return LockOutcome::Locked;
     });
   }
   bool Close() override {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lockwait.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -26,8 +28,8 @@ class FileHandle {
   // Gives false, and stays open, when the system refuses to close.
   virtual bool Close() = 0;
   // Takes the system's advisory lock on the whole file, shared by every program that asks for it
-  // (not only by this one), waiting a few seconds at most. Released by Close.
-  virtual bool Lock() = 0;
+  // (not only by this one), waiting kLockPatience at most. Released by Close.
+  virtual LockOutcome Lock() = 0;
 };
 
 // Opens an existing file with the rules above; the name is matched without regard to case.

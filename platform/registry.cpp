@@ -1,12 +1,10 @@
 #include "registry.h"
 
-#include "atomicfile.h"
-#include "dialogs.h"
 #include "registry_p.h"
 #include "serviceslot.h"
+#include "settingsfile.h"
 #include "winepaths.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -54,10 +52,10 @@ std::optional<QByteArray> ReadFile(const QString& path) {
 
 class FileRegistry final : public Registry {
  public:
-  explicit FileRegistry(const QString& folder) : folder_(folder) {}
+  explicit FileRegistry(const QString& folder) : folder_(folder), user_(folder + u"/HKCU.reg"_s) {}
 
   bool KeyExists(RegRoot root, const QString& key) override {
-    if (root == RegRoot::CurrentUser) return User().HasKey(FullPath(root, key));
+    if (root == RegRoot::CurrentUser) return user_.HasKey(FullPath(root, key));
     const auto machine = Machine();
     if (!machine.view) return false;
     return machine.view->HasKey(FullPath(root, key)) || machine.view->HasKey(Wow64(key));
@@ -65,7 +63,7 @@ class FileRegistry final : public Registry {
 
   std::optional<RegValue> Read(RegRoot root, const QString& key, const QString& name) override {
     if (root == RegRoot::CurrentUser) {
-      const RegValue* value = User().Value(FullPath(root, key), name);
+      const RegValue* value = user_.Value(FullPath(root, key), name);
       return value ? std::optional<RegValue>(*value) : std::nullopt;
     }
     RegOrigin origin;
@@ -77,19 +75,13 @@ class FileRegistry final : public Registry {
   bool Write(RegRoot root, const QString& key, const QString& name,
              const RegValue& value) override {
     if (root != RegRoot::CurrentUser) return false;  // the machine's keys are only read here
-    RegHive changed = User();
-    changed.Set(FullPath(root, key), name, value);
-    if (!QDir().mkpath(folder_)) return false;
-    if (!WriteFileAtomically(UserFile(), changed.Serialize())) return false;
-    user_ = std::move(changed);
-    userStamp_ = FileStamp::Of(UserFile());
-    return true;
+    return user_.Set(FullPath(root, key), name, value);
   }
 
   std::optional<RegOrigin> Origin(RegRoot root, const QString& key, const QString& name) override {
     if (root == RegRoot::CurrentUser) {
-      if (!User().Value(FullPath(root, key), name)) return std::nullopt;
-      return RegOrigin{UserFile(), {}, FullPath(root, key), {}};
+      if (!user_.Value(FullPath(root, key), name)) return std::nullopt;
+      return RegOrigin{user_.Path(), {}, FullPath(root, key), {}};
     }
     RegOrigin origin;
     if (!ReadMachine(key, name, &origin)) return std::nullopt;
@@ -102,8 +94,6 @@ class FileRegistry final : public Registry {
     QString winePrefix;  // empty for HKLM.reg
     std::shared_ptr<const RegFileView> view;
   };
-
-  QString UserFile() const { return folder_ + u"/HKCU.reg"_s; }
 
   // A 32-bit program in a 64-bit prefix sees its keys under Wow6432Node first, as the game and
   // its installer do; elsewhere the plain key comes first. Either view stands in for the other.
@@ -122,46 +112,6 @@ class FileRegistry final : public Registry {
     return std::nullopt;
   }
 
-  const RegHive& User() {
-    const FileStamp now = FileStamp::Of(UserFile());
-    if (!user_ || now != userStamp_) {
-      user_ = LoadUser(now);
-      userStamp_ = FileStamp::Of(UserFile());
-    }
-    return *user_;
-  }
-
-  RegHive LoadUser(const FileStamp& stamp) {
-    if (!stamp.exists) return {};
-    QString why;
-    if (!stamp.regular) {
-      why = u"it is not a regular file"_s;
-    } else if (stamp.size > kMaxSettingsFileBytes) {
-      why = u"it is larger than %1 MiB"_s.arg(kMaxSettingsFileBytes / (1024 * 1024));
-    } else if (const auto bytes = ReadFile(UserFile())) {
-      if (auto hive = RegHive::Parse(*bytes, kCurrentUser, &why)) return std::move(*hive);
-    } else {
-      return {};  // unreadable for now (permissions): kept where it is, defaults meanwhile
-    }
-    SetAside(why);
-    return {};
-  }
-
-  // Keeps the damaged file for the user to look at, and starts afresh.
-  void SetAside(const QString& why) {
-    QString aside = UserFile() + u".damaged"_s;
-    for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n) {
-      aside = UserFile() + u".damaged-%1"_s.arg(n);
-    }
-    const bool moved = QFile::rename(UserFile(), aside);
-    MessageDlg(
-        MsgKind::Warning,
-        u"The settings file \"%1\" is damaged (%2).\r%3Saltmarch 98 starts with its "
-        "default settings."_s.arg(UserFile(), why,
-                                  moved ? u"It has been kept as \"%1\". "_s.arg(aside) : QString()),
-        mbOK);
-  }
-
   // HKLM.reg in the settings folder stands in for the machine's registry; else the Wine
   // prefix's. Someone else's file: never moved, never reported; unreadable means empty.
   MachineFile Machine() const {
@@ -172,8 +122,7 @@ class FileRegistry final : public Registry {
   }
 
   QString folder_;
-  std::optional<RegHive> user_;
-  FileStamp userStamp_;
+  SettingsFile user_;
 };
 
 // The accessor is made on first use, so that a test that installs its own first never opens the

@@ -27,7 +27,8 @@ class Registry {
   virtual bool KeyExists(RegRoot root, const QString& key) = 0;
   // The value, or nothing when the key or the value is missing.
   virtual std::optional<RegValue> Read(RegRoot root, const QString& key, const QString& name) = 0;
-  // Creates the key when missing. False when it can't be written.
+  // Creates the key when missing. False when it can't be written; the settings file then keeps
+  // the value in memory (see settingsfile.h).
   virtual bool Write(RegRoot root, const QString& key, const QString& name,
                      const RegValue& value) = 0;
   // Where Read finds the value; nothing when it finds none.

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "lockwait.h"
 #include "registry.h"
 
 #include <QString>
+
+#include <cstdint>
 
 // What the registry's portable half shares with each platform's half.
 namespace RegistryParts {
@@ -24,6 +27,26 @@ struct FileStamp {
   friend bool operator==(const FileStamp&, const FileStamp&) = default;
 
   static FileStamp Of(const QString& path);
+};
+
+// The lock every copy of the editor takes on the folder of its settings file before it reads the
+// file to change it, held for as long as this lives. The folder is locked rather than the file,
+// which each save replaces and which may not exist yet.
+class FolderLock {
+ public:
+  explicit FolderLock(const QString& folder);
+  ~FolderLock();
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+  LockOutcome Outcome() const { return outcome_; }
+  // The system's error code when the outcome is Failed.
+  int Error() const { return error_; }
+
+ private:
+  std::intptr_t handle_ = -1;  // the folder's descriptor, or a mutex's HANDLE on Windows
+  LockOutcome outcome_ = LockOutcome::Failed;
+  int error_ = 0;
 };
 
 // The registry the program uses when nobody installed another: the system's on Windows, the

@@ -1,6 +1,8 @@
 #include "registry_p.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 
 #include <cstring>
@@ -20,6 +22,41 @@ FileStamp FileStamp::Of(const QString& path) {
   stamp.size = info.size();
   stamp.modified = info.lastModified().toMSecsSinceEpoch();
   return stamp;
+}
+
+// A folder cannot be locked here: a mutex named after the folder stands in for its lock, shared
+// by every program of the session that asks for it.
+FolderLock::FolderLock(const QString& folder) {
+  const QByteArray id = QCryptographicHash::hash(
+      QDir::cleanPath(QFileInfo(folder).absoluteFilePath()).toLower().toUtf8(),
+      QCryptographicHash::Sha1);
+  const QString name =
+      QStringLiteral("Local\\Saltmarch98 settings ") + QString::fromLatin1(id.toHex());
+  const HANDLE mutex = CreateMutexW(nullptr, FALSE, reinterpret_cast<const wchar_t*>(name.utf16()));
+  if (!mutex) {
+    error_ = int(GetLastError());
+    return;
+  }
+  handle_ = reinterpret_cast<std::intptr_t>(mutex);
+  outcome_ = LockWithin([this, mutex] {
+    switch (WaitForSingleObject(mutex, 0)) {
+      case WAIT_OBJECT_0:
+      case WAIT_ABANDONED:  // its holder ended without letting go
+        return LockOutcome::Locked;
+      case WAIT_TIMEOUT:
+        return LockOutcome::Busy;
+      default:
+        error_ = int(GetLastError());
+        return LockOutcome::Failed;
+    }
+  });
+}
+
+FolderLock::~FolderLock() {
+  if (handle_ == -1) return;
+  const HANDLE mutex = reinterpret_cast<HANDLE>(handle_);
+  if (outcome_ == LockOutcome::Locked) ReleaseMutex(mutex);
+  CloseHandle(mutex);
 }
 
 }  // namespace RegistryParts

@@ -107,9 +107,12 @@ void TDune2kFile::Report(int stringId, const QString& value) {
 void TDune2kFile::ReportFailure(int stringId) {
   const int reason = errno;
   if (!detailedReports_) return Report(stringId);
-  MessageDlg(MsgKind::Information,
-             u"%1 (%2: %3)"_s.arg(LoadStr(stringId), TemplatesFileName(), SystemErrorText(reason)),
-             mbOK);
+  ReportFailure(stringId, SystemErrorText(reason));
+}
+
+void TDune2kFile::ReportFailure(int stringId, const QString& reason) {
+  const QString where = detailedReports_ ? TemplatesFileName() + u": "_s : QString();
+  MessageDlg(MsgKind::Information, u"%1 (%2%3)"_s.arg(LoadStr(stringId), where, reason), mbOK);
 }
 
 RawRecord* TDune2kFile::BaseOf(std::uint8_t kind, const TUnitTemplate& slot) {
@@ -289,9 +292,15 @@ bool TDune2kFile::ApplyChanges() {
   }
   CloseIfOpened closer(*this, true);
   // The lock keeps a second editor or the command line from writing between our read and write.
-  if (!FileHandle_->Lock()) {
-    ReportFailure(Str::Err2CouldntOpen);
-    return false;
+  switch (FileHandle_->Lock()) {
+    case LockOutcome::Locked:
+      break;
+    case LockOutcome::Busy:
+      ReportFailure(Str::Err2CouldntOpen, LockedByAnotherText());
+      return false;
+    case LockOutcome::Failed:
+      ReportFailure(Str::Err2CouldntOpen);
+      return false;
   }
   try {
     // Vehicles go last, so where two units share a record the vehicle's bytes are kept.

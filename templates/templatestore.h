@@ -115,6 +115,9 @@ class TDune2kFile {
   void Report(int stringId, const QString& value = QString());
   // Reports a failure of the file; the system's reason is taken from errno.
   void ReportFailure(int stringId);
+  // Reports a failure whose reason the system can't tell: it is named even where the system's
+  // reasons are not (the windows), since nothing else would explain it.
+  void ReportFailure(int stringId, const QString& reason);
 
   std::unique_ptr<FileHandle> FileHandle_;
   FileOpener opener_;

@@ -6,9 +6,16 @@
 #include <QFile>
 
 #include <cerrno>
+#include <functional>
+#include <thread>
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include "otheruser.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
 #endif
 
 using namespace Qt::Literals::StringLiterals;
@@ -94,21 +101,217 @@ TEST_F(RegistryTest, ADamagedSettingsFileIsKeptAsideAndReportedOnce) {
   EXPECT_EQ(dialogs.log.size(), 1u);
 }
 
-TEST_F(RegistryTest, AnInterruptedWriteLeavesTheStoreAsItWas) {
+TEST_F(RegistryTest, AnInterruptedWriteLeavesTheFileAsItWasAndTheValueInMemory) {
   SKIP_WITHOUT_SETTINGS_FILES();
   RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, QStringLiteral("/a/"));
   const QString file = registry.Folder() + QStringLiteral("/HKCU.reg");
   const QByteArray before = FileBytes(file);
-  const auto full = DiskFault::FullAfter(20, kErrorDiskFull);
-  EXPECT_FALSE(
-      RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, QStringLiteral("/b/")));
+  {
+    const auto full = DiskFault::FullAfter(20, kErrorDiskFull);
+    EXPECT_FALSE(
+        RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, QStringLiteral("/b/")));
+  }
   EXPECT_EQ(FileBytes(file), before);
   EXPECT_EQ(QDir(registry.Folder()).entryList(QDir::Files | QDir::Hidden),
             QStringList{QStringLiteral("HKCU.reg")});
-  // What the accessor holds did not change either.
-  EXPECT_EQ(RegReadString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, {}),
-            QStringLiteral("/a/"));
+  ASSERT_EQ(dialogs.log.size(), 1u);
+  EXPECT_TRUE(dialogs.log[0].text.contains(
+      u"\"%1\" cannot be saved (%2)"_s.arg(file, SystemErrorText(kErrorDiskFull))))
+      << dialogs.log[0].text.toStdString();
+  // The editor goes on with what it was told, and saves it with the next change.
+  EXPECT_EQ(Own(kGameFolderValue), u"/b/"_s);
+  EXPECT_TRUE(RegWriteString(RegRoot::CurrentUser, kOwnKey, kBackupFolderValue, u"/c/"_s));
+  SetRegAccessor(registry.Fresh());
+  EXPECT_EQ(Own(kGameFolderValue), u"/b/"_s);
+  EXPECT_EQ(Own(kBackupFolderValue), u"/c/"_s);
 }
+
+TEST_F(RegistryTest, TwoEditorsNeverUndoEachOthersSettings) {
+  SKIP_WITHOUT_SETTINGS_FILES();
+  // Both have read the file before either writes.
+  auto first = registry.Fresh();
+  auto second = registry.Fresh();
+  EXPECT_FALSE(first->Read(RegRoot::CurrentUser, kHintsKey, HintValue(1)));
+  EXPECT_FALSE(second->Read(RegRoot::CurrentUser, kHintsKey, HintValue(1)));
+  // Each switches its hints off while the other does the same.
+  const auto switchOff = [](Registry& editor, int from) {
+    for (int n = from; n < from + 40; ++n)
+      editor.Write(RegRoot::CurrentUser, kHintsKey, HintValue(n), RegValue::Dword(0));
+  };
+  std::thread one(switchOff, std::ref(*first), 1);
+  std::thread other(switchOff, std::ref(*second), 101);
+  one.join();
+  other.join();
+  SetRegAccessor(registry.Fresh());
+  for (int n : {1, 2, 39, 40, 101, 102, 139, 140}) {
+    EXPECT_EQ(RegReadInteger(RegRoot::CurrentUser, kHintsKey, HintValue(n), 1), 0) << n;
+  }
+  EXPECT_TRUE(dialogs.log.empty());
+}
+
+TEST_F(RegistryTest, ASettingsFileThatIsALinkIsWrittenWhereItLeads) {
+  SKIP_WITHOUT_SETTINGS_FILES();
+  // As a dotfile manager keeps it: a relative link to a file in another folder, not made yet.
+  QTemporaryDir dotfiles;
+  ASSERT_TRUE(QDir(dotfiles.path()).mkpath(u"saltmarch"_s));
+  const QString target = dotfiles.filePath(u"saltmarch/HKCU.reg"_s);
+  const QString file = registry.Folder() + u"/HKCU.reg"_s;
+  ASSERT_TRUE(QFile::link(QDir(registry.Folder()).relativeFilePath(target), file));
+  const auto entries = [](const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
+  };
+
+  EXPECT_TRUE(RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, u"/a/"_s));
+  EXPECT_TRUE(RegWriteString(RegRoot::CurrentUser, kOwnKey, kBackupFolderValue, u"/b/"_s));
+  EXPECT_TRUE(QFileInfo(file).isSymLink());
+  const QByteArray text = ReadAll(target);
+  EXPECT_TRUE(text.contains("\"Dune2KLoc\"=\"/a/\"") && text.contains("\"BackupLoc\"=\"/b/\""))
+      << text.toStdString();
+  EXPECT_EQ(entries(registry.Folder()), QStringList{u"HKCU.reg"_s});
+  EXPECT_EQ(entries(dotfiles.filePath(u"saltmarch"_s)), QStringList{u"HKCU.reg"_s});
+  SetRegAccessor(registry.Fresh());
+  EXPECT_EQ(Own(kGameFolderValue), u"/a/"_s);
+
+  // Links that lead round in a circle lead nowhere: they stay, and the editor says so.
+  ASSERT_TRUE(QFile::remove(file));
+  ASSERT_TRUE(QFile::link(file + u".old"_s, file) && QFile::link(file, file + u".old"_s));
+  SetRegAccessor(registry.Fresh());
+  EXPECT_FALSE(RegWriteString(RegRoot::CurrentUser, kOwnKey, kSetupValue, kSetupCompleted));
+  ASSERT_EQ(dialogs.log.size(), 1u);
+  EXPECT_TRUE(dialogs.log[0].text.contains(u"(it is a link that leads round in a circle)"_s));
+  EXPECT_TRUE(QFileInfo(file).isSymLink());
+}
+
+#ifndef _WIN32
+// Settings that a user who is not root, their owner or not, may not read or write: the
+// permissions of the folder and the file are those that Run gives.
+class UnwritableSettingsTest : public AppFixture {
+ protected:
+  void SetUp() override {
+    AppFixture::SetUp();
+    if (::geteuid() == 0 && ExitStatus(AsAnotherUser([] { return 0; })) == kNoOtherUser)
+      GTEST_SKIP() << "run by root, which could not become another user";
+    file = registry.Folder() + u"/HKCU.reg"_s;
+    SetLaterRun(game.Folder(), u"/backups/"_s);
+    before = ReadAll(file);
+  }
+  void TearDown() override {
+    QFile::setPermissions(registry.Folder(), kAll);
+    AppFixture::TearDown();
+  }
+  // Runs `work` as a user who is not root with these permissions; its result.
+  template <class Work>
+  int Run(QFile::Permissions folder, QFile::Permissions fileMode, Work work) {
+    QFile::setPermissions(file, fileMode);
+    QFile::setPermissions(registry.Folder(), folder);
+    const int status = AsUserWhoIsNotRoot(work);
+    QFile::setPermissions(registry.Folder(), kAll);
+    QFile::setPermissions(file, kAll);
+    return status;
+  }
+  void ExpectFileKept() const {
+    EXPECT_EQ(ReadAll(file), before);
+    EXPECT_EQ(QDir(registry.Folder()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{u"HKCU.reg"_s});
+  }
+  // 0 when the dialogs said once, naming the file and `why`, that the settings cannot be saved.
+  int ToldOnce(const QString& why) const {
+    int told = 0;
+    for (const auto& dialog : dialogs.log) {
+      if (!dialog.text.contains(u" cannot be saved "_s)) continue;
+      if (dialog.kind != MsgKind::Warning) return 11;
+      if (!dialog.text.contains(u"\"%1\" cannot be saved (%2)"_s.arg(file, why))) return 12;
+      ++told;
+    }
+    return told == 1 ? 0 : 13;
+  }
+
+  static constexpr QFile::Permissions kAll = QFile::ReadOwner | QFile::WriteOwner |
+                                             QFile::ExeOwner | QFile::ReadOther |
+                                             QFile::WriteOther | QFile::ExeOther;
+  static constexpr QFile::Permissions kReadOnly =
+      QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+  QString file;
+  QByteArray before;
+};
+
+TEST_F(UnwritableSettingsTest, AReadOnlyFileIsNeverReplaced) {
+  const int status = Run(kAll, kReadOnly, [&] {
+    // A change that is there already needs no saving.
+    if (!RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, game.Folder())) return 1;
+    if (!dialogs.log.empty()) return 2;
+    if (RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, u"/other/"_s)) return 3;
+    if (RegWriteInteger(RegRoot::CurrentUser, kHintsKey, HintValue(1), 0)) return 4;
+    // The editor goes on with what it was told.
+    if (Own(kGameFolderValue) != u"/other/"_s) return 5;
+    if (RegReadInteger(RegRoot::CurrentUser, kHintsKey, HintValue(1), 1) != 0) return 6;
+    return ToldOnce(u"it may not be written: "_s + SystemErrorText(EACCES));
+  });
+  EXPECT_EQ(status, 0);
+  ExpectFileKept();
+}
+
+TEST_F(UnwritableSettingsTest, AnUnreadableFileIsNeverReplacedNotEvenOnExit) {
+  const int status = Run(kAll, {}, [&] {
+    // The editor starts: with its settings unread, this is a first run. No backup.
+    SetRegAccessor(registry.Fresh());
+    dialogs.Answer(MsgResult::No);
+    {
+      TSaltmarch app;
+      app.SetBackupFolder(u"/chosen/"_s);
+      app.SaveLocations();
+    }
+    if (dialogs.log.empty() || dialogs.log[0].kind != MsgKind::Confirmation) return 1;
+    return ToldOnce(u"it cannot be read: "_s + SystemErrorText(EACCES));
+  });
+  EXPECT_EQ(status, 0);
+  ExpectFileKept();
+  SetRegAccessor(registry.Fresh());
+  EXPECT_EQ(Own(kBackupFolderValue), u"/backups/"_s);
+}
+
+TEST_F(UnwritableSettingsTest, AFolderThatTakesNoNewFileIsReportedOnce) {
+  // The file itself may be written; only a whole new file is ever put in its place.
+  const int status = Run(kReadOnly | QFile::ExeOwner | QFile::ExeOther, kAll, [&] {
+    if (RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, u"/other/"_s)) return 1;
+    if (RegWriteString(RegRoot::CurrentUser, kOwnKey, kBackupFolderValue, u"/other/"_s)) return 2;
+    return ToldOnce(u"its folder \"%1\" takes no new file: %2"_s.arg(registry.Folder(),
+                                                                     SystemErrorText(EACCES)));
+  });
+  EXPECT_EQ(status, 0);
+  ExpectFileKept();
+}
+
+TEST_F(RegistryTest, AFolderThatCannotBeMadeIsReported) {
+  // A file stands where a folder on the way should be: no user can make it.
+  const QString blocked = registry.Folder() + u"/blocked"_s;
+  ASSERT_TRUE(WriteAll(blocked, "x"));
+  SetRegAccessor(MakeFileRegistry(blocked + u"/Saltmarch98"_s));
+  EXPECT_FALSE(RegWriteString(RegRoot::CurrentUser, kOwnKey, kSetupValue, kSetupCompleted));
+  ASSERT_EQ(dialogs.log.size(), 1u);
+  EXPECT_TRUE(dialogs.log[0].text.contains(u"(its folder cannot be made)"_s));
+  EXPECT_EQ(ReadAll(blocked), QByteArray("x"));
+}
+
+TEST_F(RegistryTest, AnotherProgramsLockIsWaitedForThenReported) {
+  // Another copy of the editor saving its settings holds the folder's lock meanwhile.
+  const int other =
+      ::open(QFile::encodeName(registry.Folder()).constData(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(::flock(other, LOCK_EX), 0);
+  EXPECT_FALSE(RegWriteString(RegRoot::CurrentUser, kOwnKey, kGameFolderValue, u"/a/"_s));
+  ::close(other);
+  ASSERT_EQ(dialogs.log.size(), 1u);
+  EXPECT_TRUE(dialogs.log[0].text.contains(
+      u"(locked by another program; gave up after waiting 5 seconds)"_s));
+  // Once it lets go, the change waiting in memory is saved with the next.
+  EXPECT_TRUE(RegWriteString(RegRoot::CurrentUser, kOwnKey, kBackupFolderValue, u"/b/"_s));
+  SetRegAccessor(registry.Fresh());
+  EXPECT_EQ(Own(kGameFolderValue), u"/a/"_s);
+  EXPECT_EQ(Own(kBackupFolderValue), u"/b/"_s);
+}
+#endif
 
 #ifdef _WIN32
 // The game is a 32-bit program: its install record is read where it wrote it, in the 32-bit view

@@ -23,7 +23,7 @@ class FailingFile final : public FileHandle {
     return done;
   }
   bool Flush() override { return !plan_.failFlush && real_->Flush(); }
-  bool Lock() override { return real_->Lock(); }
+  LockOutcome Lock() override { return real_->Lock(); }
   bool Close() override {
     if (plan_.failClose) return false;
     ++plan_.closes;

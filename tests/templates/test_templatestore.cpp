@@ -529,8 +529,16 @@ TEST_F(TwoWritersTest, TheWriteBackWaitsForAnotherWritersLockAndGivesUp) {
   QFile other(sample.TemplatesPath());
   ASSERT_TRUE(other.open(QIODevice::ReadWrite));
   ASSERT_TRUE(LockWholeFile(other));
+  // The message says why, in the window and, with the file's name, on the command line.
+  const QString why = QStringLiteral("locked by another program; gave up after waiting 5 seconds");
   EXPECT_FALSE(store.ApplyChanges());
-  EXPECT_EQ(Messages(), QStringList{kErr2});
+  store.SetDetailedReports(true);
+  EXPECT_FALSE(store.ApplyChanges());
+  store.SetDetailedReports(false);
+  EXPECT_EQ(
+      Messages(),
+      (QStringList{QStringLiteral("%1 (%2)").arg(kErr2, why),
+                   QStringLiteral("%1 (%2: %3)").arg(kErr2, store.TemplatesFileName(), why)}));
   EXPECT_EQ(sample.TemplatesBytes(), original);
   EXPECT_TRUE(store.Infantry[2].Changed);
   other.close();  // releases the lock
