@@ -83,8 +83,10 @@ void TUnitDocument::EditUnits(const std::vector<UnitEdit>& edits, const QString&
     TUnitTemplate before;
     store_.GetUnit(edit.kind, edit.index, before);
     TUnitTemplate after = edit.record;
-    after.RawBytes = before.RawBytes;
-    EncodeRecord(after);
+    if (!edit.wholeRecord) {
+      after.RawBytes = before.RawBytes;
+      EncodeRecord(after);
+    }
     changes.emplace_back(before.RawBytes, after.RawBytes);
   }
   std::vector<size_t> changed;
@@ -101,8 +103,8 @@ void TUnitDocument::EditUnits(const std::vector<UnitEdit>& edits, const QString&
   }
   auto* group = new QUndoCommand(step);
   for (size_t n : changed) {
-    new SaveUnitCommand(*this, edits[n].kind, edits[n].index, changes[n].first,
-                        changes[n].second, step, false, group);
+    new SaveUnitCommand(*this, edits[n].kind, edits[n].index, changes[n].first, changes[n].second,
+                        step, false, group);
   }
   undo_->push(group);
 }
