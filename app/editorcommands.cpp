@@ -11,15 +11,14 @@ namespace {
 // The oldest common-controls version whose toolbars look right: 4.71.
 constexpr unsigned kCommonControls471 = 0x00040047;
 
-// Without a game folder nothing can be applied or started: the user may choose one now.
+}  // namespace
+
 void AskForGameFolder(TSaltmarch& app, DialogService& ask) {
   if (ask.MessageDlg(MsgKind::Warning, LoadStr(Str::Err6NoGameFolder), mbYes | mbNo) ==
       MsgResult::Yes) {
     app.BrowseForGame();
   }
 }
-
-}  // namespace
 
 bool BackupAndReport(TSaltmarch& app, DialogService& ask) {
   if (app.BackupGameFile()) {

@@ -9,6 +9,10 @@ class TSaltmarch;
 // applying, the folder browser) report through the dialog service in use, as they always do.
 // The frame's handlers call these and do only the window work.
 
+// Without a game folder nothing can be read, applied or started: asks whether the user wants to
+// choose one now (Error #6), and opens the folder browser when they do.
+void AskForGameFolder(TSaltmarch& app, DialogService& ask);
+
 // Backs the game file up and says how that went. True when a copy was made.
 bool BackupAndReport(TSaltmarch& app, DialogService& ask);
 

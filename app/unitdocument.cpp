@@ -83,8 +83,10 @@ void TUnitDocument::EditUnits(const std::vector<UnitEdit>& edits, const QString&
     TUnitTemplate before;
     store_.GetUnit(edit.kind, edit.index, before);
     TUnitTemplate after = edit.record;
-    after.RawBytes = before.RawBytes;
-    EncodeRecord(after);
+    if (!edit.wholeRecord) {
+      after.RawBytes = before.RawBytes;
+      EncodeRecord(after);
+    }
     changes.emplace_back(before.RawBytes, after.RawBytes);
   }
   std::vector<size_t> changed;

@@ -40,6 +40,9 @@ class TUnitDocument : public QObject {
     std::uint8_t kind;
     int index;
     TUnitTemplate record;
+    // The record's bytes become the unit's as they are, those no field describes included (a
+    // mod's): encoding its fields again could tidy a byte the mod meant to keep.
+    bool wholeRecord = false;
   };
   void EditUnits(const std::vector<UnitEdit>& edits, const QString& step);
 

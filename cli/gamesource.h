@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gamefile.h"
+#include "modfile.h"
 #include "modtext.h"
 
 #include <QString>
@@ -28,12 +29,8 @@ struct Source {
 
 std::optional<Source> FindSource(const QString& path, QString& problem);
 
-std::optional<ModFile> ReadModFile(const QString& path, QString& problem);
-
 // Loads every unit of `file` through `opener`; false when either kind could not be read.
 bool LoadStore(TDune2kFile& store, const QString& file, const FileOpener& opener);
-
-UnitRecords StoreRecords(const TDune2kFile& store);
 
 // The records a game file, backup or text file holds. A text file that does not give every
 // unit's bytes is read on top of `base`; without a base it must be complete.

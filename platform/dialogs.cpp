@@ -107,3 +107,7 @@ void ConsoleDialogs::ShowException(const QString& text) {
 std::optional<QString> ConsoleDialogs::BrowseForFolder(const BrowseRequest&) {
   return std::nullopt;
 }
+
+std::optional<QString> ConsoleDialogs::ChooseFile(const FileRequest&) {
+  return std::nullopt;
+}

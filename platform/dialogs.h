@@ -56,6 +56,15 @@ struct BrowseRequest {
   std::function<int(BrowserControl&, BrowseEvent, const QString& path)> callback;
 };
 
+// A file dialog: a file to open, or the name to save a new file under.
+struct FileRequest {
+  bool save = false;
+  QString title;
+  QString filter;  // Qt's form: "Unit mods (*.json *.csv)"
+  // Saving: the suffix a name typed without one gets.
+  QString defaultSuffix;
+};
+
 class DialogService {
  public:
   virtual ~DialogService() = default;
@@ -67,6 +76,8 @@ class DialogService {
   virtual void ShowException(const QString& text) = 0;
   // The folder chosen, or nothing when the user cancelled.
   virtual std::optional<QString> BrowseForFolder(const BrowseRequest& request) = 0;
+  // The file chosen (its whole path), or nothing when the user cancelled.
+  virtual std::optional<QString> ChooseFile(const FileRequest& request) = 0;
 };
 
 // Where the service in use is kept. Until a program or test puts its own in use, a console
@@ -91,4 +102,5 @@ class ConsoleDialogs : public DialogService {
   void ShowMessage(const QString& text) override;
   void ShowException(const QString& text) override;
   std::optional<QString> BrowseForFolder(const BrowseRequest& request) override;
+  std::optional<QString> ChooseFile(const FileRequest& request) override;
 };

@@ -4,6 +4,9 @@
 #include "messagebox.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 QString DialogText(const QString& text) {
@@ -34,6 +37,17 @@ std::optional<QString> QtDialogs::BrowseForFolder(const BrowseRequest& request) 
   FolderBrowser browser(request, QApplication::activeWindow());
   if (browser.exec() != QDialog::Accepted) return std::nullopt;
   return browser.SelectedFolder();
+}
+
+std::optional<QString> QtDialogs::ChooseFile(const FileRequest& request) {
+  QFileDialog dialog(QApplication::activeWindow(), request.title, lastFolder_, request.filter);
+  dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setDefaultSuffix(request.defaultSuffix);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  const QString chosen = dialog.selectedFiles().constFirst();
+  lastFolder_ = QFileInfo(chosen).absolutePath();
+  return QDir::toNativeSeparators(chosen);
 }
 
 QString QtDialogs::Title() const {

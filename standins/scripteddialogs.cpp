@@ -94,6 +94,31 @@ std::optional<QString> ScriptedDialogs::BrowseForFolder(const BrowseRequest& req
   return chosen;
 }
 
+ScriptedDialogs& ScriptedDialogs::FileDialogChooses(const QString& file) {
+  files.emplace_back(file);
+  return *this;
+}
+
+ScriptedDialogs& ScriptedDialogs::FileDialogCancels() {
+  files.emplace_back(std::nullopt);
+  return *this;
+}
+
+std::optional<QString> ScriptedDialogs::ChooseFile(const FileRequest& request) {
+  Record record{.type = Type::File, .text = request.title, .file = request};
+  std::optional<QString> chosen;
+  if (files.empty()) {
+    ++unexpected;
+  } else {
+    chosen = std::move(files.front());
+    files.pop_front();
+  }
+  record.answer = chosen ? MsgResult::OK : MsgResult::Cancel;
+  log.push_back(record);
+  if (onDialog) onDialog(log.back());
+  return chosen;
+}
+
 QStringList ScriptedDialogs::Texts() const {
   QStringList texts;
   for (const Record& r : log) texts << r.text;
@@ -104,5 +129,6 @@ void ScriptedDialogs::Clear() {
   log.clear();
   answers.clear();
   browses.clear();
+  files.clear();
   unexpected = 0;
 }

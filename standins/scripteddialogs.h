@@ -12,18 +12,20 @@
 // In use for as long as it lives.
 class ScriptedDialogs : public DialogService {
  public:
-  enum class Type { Message, Plain, Exception, Browse };
+  enum class Type { Message, Plain, Exception, Browse, File };
 
   struct Record {
     Type type = Type::Message;
     MsgKind kind = MsgKind::Information;
-    QString text;  // message text, or the browser's title
+    QString text;  // message text, or the browser's or file dialog's title
     MsgButtons buttons = 0;
     MsgResult answer = MsgResult::None;
     // Browsers: what the callback preselected, showed and allowed for the folder chosen.
     QString browseStart;
     QString browseStatus;
     bool browseOkEnabled = false;
+    // File dialogs: what was asked for.
+    FileRequest file;
   };
 
   // What a scripted folder browser does: it may drive the request's callback and gives the
@@ -37,6 +39,9 @@ class ScriptedDialogs : public DialogService {
   // The user selects `folder` and presses OK, if the browser lets them; else Cancel.
   ScriptedDialogs& BrowseChooses(const QString& folder);
   ScriptedDialogs& BrowseCancels();
+  // The next file dialog gives `file`, or is cancelled.
+  ScriptedDialogs& FileDialogChooses(const QString& file);
+  ScriptedDialogs& FileDialogCancels();
   // Runs before every dialog answers, e.g. to look at windows while the dialog would be up.
   std::function<void(const Record&)> onDialog;
 
@@ -44,6 +49,7 @@ class ScriptedDialogs : public DialogService {
   void ShowMessage(const QString& text) override;
   void ShowException(const QString& text) override;
   std::optional<QString> BrowseForFolder(const BrowseRequest& request) override;
+  std::optional<QString> ChooseFile(const FileRequest& request) override;
 
   // Texts of all dialogs so far, in order.
   QStringList Texts() const;
@@ -52,6 +58,7 @@ class ScriptedDialogs : public DialogService {
   std::vector<Record> log;
   std::deque<MsgResult> answers;
   std::deque<BrowseScript> browses;
+  std::deque<std::optional<QString>> files;
   int unexpected = 0;
 
  private:

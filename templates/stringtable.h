@@ -58,6 +58,18 @@ enum Id : int {
   MessageBoardAddress = 4023,
   CommonControlsAddress = 4024,
 
+  // Mods: the units as text files, imported and exported in the editor.
+  ModFileFilter = 4101,
+  ImportModTitle = 4102,
+  ExportModTitle = 4103,
+  ModChangesQuestion = 4104,  // %1: the file's name, %2: the changes, one a line
+  ModNoChanges = 4105,        // %1: the file's name
+  ModRefused = 4106,          // %1: what is wrong, one fault a line
+  ModChangesMore = 4107,      // %1: how many more lines of changes there are
+  ModExported = 4108,         // %1: the file
+  ModExportFailed = 4109,     // %1: why
+  ModNotTheGameFile = 4110,   // %1: the file
+
   // Feedback form.
   FeedbackFormCaption = 65259,
   FeedbackHeading = 65260,

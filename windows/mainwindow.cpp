@@ -6,6 +6,7 @@
 #include "hintform.h"
 #include "infantrywindow.h"
 #include "mainimages.h"
+#include "modcommands.h"
 #include "prefs.h"
 #include "saltmarch.h"
 #include "stringtable.h"
@@ -125,6 +126,10 @@ void TF_Main::CreateActions() {
   // Nothing to undo until the application object's document has a history.
   A_Undo->setEnabled(false);
   A_Redo->setEnabled(false);
+  A_ImportMod = MakeAction("A_ImportMod", QStringLiteral("&Import Mod..."),
+                           QStringLiteral("Import Unit Changes From A Mod File"));
+  A_ExportMod = MakeAction("A_ExportMod", QStringLiteral("E&xport Mod..."),
+                           QStringLiteral("Export The Units To A Mod File"));
 
   connect(A_Commit, &QAction::triggered, this, &TF_Main::A_CommitExecute);
   connect(A_Run, &QAction::triggered, this, &TF_Main::A_RunExecute);
@@ -142,6 +147,8 @@ void TF_Main::CreateActions() {
   connect(MinimizeAll1, &QAction::triggered, this, &TF_Main::MinimizeAll);
   connect(TileHorizontally1, &QAction::triggered, this, &TF_Main::TileHorizontally);
   connect(TileVertically1, &QAction::triggered, this, &TF_Main::TileVertically);
+  connect(A_ImportMod, &QAction::triggered, this, &TF_Main::A_ImportModExecute);
+  connect(A_ExportMod, &QAction::triggered, this, &TF_Main::A_ExportModExecute);
 }
 
 QAction* TF_Main::AddItem(QMenu* menu, const char* name, QAction* action, const QString& caption) {
@@ -189,6 +196,9 @@ void TF_Main::CreateMenuBar() {
   AddItem(project, "Preferences1", A_Prefs);
   project->addSeparator()->setObjectName(QStringLiteral("MnuProjSep3"));
   AddItem(project, "MnuProjExit", A_Exit);
+  project->addSeparator()->setObjectName(QStringLiteral("MnuProjSep4"));
+  AddItem(project, "MnuProjImportMod", A_ImportMod);
+  AddItem(project, "MnuProjExportMod", A_ExportMod);
 
   auto* settings = new QMenu(this);
   settings->setObjectName(QStringLiteral("MnuSettings"));
@@ -430,6 +440,14 @@ void TF_Main::A_HelpAboutExecute() {
 
 void TF_Main::A_FeedBackExecute() {
   emit FeedbackRequested();
+}
+
+void TF_Main::A_ImportModExecute() {
+  ImportModFile(*app_, Dialogs());
+}
+
+void TF_Main::A_ExportModExecute() {
+  ExportModFile(*app_, Dialogs());
 }
 
 void TF_Main::A_ExitExecute() {

@@ -44,6 +44,9 @@ class TF_Main : public QMainWindow {
   void MnuOLFanSiteClick();
   void MnuOLSM98HomeClick();
   void mnuSm98MsgBrdClick();
+  // Mods: the units read from and written to a mod file.
+  void A_ImportModExecute();
+  void A_ExportModExecute();
   // Shows the application's current hint in status panel 0.
   void DisplayHint(const QString& hint);
   // The user's session is ending: when the session lets the editor ask, the same questions as
@@ -62,6 +65,7 @@ class TF_Main : public QMainWindow {
       *MinimizeAll1, *TileHorizontally1, *TileVertically1;
   // Undo and redo of the changes made to the units; their captions name the step.
   QAction *A_Undo, *A_Redo, *A_UnitsTable;
+  QAction *A_ImportMod, *A_ExportMod;
 
  signals:
   // The user asked to send feedback; the program opens its feedback form over the frame.

@@ -1,8 +1,10 @@
+#include "commands.h"
 #include "editortexts.h"
 #include "fixedprograminfo.h"
 #include "framefixture.h"
 #include "infantrywindow.h"
 #include "mainwindow.h"
+#include "modtext.h"
 #include "paths.h"
 #include "prefs.h"
 #include "programinfo.h"
@@ -471,6 +473,146 @@ TEST_F(MainWindow, PreferencesChangeTheFoldersAtOnce) {
   prefs.B_Cancel->click();
   EXPECT_EQ(SaltmarchApp->BackupFolder, programDir.path() + PathSeparator());
   EXPECT_EQ(SaltmarchApp->GameFolder, game.Folder());
+}
+
+// ---- mods ----
+
+// What smarch-units prints and leaves when it imports `mod` into a fresh copy of the sample game.
+struct CliImport {
+  QStringList dryRun;
+  QByteArray bytes;
+};
+CliImport ImportWithTheCommandLine(const QString& mod) {
+  SampleDir copy;
+  QString out, err;
+  QTextStream o(&out), e(&err);
+  EXPECT_EQ(ImportCommand({copy.Folder(), mod, QStringLiteral("--dry-run")}, o, e), 0);
+  CliImport cli{out.split(QChar(u'\n'), Qt::SkipEmptyParts)};
+  cli.dryRun.removeLast();  // "Dry run: nothing was written."
+  EXPECT_EQ(ImportCommand({copy.Folder(), mod}, o, e), 0) << err.toStdString();
+  cli.bytes = copy.TemplatesBytes();
+  return cli;
+}
+
+TEST_F(MainWindow, ImportModShowsTheChangesAndApplyWritesWhatTheCommandLineWrites) {
+  LaterRun(game.Folder());
+  Open();
+  MakeBackup();
+  auto* project = frame->findChild<QMenu*>(QStringLiteral("MnuProject"));
+  QStringList items;
+  for (QAction* a : project->actions()) items << a->objectName();
+  // The designed items keep their places; the mods follow Exit.
+  EXPECT_EQ(items.indexOf(QStringLiteral("MnuProjExit")), 10);
+  EXPECT_EQ(items.mid(10),
+            (QStringList{QStringLiteral("MnuProjExit"), QStringLiteral("MnuProjSep4"),
+                         QStringLiteral("MnuProjImportMod"), QStringLiteral("MnuProjExportMod")}));
+  EXPECT_EQ(project->actions()[12]->statusTip(),
+            QStringLiteral("Import Unit Changes From A Mod File"));
+  EXPECT_EQ(project->actions()[13]->statusTip(), QStringLiteral("Export The Units To A Mod File"));
+
+  // Every unit at one cost: more changes than the question lists.
+  QByteArray csv = "Format,saltmarch98-units,Version,1\nKind,Index,Cost\n";
+  for (int i = 1; i <= InfantryCount; ++i) csv += "infantry," + QByteArray::number(i) + ",7\n";
+  for (int i = 1; i <= VehicleCount; ++i) csv += "vehicle," + QByteArray::number(i) + ",7\n";
+  const QString mod = programDir.filePath(QStringLiteral("cheap.csv"));
+  WriteAll(mod, csv);
+  const CliImport cli = ImportWithTheCommandLine(mod);
+  ASSERT_GT(cli.dryRun.size(), 30);
+  const QByteArray before = game.TemplatesBytes();
+  dialogs.Clear();  // what the command line reported
+
+  dialogs.FileDialogChooses(mod).Answer(MsgResult::No);
+  project->actions()[12]->trigger();
+  ASSERT_EQ(dialogs.log.size(), 2u);
+  EXPECT_EQ(dialogs.log[0].type, ScriptedDialogs::Type::File);
+  EXPECT_EQ(dialogs.log[0].text, QStringLiteral("Import Mod"));
+  EXPECT_EQ(dialogs.log[0].file.filter, QStringLiteral("Unit mods (*.json *.csv)"));
+  EXPECT_FALSE(dialogs.log[0].file.save);
+  EXPECT_EQ(dialogs.log[1].kind, MsgKind::Confirmation);
+  EXPECT_EQ(dialogs.log[1].buttons, MsgButtons(mbYes | mbNo));
+  EXPECT_EQ(dialogs.log[1].text,
+            QStringLiteral("cheap.csv Makes These Changes To The Units:\r\r") +
+                cli.dryRun.mid(0, 30).join(QChar(u'\r')) +
+                QStringLiteral("\r... and %1 more\r\rDo You Want To Make Them? The Settings In "
+                               "Dune2000 Will Not Change Until You Apply Changes.")
+                    .arg(cli.dryRun.size() - 30));
+  EXPECT_FALSE(frame->A_Undo->isEnabled());  // No changed nothing
+
+  dialogs.Clear();
+  dialogs.FileDialogChooses(mod).Answer(MsgResult::Yes);
+  frame->A_ImportMod->trigger();
+  EXPECT_EQ(frame->A_Undo->text().remove(QChar(u'&')), QStringLiteral("Undo Import cheap.csv"));
+  EXPECT_EQ(game.TemplatesBytes(), before);  // in memory only, until Apply
+  frame->A_Commit->trigger();
+  EXPECT_EQ(dialogs.Texts().last(), QStringLiteral("Changes Have Been Applied"));
+  EXPECT_EQ(game.TemplatesBytes(), cli.bytes);
+
+  // One Undo takes the whole import back; Apply then writes the game as it was.
+  frame->A_Undo->trigger();
+  EXPECT_FALSE(frame->A_Undo->isEnabled());
+  frame->A_Commit->trigger();
+  EXPECT_EQ(game.TemplatesBytes(), before);
+}
+
+TEST_F(MainWindow, ABadModOrTheGamesOwnFileIsRefusedAndAnExportImportsAsNoChange) {
+  LaterRun(game.Folder());
+  Open();
+  const QString bad = programDir.filePath(QStringLiteral("bad.csv"));
+  WriteAll(bad, "Format,saltmarch98-units,Version,1\nKind,Index,Armor\nvehicle,1,300\n");
+  dialogs.FileDialogChooses(bad);
+  frame->A_ImportMod->trigger();
+  EXPECT_EQ(dialogs.log.back().kind, MsgKind::Warning);
+  EXPECT_EQ(
+      dialogs.log.back().text,
+      QStringLiteral("The Mod Can't Be Imported, No Unit Has Been Changed.\r\r") + bad +
+          QStringLiteral(
+              ": line 3 (vehicle 1 \"Trike\"): Armor: 300 is outside the field's range 0..255"));
+  EXPECT_FALSE(SaltmarchApp->Store->HasUnappliedChanges());
+
+  // Exported and imported again: nothing to change.
+  const QString mod = programDir.filePath(QStringLiteral("units.json"));
+  dialogs.Clear();
+  dialogs.FileDialogChooses(mod);
+  frame->A_ExportMod->trigger();
+  EXPECT_TRUE(dialogs.log[0].file.save);
+  EXPECT_EQ(dialogs.log[0].file.defaultSuffix, QStringLiteral("json"));
+  EXPECT_EQ(dialogs.log[1].text, QStringLiteral("The Units Have Been Exported To ") + mod);
+  dialogs.FileDialogChooses(mod);
+  frame->A_ImportMod->trigger();
+  EXPECT_EQ(dialogs.log.back().text,
+            QStringLiteral("No Changes: The Units Already Hold Every Value Of units.json"));
+
+  // Never over the game's own file.
+  const QByteArray gameBytes = game.TemplatesBytes();
+  dialogs.Clear();
+  dialogs.FileDialogChooses(game.TemplatesPath());
+  frame->A_ExportMod->trigger();
+  EXPECT_EQ(dialogs.log.back().text,
+            QStringLiteral("Export Failed, Nothing Has Been Written.\r\r%1 is the game's own unit "
+                           "file; choose another")
+                .arg(game.TemplatesPath()));
+  EXPECT_EQ(game.TemplatesBytes(), gameBytes);
+  EXPECT_EQ(dialogs.unexpected, 0);
+}
+
+TEST_F(MainWindow, ModsWithoutAGameFolderAskForOneAndACancelDoesNothing) {
+  RegWriteString(RegRoot::CurrentUser, kOwnKey, kSetupValue, kSetupCompleted);
+  dialogs.Answer(MsgResult::No);  // no game folder at start
+  Open();
+  for (QAction* mods : {frame->A_ImportMod, frame->A_ExportMod}) {
+    dialogs.Clear();
+    dialogs.Answer(MsgResult::No);
+    mods->trigger();
+    EXPECT_EQ(dialogs.Texts(), QStringList{kErr6});
+  }
+  // With a game, a cancelled file dialog is the end of it.
+  SaltmarchApp->SetGameFolder(game.Folder());
+  for (QAction* mods : {frame->A_ImportMod, frame->A_ExportMod}) {
+    dialogs.Clear();
+    dialogs.FileDialogCancels();
+    mods->trigger();
+    EXPECT_EQ(dialogs.log.size(), 1u);
+  }
 }
 
 }  // namespace
