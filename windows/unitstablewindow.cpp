@@ -8,6 +8,7 @@
 #include "unitcelldelegate.h"
 #include "unitdocument.h"
 #include "unitstablemodel.h"
+#include "unitwin.h"
 
 #include <QAction>
 #include <QApplication>
@@ -48,11 +49,17 @@ TF_UnitsTable::TF_UnitsTable(QMdiArea* frame) : QMdiSubWindow(nullptr) {
   model_ = new TUnitsTableModel(*SaltmarchApp->Document, this);
   BuildForm();
   connect(model_, &TUnitsTableModel::CountsChanged, this, &TF_UnitsTable::ShowCounts);
-  // A restore or another game folder drops the units: they are read again once every window
-  // has heard of it, so that the table reads nothing twice.
+  // A restore or another game folder drops the units. The open unit windows read their kind
+  // again (and say so when they cannot); the table reads what none of them does.
   connect(SaltmarchApp->Document.get(), &TUnitDocument::Reloaded, this, [this] {
     QTimer::singleShot(0, this, [this] {
-      LoadUnits();
+      std::set<std::uint8_t> shown;
+      for (const QPointer<QObject>& window : SaltmarchApp->SettingsWindows) {
+        if (auto* unitWindow = qobject_cast<TUnitSettingsWin*>(window.data())) {
+          shown.insert(unitWindow->Design().kind);
+        }
+      }
+      LoadUnits(shown);
       RefreshOriginals();
     });
   });
@@ -164,10 +171,10 @@ QSize TF_UnitsTable::DefaultSize() const {
   return client + QSize(2 * border, title + border);
 }
 
-void TF_UnitsTable::LoadUnits() {
+void TF_UnitsTable::LoadUnits(const std::set<std::uint8_t>& readElsewhere) {
   TDune2kFile& store = *SaltmarchApp->Store;
   for (std::uint8_t kind : {ukInfantry, ukVehicle}) {
-    if (!store.UnitsLoaded(kind)) store.LoadUnits(kind);
+    if (!store.UnitsLoaded(kind) && !readElsewhere.contains(kind)) store.LoadUnits(kind);
   }
   // The rows of a kind just read hold other values now.
   emit model_->dataChanged(model_->index(0, 0),

@@ -5,7 +5,9 @@
 #include <QMdiSubWindow>
 #include <QModelIndexList>
 
+#include <cstdint>
 #include <functional>
+#include <set>
 #include <optional>
 
 class QAction;
@@ -45,7 +47,8 @@ class TF_UnitsTable : public QMdiSubWindow {
 
  private:
   void BuildForm();
-  void LoadUnits();
+  // Reads the kinds of unit not read yet, but those in `readElsewhere`.
+  void LoadUnits(const std::set<std::uint8_t>& readElsewhere = {});
   void ShowCounts();
   void ShowNote(const QString& note);
   CellArea SelectedArea() const;

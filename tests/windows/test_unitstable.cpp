@@ -193,4 +193,20 @@ TEST_F(UnitsTableWindow, RevertToOriginalGivesBackTheBackupsValuesInOneStep) {
   EXPECT_EQ(Value(ukVehicle, 4, M::ColSight), sight + 1);
 }
 
+TEST_F(UnitsTableWindow, AfterARestoreTheTableReadsTheUnitsAgainOnItsOwn) {
+  frame->A_Backup->trigger();
+  Select({ViewCell(ukVehicle, 4, M::ColCost)});
+  const std::int64_t cost = Value(ukVehicle, 4, M::ColCost);
+  TypeIntoCurrent(QStringLiteral("+1"));
+  frame->A_Commit->trigger();
+  dialogs.Clear();
+  dialogs.Answer(MsgResult::Yes);  // read the restored file into memory
+  frame->A_Restore->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(model->RowEditable(Row(ukVehicle, 4)));
+  EXPECT_EQ(Value(ukVehicle, 4, M::ColCost), cost);
+  EXPECT_EQ(Counts(), QStringLiteral("0 values changed, 0 not applied"));
+  EXPECT_EQ(dialogs.unexpected, 0);
+}
+
 }  // namespace
