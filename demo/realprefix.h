@@ -22,6 +22,7 @@ class RealWinePrefix {
   bool Make(const QString& installPath);
 
   QString Prefix() const { return prefix_; }
+  QString Wine() const { return wine_; }
   QProcessEnvironment Environment() const { return env_; }
   QString Failure() const { return failure_; }
 

@@ -1,6 +1,7 @@
 #include "shell.h"
 
 #include "paths.h"
+#include "winelaunch.h"
 
 #include <QDesktopServices>
 #include <QUrl>
@@ -14,6 +15,16 @@ class DesktopShell final : public ShellService {
     const QUrl url =
         local.isEmpty() ? QUrl::fromUserInput(fileOrAddress) : QUrl::fromLocalFile(local);
     return url.isValid() && QDesktopServices::openUrl(url);
+  }
+
+  ProgramStart StartWindowsProgram(const QString& program) override {
+#ifdef _WIN32
+    Open(program);
+    return {};
+#else
+    // The desktop has no launcher for a Windows program here.
+    return StartWithWine(program);
+#endif
   }
 };
 

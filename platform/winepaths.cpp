@@ -15,6 +15,34 @@ QString WinePrefix() {
   return QDir::homePath() + u"/.wine"_s;
 }
 
+namespace {
+
+// The prefix whose drive_c is one of the folders above `path`, read as written.
+QString PrefixAbove(QString path) {
+  while (!path.isEmpty()) {
+    const QFileInfo here(path);
+    const QString parent = here.path();
+    if (here.fileName() == u"drive_c"_s && (QFileInfo(parent + u"/dosdevices"_s).isDir() ||
+                                            QFileInfo(parent + u"/system.reg"_s).isFile())) {
+      return parent;
+    }
+    if (parent == path) break;  // the root
+    path = parent;
+  }
+  return {};
+}
+
+}  // namespace
+
+QString WinePrefixHolding(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists()) return {};
+  // A game folder linked into drive_c from elsewhere is in the prefix as written; one reached
+  // through dosdevices/c: only once the links are followed.
+  const QString written = PrefixAbove(QDir::cleanPath(info.absoluteFilePath()));
+  return written.isEmpty() ? PrefixAbove(info.canonicalFilePath()) : written;
+}
+
 QString MapWindowsPath(const QString& path) {
 #ifdef _WIN32
   return path;

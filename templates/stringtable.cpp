@@ -55,6 +55,11 @@ const QHash<int, QString>& Table() {
        "Of Those Changes Are To The Same Settings You Have Changed.\rDo You Want To Keep Your "
        "Settings There?\r\rYes - Keep Yours, No - Keep The Other Program's, Cancel - Apply "
        "Nothing"_s},
+      {Str::WineNeeded,
+       u"Dune2000 Is A Windows Program And Needs Wine To Run Here, But Neither \"wine\" Nor "
+       "\"wine64\" Was Found On The PATH.\rPlease Install Wine (On Debian: The \"wine\" "
+       "Package, sudo apt install wine) And Try Again."_s},
+      {Str::GameNotStarted, u"Couldn't Start Dune2000 With Wine (%s)"_s},
 
       {Str::FirstRunBackupQuestion,
        u" Will Make Changes To Your Dune2000 Game Files. Therefore We Strongly Suggest That You "

@@ -24,6 +24,8 @@ enum Id : int {
   ChangesApplied = 2010,
   SavedSuccessfully = 2011,   // %s: the unit's name
   ChangedOnBothSides = 2012,  // %s: the unit's name
+  WineNeeded = 2013,
+  GameNotStarted = 2014,  // %s: the file and what went wrong
 
   // Application object, folders, backup and restore.
   FirstRunBackupQuestion = 3001,  // follows the application title

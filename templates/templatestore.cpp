@@ -338,7 +338,12 @@ bool TDune2kFile::ApplyChanges() {
 }
 
 void TDune2kFile::RunGame() {
-  Shell().Open(GameProgramName());
+  const ProgramStart start = Shell().StartWindowsProgram(GameProgramName());
+  if (start.outcome == ProgramStart::Outcome::NoWine) {
+    Report(Str::WineNeeded);
+  } else if (start.outcome == ProgramStart::Outcome::Failed) {
+    Report(Str::GameNotStarted, start.reason);
+  }
 }
 
 void TDune2kFile::ResetLoaded() {

@@ -59,6 +59,8 @@ class TDune2kFile {
   // Gives true when "Changes Have Been Applied" was reported. The Changed marks are cleared only
   // once everything has reached the disk.
   bool ApplyChanges();
+  // Starts the game's program through the shell and goes on. Off Windows it runs under Wine;
+  // when there is no Wine, or it could not be started, that is reported.
   void RunGame();
   void ResetLoaded();
 

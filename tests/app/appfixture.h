@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -87,6 +88,29 @@ class RunningApp : public AppFixture {
 
   QString backupDir;
   std::unique_ptr<TSaltmarch> app;
+};
+
+// A Wine prefix as wineboot leaves it: drive c: and z: in dosdevices, registry files beside.
+class FakePrefix {
+ public:
+  FakePrefix() {
+    QDir root(dir_.path());
+    root.mkpath(QStringLiteral("drive_c/users/me/Desktop"));
+    root.mkpath(QStringLiteral("dosdevices"));
+    QFile::link(QStringLiteral("../drive_c"), Path(QStringLiteral("dosdevices/c:")));
+    QFile::link(QStringLiteral("/"), Path(QStringLiteral("dosdevices/z:")));
+  }
+  QString Path(const QString& relative = {}) const {
+    return relative.isEmpty() ? dir_.path() : dir_.filePath(relative);
+  }
+  QString Canonical(const QString& relative) const {
+    return QFileInfo(Path(relative)).canonicalFilePath();
+  }
+  void Write(const QString& name, const QByteArray& text) const { WriteAll(Path(name), text); }
+  void Use() const { qputenv("WINEPREFIX", dir_.path().toLocal8Bit()); }
+
+ private:
+  QTemporaryDir dir_;
 };
 
 // A stand-in for a settings window: registers itself, counts reset messages, and may refuse

@@ -4,6 +4,12 @@
 #include "appfixture.h"
 #include "editorcommands.h"
 #include "recordingshell.h"
+#include "samplegame.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <cerrno>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -161,6 +167,136 @@ TEST_F(EditorCommands, OnlyCommonControlsBefore471OfferTheDownloadPage) {
   EXPECT_EQ(dialogs.Texts(), (QStringList{kErr10, kErr10}));
   EXPECT_EQ(dialogs.log[0].kind, MsgKind::Warning);
   EXPECT_EQ(dialogs.log[0].buttons, MsgButtons(mbYes | mbNo));
+}
+
+// Run Dune2000 off Windows with the desktop's own shell, which starts the game with Wine. The
+// PATH is one folder of stand-ins called wine or wine64 that each add a line saying how they
+// were started; the user's WINEPREFIX names a prefix of their own.
+class RunUnderWine : public EditorCommands {
+ protected:
+  void SetUp() override {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows starts the game through its own shell";
+#endif
+    EditorCommands::SetUp();
+    savedPath = qgetenv("PATH");
+    qputenv("PATH", bin.path().toLocal8Bit());
+    qputenv("WINEPREFIX", "/home/someone/.wine-games");
+  }
+  void TearDown() override {
+    qputenv("PATH", savedPath);
+    qunsetenv("WINEPREFIX");
+    EditorCommands::TearDown();
+  }
+  void Executable(const QString& name, const QString& content) {
+    ASSERT_TRUE(WriteAll(bin.filePath(name), content.toUtf8()));
+    ASSERT_TRUE(QFile(bin.filePath(name)).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+  }
+  void StandIn(const QString& name) {
+    Executable(name,
+               uR"sh(#!/bin/sh
+printf '%s %s in %s, WINEPREFIX=%s\n' "$0" "$*" "$(pwd -P)" "${WINEPREFIX-unset}" >> '%1'
+)sh"_s.arg(bin.filePath(u"starts"_s)));
+  }
+  // The stand-ins' lines once there are `count`: the game starts without being waited for.
+  QStringList Starts(qsizetype count) const {
+    QElapsedTimer timer;
+    timer.start();
+    while (true) {
+      const QStringList lines =
+          QString::fromUtf8(ReadAll(bin.filePath(u"starts"_s))).split(u'\n', Qt::SkipEmptyParts);
+      if (lines.size() >= count || timer.elapsed() > 10000) return lines;
+      QThread::msleep(20);
+    }
+  }
+  static QString Canonical(const QString& path) {
+    return QFileInfo(path).canonicalFilePath();
+  }
+
+  QTemporaryDir bin;
+  QByteArray savedPath;
+  // The desktop's own shell, in use over the recording one.
+  ServiceSlot<ShellService>::InUse desktopShell{ShellSlot(), ShellSlot().Own()};
+};
+
+TEST_F(RunUnderWine, AGameInAPrefixRunsInThatPrefixFromItsFolder) {
+  FakePrefix prefix;
+  QTemporaryDir otherDisk;
+  ASSERT_TRUE(SampleGame::Write(prefix.Path(u"drive_c/Westwood/Dune2000"_s)) &&
+              SampleGame::Write(otherDisk.path()) &&
+              QFile::link(otherDisk.path(), prefix.Path(u"drive_c/Linked"_s)));
+  StandIn(u"wine"_s);
+  StandIn(u"wine64"_s);
+  // As written, through the prefix's drive letter, and linked into drive_c from another disk.
+  const QStringList folders = {prefix.Path(u"drive_c/Westwood/Dune2000"_s),
+                               prefix.Path(u"dosdevices/c:/Westwood/Dune2000"_s),
+                               prefix.Path(u"drive_c/Linked"_s)};
+  const QStringList prefixes = {prefix.Path(), Canonical(prefix.Path()), prefix.Path()};
+  for (qsizetype i = 0; i < folders.size(); ++i) {
+    app->SetGameFolder(folders[i]);
+    RunDune2000(*app, dialogs);
+    const QStringList starts = Starts(i + 1);
+    ASSERT_EQ(starts.size(), i + 1);
+    EXPECT_EQ(starts[i],
+              u"%1 %2/Dune2000.exe in %3, WINEPREFIX=%4"_s.arg(bin.filePath(u"wine"_s), folders[i],
+                                                               Canonical(folders[i]), prefixes[i]));
+  }
+  EXPECT_TRUE(dialogs.log.empty());
+}
+
+TEST_F(RunUnderWine, AGameOutsideAPrefixRunsInWinesDefaultOneAfterTheApplyQuestion) {
+  StandIn(u"wine64"_s);  // what Debian's wine64 package alone brings
+  ASSERT_TRUE(app->BackupGameFile());
+  EditInMemory(4321);
+  dialogs.Answer(MsgResult::Cancel).Answer(MsgResult::No).Answer(MsgResult::No);
+  RunDune2000(*app, dialogs);
+  RunDune2000(*app, dialogs);
+  ASSERT_EQ(Starts(1).size(), 1);
+  // A folder called drive_c is no prefix without Wine's own files beside it.
+  QTemporaryDir other;
+  ASSERT_TRUE(SampleGame::Write(other.filePath(u"drive_c/Dune2000"_s)));
+  app->SetGameFolder(other.filePath(u"drive_c/Dune2000"_s));
+  qunsetenv("WINEPREFIX");
+  RunDune2000(*app, dialogs);
+
+  const QString line = u"%1 %2/Dune2000.exe in %2, WINEPREFIX=%3"_s;
+  EXPECT_EQ(Starts(2),
+            (QStringList{line.arg(bin.filePath(u"wine64"_s), Canonical(game.Folder()),
+                                  u"/home/someone/.wine-games"_s),
+                         line.arg(bin.filePath(u"wine64"_s),
+                                  Canonical(other.filePath(u"drive_c/Dune2000"_s)), u"unset"_s)}));
+  EXPECT_EQ(dialogs.Texts(), (QStringList{kRunQuestion, kRunQuestion, kRunQuestion}));
+  EXPECT_EQ(game.TemplatesBytes(), original);
+}
+
+TEST_F(RunUnderWine, WithoutWineOrWithAWineThatCannotRunTheUserIsTold) {
+  ASSERT_TRUE(app->BackupGameFile());
+  EditInMemory(4321);
+  dialogs.Answer(MsgResult::No);
+  RunDune2000(*app, dialogs);
+  EXPECT_EQ(dialogs.Texts(), (QStringList{kRunQuestion, kWineNeeded}));
+  EXPECT_EQ(dialogs.log[1].kind, MsgKind::Information);
+  EXPECT_EQ(dialogs.log[1].buttons, MsgButtons(mbOK));
+
+  // Executable, but neither a program nor a script that names its interpreter.
+  Executable(u"wine"_s, u"wine --version\n"_s);
+  ASSERT_TRUE(app->Store->ApplyChanges());
+  dialogs.Clear();
+  RunDune2000(*app, dialogs);
+  ASSERT_EQ(dialogs.log.size(), 1u);
+  EXPECT_TRUE(dialogs.log[0].text.startsWith(
+      u"Couldn't Start Dune2000 With Wine (%1: "_s.arg(bin.filePath(u"wine"_s))));
+  EXPECT_TRUE(dialogs.log[0].text.endsWith(SystemErrorText(ENOEXEC) + u')'));
+
+  // A game folder that lost its program: Wine would say so only where nobody reads it.
+  StandIn(u"wine"_s);
+  ASSERT_TRUE(QFile::remove(game.Path(u"Dune2000.exe"_s)));
+  dialogs.Clear();
+  RunDune2000(*app, dialogs);
+  EXPECT_EQ(dialogs.Texts(),
+            QStringList{u"Couldn't Start Dune2000 With Wine (%1/Dune2000.exe: %2)"_s.arg(
+                QDir::cleanPath(game.Folder()), SystemErrorText(kErrorNoSuchFile))});
+  EXPECT_FALSE(QFile::exists(bin.filePath(u"starts"_s)));
 }
 
 }  // namespace

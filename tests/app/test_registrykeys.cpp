@@ -360,29 +360,6 @@ TEST(SystemRegistry, TheGameIsReadInThe32BitView) {
 }
 #endif
 
-// A Wine prefix as wineboot leaves it: drive c: and z: in dosdevices, registry files beside.
-class FakePrefix {
- public:
-  FakePrefix() {
-    QDir root(dir_.path());
-    root.mkpath(u"drive_c/users/me/Desktop"_s);
-    root.mkpath(u"dosdevices"_s);
-    QFile::link(u"../drive_c"_s, Path(u"dosdevices/c:"_s));
-    QFile::link(u"/"_s, Path(u"dosdevices/z:"_s));
-  }
-  QString Path(const QString& relative = {}) const {
-    return relative.isEmpty() ? dir_.path() : dir_.filePath(relative);
-  }
-  QString Canonical(const QString& relative) const {
-    return QFileInfo(Path(relative)).canonicalFilePath();
-  }
-  void Write(const QString& name, const QByteArray& text) const { WriteAll(Path(name), text); }
-  void Use() const { qputenv("WINEPREFIX", dir_.path().toLocal8Bit()); }
-
- private:
-  QTemporaryDir dir_;
-};
-
 struct WineRegistryTest : AppFixture {
   void SetUp() override {
 #ifdef _WIN32

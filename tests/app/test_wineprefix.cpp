@@ -1,8 +1,10 @@
 // Against a real Wine prefix, made by Debian's wine64 and written by Wine's own `reg add`: the
 // editor and `smarch-units locate` find a game that a 32-bit installer registered in a 64-bit
-// prefix. One prefix serves every test here; making it takes wineboot half a minute or more.
+// prefix, and Run Dune2000 starts a Windows program there. One prefix serves every test here;
+// making it takes wineboot half a minute or more.
 
 #include "appfixture.h"
+#include "editorcommands.h"
 #include "findgame.h"
 #include "realprefix.h"
 #include "samplegame.h"
@@ -10,8 +12,15 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QThread>
 
 #include <cstdio>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -104,6 +113,49 @@ TEST_F(WinePrefixTest, TheInstallerFindsThePrefixsDesktop) {
       << desktop.toStdString();
   EXPECT_TRUE(desktop.endsWith(u"/Desktop"_s));
   EXPECT_TRUE(QFileInfo(desktop).isDir());
+}
+
+TEST_F(WinePrefixTest, RunDune2000StartsTheGameInItsPrefixWithWine64) {
+#ifndef _WIN32
+  // Wine's own command prompt stands in for the game. With nothing to read it shows one prompt,
+  // which names the folder it runs in as the prefix sees it.
+  const QString program = rig->GameFolder() + u"/Dune2000.exe"_s;
+  ASSERT_TRUE(QFile::remove(program));
+  ASSERT_TRUE(QFile::copy(rig->wine.Prefix() + u"/drive_c/windows/system32/cmd.exe"_s, program));
+  // Only wine64 on the PATH, as Debian's wine64 package alone leaves it, and no WINEPREFIX: the
+  // prefix must be the game's. Wine would make a default one in the empty home.
+  QTemporaryDir bin, home;
+  ASSERT_TRUE(QFile::link(rig->wine.Wine(), bin.filePath(u"wine64"_s)));
+  const QByteArray savedPath = qgetenv("PATH"), savedHome = qgetenv("HOME");
+  const auto restore = qScopeGuard([&] {
+    qputenv("PATH", savedPath);
+    qputenv("HOME", savedHome);
+  });
+  qputenv("PATH", bin.path().toLocal8Bit());
+  qputenv("HOME", home.path().toLocal8Bit());
+  qunsetenv("WINEPREFIX");
+  SetLaterRun(rig->GameFolder(), programDir.path());
+  TSaltmarch app;
+
+  // The game gets the standard output the editor has at its start.
+  const QString console = bin.filePath(u"console"_s);
+  std::fflush(stdout);
+  const int savedOut = dup(STDOUT_FILENO);
+  const int out = open(QFile::encodeName(console).constData(), O_WRONLY | O_CREAT, 0600);
+  dup2(out, STDOUT_FILENO);
+  close(out);
+  RunDune2000(app, dialogs);
+  dup2(savedOut, STDOUT_FILENO);
+  close(savedOut);
+
+  EXPECT_TRUE(dialogs.log.empty()) << dialogs.Texts().join(u'\n').toStdString();
+  QElapsedTimer timer;
+  timer.start();
+  while (!ReadAll(console).contains("C:\\Westwood\\Dune2000>") && timer.elapsed() < 60000) {
+    QThread::msleep(100);
+  }
+  EXPECT_TRUE(ReadAll(console).contains("C:\\Westwood\\Dune2000>")) << ReadAll(console).data();
+#endif
 }
 
 TEST(LocateCommand, ExitsOneWithTheReasonWhenNoGameIsFound) {

@@ -24,6 +24,10 @@ inline const QString kAreYouSure = QStringLiteral(
 inline const QString kRunQuestion = QStringLiteral(
     "Changes Have Been Made To Settings In Memory, But They Have Not Been Saved To The Dune2000 "
     "Game Files, Do You Want Them To Be Saved?");
+inline const QString kWineNeeded = QStringLiteral(
+    "Dune2000 Is A Windows Program And Needs Wine To Run Here, But Neither \"wine\" Nor "
+    "\"wine64\" Was Found On The PATH.\rPlease Install Wine (On Debian: The \"wine\" Package, "
+    "sudo apt install wine) And Try Again.");
 inline const QString kExitQuestion = QStringLiteral(
     "Changes Have Been Made To Settings In Memory, But They Have Not Been Saved To The Dune2000 "
     "Game Files. Do You Want Them To Be Saved Before You Exit?");
