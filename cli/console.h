@@ -16,10 +16,9 @@ inline constexpr int kNotWritten = 2;
 QTextStream& Out();
 QTextStream& Err();
 
-extern const char* const kUsageText;
-
-// Prints `problem` (if any) and the usage text on stderr; gives kUsage.
-int Usage(const QString& problem = {});
+// A wrong command line of `command` (empty: of the program itself): one line on `err` naming
+// the problem and the help to read; gives kUsage.
+int UsageError(QTextStream& err, const QString& command, const QString& problem);
 
 // Prints `problem` on `err`; gives kRefused.
 int Refuse(QTextStream& err, const QString& problem);

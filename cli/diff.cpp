@@ -10,8 +10,13 @@ using namespace Qt::Literals::StringLiterals;
 
 int DiffCommand(const QStringList& args, QTextStream& out, QTextStream& err,
                 const FileOpener& opener) {
-  if (args.size() != 2 || args[0].startsWith(u'-')) {
-    return Refuse(err, u"diff needs two files (diff A B), or a game and --backup"_s);
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    if (args[i].startsWith(u'-') && !(i == 1 && args[i] == u"--backup"_s)) {
+      return UsageError(err, u"diff"_s, u"unexpected argument \"%1\""_s.arg(Visible(args[i])));
+    }
+  }
+  if (args.size() != 2) {
+    return UsageError(err, u"diff"_s, u"give two files (A B), or a game and --backup"_s);
   }
   QString before = args[0];
   QString after = args[1];

@@ -17,15 +17,15 @@ int ExportCommand(const QStringList& args, QTextStream& out, QTextStream& err,
     } else if (path.isEmpty() && !args[i].startsWith(u'-')) {
       path = args[i];
     } else {
-      return Refuse(err,
-                    u"export: unexpected argument \"%1\" (see smarch-units --help)"_s.arg(args[i]));
+      return UsageError(err, u"export"_s, u"unexpected argument \"%1\""_s.arg(Visible(args[i])));
     }
   }
-  if (path.isEmpty()) return Refuse(err, u"export: which game? Give PATH."_s);
+  if (path.isEmpty()) return UsageError(err, u"export"_s, u"which game? Give PATH"_s);
   if (format.isEmpty())
     format = target.endsWith(u".csv"_s, Qt::CaseInsensitive) ? u"csv"_s : u"json"_s;
   if (format != u"json"_s && format != u"csv"_s) {
-    return Refuse(err, u"export: the format must be json or csv, not \"%1\""_s.arg(format));
+    return UsageError(err, u"export"_s,
+                      u"the format must be json or csv, not \"%1\""_s.arg(Visible(format)));
   }
 
   QString problem;

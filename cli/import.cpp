@@ -32,8 +32,13 @@ int ImportCommand(const QStringList& args, QTextStream& out, QTextStream& err,
                   const FileOpener& opener) {
   QStringList names = args;
   const bool dryRun = names.removeAll(u"--dry-run"_s) > 0;
-  if (names.size() != 2 || names[0].startsWith(u'-') || names[1].startsWith(u'-')) {
-    return Refuse(err, u"import needs a game and a unit file: import PATH FILE [--dry-run]"_s);
+  for (const QString& name : names) {
+    if (name.startsWith(u'-')) {
+      return UsageError(err, u"import"_s, u"unexpected argument \"%1\""_s.arg(Visible(name)));
+    }
+  }
+  if (names.size() != 2) {
+    return UsageError(err, u"import"_s, u"give the game and the unit file: PATH FILE"_s);
   }
   QString problem;
   const auto mod = ReadModFile(names[1], problem);

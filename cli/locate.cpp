@@ -92,9 +92,7 @@ QString SourceText(const GameSearch& search) {
 
 int LocateCommand(const QStringList& args) {
   if (!args.isEmpty()) {
-    Err() << "Usage: smarch-units locate\n"
-             "Prints the game folder the editor would use and where it came from.\n";
-    return args.size() == 1 && (args[0] == u"--help"_s || args[0] == u"-h"_s) ? 0 : 2;
+    return UsageError(Err(), u"locate"_s, u"unexpected argument \"%1\""_s.arg(Visible(args[0])));
   }
   const GameSearch search = FindGame();
 

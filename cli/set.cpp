@@ -12,30 +12,30 @@
 using namespace Qt::Literals::StringLiterals;
 
 int SetCommand(const QStringList& args) {
-  if (args.size() < 4) return Usage();
-  UnitId unit;
-  if (args[1] == u"infantry"_s) {
-    unit.kind = ukInfantry;
-  } else if (args[1] == u"vehicle"_s) {
-    unit.kind = ukVehicle;
-  } else {
-    return Usage(u"The kind must be infantry or vehicle, not \"%1\""_s.arg(args[1]));
+  const auto usage = [](const QString& problem) { return UsageError(Err(), u"set"_s, problem); };
+  if (args.size() < 4) {
+    return usage(u"give PATH, a kind, a number and at least one Field=value"_s);
   }
+  const std::optional<std::uint8_t> kind = KindFromText(args[1]);
+  if (!kind) {
+    return usage(u"the kind must be infantry or vehicle, not \"%1\""_s.arg(Visible(args[1])));
+  }
+  UnitId unit;
+  unit.kind = *kind;
   bool numeric = false;
   unit.index = args[2].toInt(&numeric);
   const int count = UnitCountOf(unit.kind);
   if (!numeric || unit.index < 1 || unit.index > count) {
-    Err() << u"The %1 number must lie in 1..%2, not \"%3\"\n"_s.arg(KindText(unit.kind))
-                 .arg(count)
-                 .arg(args[2]);
-    return kUsage;
+    return usage(u"the %1 number must lie in 1..%2, not \"%3\""_s.arg(KindText(unit.kind))
+                     .arg(count)
+                     .arg(Visible(args[2])));
   }
 
   // Every assignment is checked on a scratch record before the file is touched.
   QList<QPair<QString, QString>> changes;
   for (const QString& assignment : args.mid(3)) {
     const qsizetype eq = assignment.indexOf(u'=');
-    if (eq <= 0) return Usage(u"Expected Field=value, not \"%1\""_s.arg(assignment));
+    if (eq <= 0) return usage(u"expected Field=value, not \"%1\""_s.arg(Visible(assignment)));
     changes.append({assignment.left(eq), assignment.mid(eq + 1)});
   }
   TUnitTemplate scratch;

@@ -23,12 +23,21 @@ QString OffsetText(UnitId u) {
 }  // namespace
 
 int ShowCommand(const QStringList& args) {
-  if (args.size() < 1 || args.size() > 2) return Usage();
-  const bool json = args.size() == 2;
-  if (json && args[1] != u"--json"_s) return Usage(u"Unknown option: %1"_s.arg(args[1]));
+  QString path;
+  bool json = false;
+  for (const QString& arg : args) {
+    if (arg == u"--json"_s && !json) {
+      json = true;
+    } else if (path.isEmpty() && !arg.isEmpty() && !arg.startsWith(u'-')) {
+      path = arg;
+    } else {
+      return UsageError(Err(), u"show"_s, u"unexpected argument \"%1\""_s.arg(Visible(arg)));
+    }
+  }
+  if (path.isEmpty()) return UsageError(Err(), u"show"_s, u"which game? Give PATH"_s);
 
   TDune2kFile store;
-  if (const QString problem = OpenGame(store, args[0]); !problem.isEmpty()) {
+  if (const QString problem = OpenGame(store, path); !problem.isEmpty()) {
     Err() << problem << '\n';
     return kFailed;
   }

@@ -6,6 +6,7 @@
 #include "windowset.h"
 
 #include <QDir>
+#include <QSet>
 #include <QWidget>
 
 #include <cstdio>
@@ -23,8 +24,17 @@ int main(int argc, char** argv) {
     return 1;
   }
   int written = 0;
+  QSet<QString> names;
   const QString problem = VisitDemoWindows([&](const QString& name, QWidget* window) {
     const QString file = QDir(out).filePath(name + QStringLiteral(".png"));
+    // The count tells the pictures there are: a second window of one name would replace the
+    // first one's picture.
+    if (names.contains(name)) {
+      std::fprintf(stderr, "two windows are named %s; the second is not pictured\n",
+                   qPrintable(name));
+      return;
+    }
+    names.insert(name);
     if (window->grab().save(file)) {
       ++written;
       std::printf("%s\n", qPrintable(file));

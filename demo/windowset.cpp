@@ -144,8 +144,7 @@ QString VisitInstaller(const WindowVisitor& visit, const QString& work) {
   SetupEnvironment environment = SystemEnvironment();
   environment.sourceFolder = QDir::toNativeSeparators(medium.folder);
   SetupDlg setup(environment);
-  Show(visit, &setup, QStringLiteral("SetupDlg"));
-  QCoreApplication::processEvents();
+  // Showing it runs its start-up work (queued by the first show), so one picture has it all.
   Show(visit, &setup, QStringLiteral("SetupDlg"));
   return QString();
 }

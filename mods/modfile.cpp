@@ -1,5 +1,6 @@
 #include "modfile.h"
 
+#include "paths.h"
 #include "templatestore.h"
 
 #include <QFile>
@@ -9,9 +10,13 @@ using namespace Qt::Literals::StringLiterals;
 
 std::optional<ModFile> ReadModFile(const QString& path, QString& problem) {
   QFile file(path);
-  if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-    problem = u"Can't read %1: %2"_s.arg(
-        path, QFileInfo(path).isFile() ? file.errorString() : u"not a regular file"_s);
+  const QFileInfo info(path);
+  if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+    // A name with nothing behind it is told as missing, not as some other kind of file.
+    const QString why = !info.exists()   ? SystemErrorText(kErrorNoSuchFile)
+                        : info.isFile() ? file.errorString()
+                                        : u"not a regular file"_s;
+    problem = u"Can't read %1: %2"_s.arg(path, why);
     return std::nullopt;
   }
   // A stray huge file is refused with its real size, before it is read whole.

@@ -59,14 +59,12 @@ std::optional<UnitId> Identify(const QString& kind, const QString& index, const 
                                QString& error) {
   UnitId unit;
   if (!kind.trimmed().isEmpty()) {
-    if (kind.trimmed().compare(u"infantry"_s, Qt::CaseInsensitive) == 0) {
-      unit.kind = ukInfantry;
-    } else if (kind.trimmed().compare(u"vehicle"_s, Qt::CaseInsensitive) == 0) {
-      unit.kind = ukVehicle;
-    } else {
+    const auto given = KindFromText(kind);
+    if (!given) {
       error = u"Kind must be infantry or vehicle, not \"%1\""_s.arg(kind);
       return std::nullopt;
     }
+    unit.kind = *given;
     bool numeric = false;
     unit.index = index.trimmed().toInt(&numeric);
     const int count = UnitCountOf(unit.kind);
@@ -425,6 +423,13 @@ int PositionOf(UnitId unit) {
 
 QString KindText(std::uint8_t kind) {
   return kind == ukInfantry ? u"infantry"_s : u"vehicle"_s;
+}
+
+std::optional<std::uint8_t> KindFromText(const QString& text) {
+  for (const std::uint8_t kind : {ukInfantry, ukVehicle}) {
+    if (text.trimmed().compare(KindText(kind), Qt::CaseInsensitive) == 0) return kind;
+  }
+  return std::nullopt;
 }
 
 QString UnitName(UnitId unit) {

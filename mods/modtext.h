@@ -31,6 +31,8 @@ using UnitRecords = std::array<TUnitTemplate, UnitCount>;
 UnitId UnitAt(int position);
 int PositionOf(UnitId unit);
 QString KindText(std::uint8_t kind);
+// The kind that "infantry" or "vehicle" names, in any letter case; nothing for another text.
+std::optional<std::uint8_t> KindFromText(const QString& text);
 QString UnitName(UnitId unit);
 // "vehicle 3 "Quad"": how messages name a unit.
 QString UnitLabel(UnitId unit);

@@ -72,6 +72,18 @@ const std::vector<Field>& Fields() {
 // member, has none: encoding drops him without a word, so naming him is refused instead.
 const QStringList kHouses = {u"Atreides"_s, u"Ordos"_s, u"Harkonnen"_s};
 const QString kEmperor = u"Emperor"_s;
+// The editor's windows label the first house "Atreidies": a modder who copies that spelling
+// means the Atreides.
+const QString kAtreidesAsTheEditorSpellsIt = u"Atreidies"_s;
+
+// The house `name` stands for, in any letter case; -1 for none of them.
+qsizetype HouseIndex(const QString& name) {
+  if (name.compare(kAtreidesAsTheEditorSpellsIt, Qt::CaseInsensitive) == 0) return 0;
+  for (qsizetype i = 0; i < kHouses.size(); ++i) {
+    if (kHouses[i].compare(name, Qt::CaseInsensitive) == 0) return i;
+  }
+  return -1;
+}
 
 const Field* Find(const QString& name) {
   for (const Field& f : Fields()) {
@@ -101,10 +113,7 @@ std::optional<qint64> ParseOwners(const QString& text, QString& error) {
   const QString t = text.trimmed();
   if (t.isEmpty() || t.compare(u"none"_s, Qt::CaseInsensitive) == 0) return 0;
   for (const QString& part : t.split(u',', Qt::SkipEmptyParts)) {
-    qsizetype found = -1;
-    for (qsizetype i = 0; i < kHouses.size(); ++i) {
-      if (kHouses[i].compare(part.trimmed(), Qt::CaseInsensitive) == 0) found = i;
-    }
+    const qsizetype found = HouseIndex(part.trimmed());
     if (kEmperor.compare(part.trimmed(), Qt::CaseInsensitive) == 0) {
       error =
           u"Owners: the game file has no Emperor bit, so the Emperor cannot own a unit "

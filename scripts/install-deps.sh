@@ -18,6 +18,7 @@ run_packages=(
   qt6-base-dev-tools
   libgl-dev
   fonts-dejavu-core
+  help2man
 )
 
 # Writing the sample install medium: its files are Microsoft-LZ compressed.

@@ -228,7 +228,7 @@ void SetupDlg::showEvent(QShowEvent* event) {
 void SetupDlg::StartUp() {
   state_.currentDisk = 1;
   state_.sourceFolder = env_.sourceFolder;
-  SetStatus(SetupString(smInstallingFrom) + Shown(state_.sourceFolder));
+  ShowSourceFolder();
 
   const LoadFailure failure = LoadScript(state_.sourceFolder, state_.buffer, script_,
                                          env_.allocate ? env_.allocate : AllocateWorkingBuffer);
@@ -251,6 +251,10 @@ void SetupDlg::StartUp() {
   initialised_ = true;
 }
 
+void SetupDlg::ShowSourceFolder() {
+  SetStatus(SetupString(smInstallingFrom) + Shown(state_.sourceFolder));
+}
+
 void SetupDlg::EnableButtons(bool enabled) {
   B_OK->setEnabled(enabled);
   B_Cancel->setEnabled(enabled);
@@ -259,22 +263,31 @@ void SetupDlg::EnableButtons(bool enabled) {
 void SetupDlg::B_OKClick() {
   if (!initialised_ || running_) return;
   EnableButtons(false);
-  switch (PrepareLocation(E_Location->text(), script_, state_, *this, env_.freeSpace)) {
+  // A word about an earlier location goes; the status line tells about this one.
+  ShowSourceFolder();
+  LocationProblem problem;
+  switch (PrepareLocation(E_Location->text(), script_, state_, *this, env_.freeSpace, problem)) {
     case LocationResult::NoDrive:
+      // Not an error: the place the user most likely means is proposed, and OK takes it.
       E_Location->setText(HomeLocationFor(E_Location->text()));
-      [[fallthrough]];
-    case LocationResult::AskAgain:
-      EnableButtons(true);
-      E_Location->setFocus();
-      return;
-    case LocationResult::Ended:
-      return;
-    case LocationResult::Run:
+      SetStatus(u"No drive %1 here, so a folder in your home is proposed; OK installs there"_s.arg(
+          problem.folder.left(2)));
       break;
+    case LocationResult::Refused:
+      ShowSetupMessage(0, SetupRef(smError), problem.Text(false));
+      break;
+    case LocationResult::AskAgain:
+      break;
+    case LocationResult::Run:
+      running_ = true;
+      outcome_ = RunInstall(script_, state_, *this);
+      running_ = false;
+      return;
   }
-  running_ = true;
-  outcome_ = RunInstall(script_, state_, *this);
-  running_ = false;
+  // Back to the location, for the user to take what is there or give another one.
+  EnableButtons(true);
+  E_Location->setFocus();
+  E_Location->selectAll();
 }
 
 void SetupDlg::reject() {

@@ -74,6 +74,8 @@ class SetupDlg : public QDialog, public InstallerUi {
   void StartUp();
   void B_OKClick();
   void EnableButtons(bool enabled);
+  // The status line's first text, "Installing From: " and the source folder.
+  void ShowSourceFolder();
 
   SetupEnvironment env_;
   RunState state_;

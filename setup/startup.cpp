@@ -65,10 +65,16 @@ bool HasDriveLetter(const QString& path) {
   return path.size() >= 2 && path[1] == u':' && path[0].isLetter() && path[0].unicode() < 128;
 }
 
-LocationResult Refuse(InstallerUi& ui, int message) {
-  ui.ShowSetupMessage(0, u"@2"_s, u"@"_s + QString::number(message));
-  ui.EndSetup();
-  return LocationResult::Ended;
+// Why `location` could not be made (one level, `error` the system's code) or entered.
+QString EnterProblem(const QString& location, const QString& entered, int error) {
+  if (location.isEmpty()) return u"No location is given"_s;
+  if (entered.isEmpty()) {
+    return error == kErrorNoSuchFolder
+               ? u"The folder above it does not exist (setup makes only one level)"_s
+               : SystemErrorText(error);
+  }
+  if (!QFileInfo(entered).isDir()) return u"It is a file, not a folder"_s;
+  return u"Setup may not enter it"_s;
 }
 
 }  // namespace
@@ -81,19 +87,36 @@ QString HomeLocationFor(const QString& windowsPath) {
   return names.isEmpty() ? home : home + PathSeparator() + names.last();
 }
 
+QString LocationProblem::Text(bool stopping) const {
+  const QStringList lines = SetupString(message).split(u'\n');
+  QString text = lines.first();
+  if (!folder.isEmpty()) text += u": "_s + Shown(folder);
+  text += u'\n' + reason + u'\n';
+  return text + (stopping ? lines.mid(1).join(u'\n') : u"Enter another location and press OK"_s);
+}
+
 LocationResult PrepareLocation(const QString& typed, const InstallScript& script, RunState& state,
                                InstallerUi& ui,
-                               const std::function<std::int64_t(const QString&)>& freeSpace) {
+                               const std::function<std::int64_t(const QString&)>& freeSpace,
+                               LocationProblem& problem) {
+  const auto refuse = [&problem](int message, const QString& folder, const QString& reason) {
+    problem = {message, folder, reason};
+    return LocationResult::Refused;
+  };
   state.sourceFolder = WithoutTrailingSeparator(state.sourceFolder);
   QString location = WithoutTrailingSeparator(typed);
   // Longer than a location may be written: cut, it would name another folder.
-  if (location.size() > kMaxLocation) return Refuse(ui, smCannotEnterFolder);
+  if (location.size() > kMaxLocation) {
+    return refuse(smCannotEnterFolder, location,
+                  u"A location may be %1 characters long at most"_s.arg(kMaxLocation));
+  }
 #ifndef _WIN32
   // A drive letter means a drive of the Wine prefix here; without one there is no such place.
   if (HasDriveLetter(location)) {
     const QString mapped = MapWindowsPath(location);
     if (mapped == location) {
-      ui.ShowSetupMessage(0, u"@2"_s, u"@13"_s);
+      problem = {smCannotCreateFolder, location,
+                 u"This system has no drive %1, and no Wine prefix maps one"_s.arg(location.left(2))};
       return LocationResult::NoDrive;
     }
     location = mapped;
@@ -106,7 +129,10 @@ LocationResult PrepareLocation(const QString& typed, const InstallScript& script
     location = state.sourceFolder + PathSeparator() + location;
   }
   // Longer than any path may be: refused, never cut (a cut one would be another folder).
-  if (location.size() > kMaxInstallPath) return Refuse(ui, smCannotEnterFolder);
+  if (location.size() > kMaxInstallPath) {
+    return refuse(smCannotEnterFolder, location,
+                  u"A path may be %1 characters long at most"_s.arg(kMaxInstallPath));
+  }
   state.location = location;
 
   const bool found = !location.isEmpty() && MarkerFound(location, NativeText(script.markerFile));
@@ -115,13 +141,20 @@ LocationResult PrepareLocation(const QString& typed, const InstallScript& script
     return LocationResult::AskAgain;
   }
 
-  if (!location.isEmpty()) QDir().mkdir(location);
+  int error = 0;
+  const bool created = CreateOneFolder(location, &error);
   const QString entered = ResolveExisting(location);
-  if (!CanEnter(entered)) return Refuse(ui, smCannotEnterFolder);
+  if (!CanEnter(entered)) {
+    return refuse(smCannotEnterFolder, location, EnterProblem(location, entered, error));
+  }
   state.currentFolder = QDir::toNativeSeparators(QDir::cleanPath(entered));
 
   const std::int64_t free = freeSpace ? freeSpace(state.currentFolder) : FreeSpace(entered);
-  if (free >= 0 && static_cast<std::uint64_t>(free) < script.requiredSpace)
-    return Refuse(ui, smNoSpace);
+  if (free >= 0 && static_cast<std::uint64_t>(free) < script.requiredSpace) {
+    // The empty folder made a moment ago is not left behind for a location given up.
+    if (created) QDir().rmdir(entered);
+    return refuse(smNoSpace, state.currentFolder,
+                  u"%1 bytes are free there, %2 are needed"_s.arg(free).arg(script.requiredSpace));
+  }
   return LocationResult::Run;
 }

@@ -35,15 +35,29 @@ LoadFailure LoadScript(const QString& sourceFolder, std::vector<char>& buffer,
 enum class LocationResult {
   Run,       // the location is entered and has room: run the script
   AskAgain,  // the user does not want to update what is there: ask for another location
-  NoDrive,   // a drive letter this system has no drive for: message 13 was shown; ask again
-  Ended,     // a failure was shown and setup is ending
+  NoDrive,   // a drive letter this system has no drive for (see the problem); nothing shown
+  Refused,   // the location can't be used (see the problem); nothing shown
+};
+
+// Why a location can't be used: the installer's message for it (13, 14 or 16), the folder as
+// given or as it was to be made, and the reason in a few words.
+struct LocationProblem {
+  int message = 0;
+  QString folder;
+  QString reason;
+  // The message's first line naming the folder, then the reason; when setup stops here, the
+  // message's own last line ("Installation Aborted") ends it, else a request for another
+  // location.
+  QString Text(bool stopping) const;
 };
 
 // The location step: decides between a new installation and an update (asking about the
-// update), creates and enters the location and checks its free space. Fills `state`.
+// update), creates and enters the location and checks its free space. Fills `state`; the
+// caller tells the user about a location that can't be used, from `problem`.
 LocationResult PrepareLocation(const QString& typed, const InstallScript& script, RunState& state,
                                InstallerUi& ui,
-                               const std::function<std::int64_t(const QString&)>& freeSpace);
+                               const std::function<std::int64_t(const QString&)>& freeSpace,
+                               LocationProblem& problem);
 
 // A location under the user's home folder in place of a Windows path ("C:\\Saltmarch98") that
 // this system has no drive for: the home folder and the path's last name.

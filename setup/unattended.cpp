@@ -79,6 +79,14 @@ int RunUnattended(const QString& sourceFolder, const QString& location, std::FIL
     return 1;
   }
   const QString target = location.isEmpty() ? script.defaultLocation : location;
-  if (PrepareLocation(target, script, state, ui, nullptr) != LocationResult::Run) return 1;
+  // Nobody is there to give another location: a location that can't be used ends the install.
+  LocationProblem problem;
+  if (PrepareLocation(target, script, state, ui, nullptr, problem) != LocationResult::Run) {
+    if (problem.message != 0) {
+      ui.ShowSetupMessage(0, SetupRef(smError), problem.Text(true));
+      ui.SetStatus(u"setup --unattended --location DIR installs into another folder"_s);
+    }
+    return 1;
+  }
   return RunInstall(script, state, ui) == RunOutcome::Completed ? 0 : 1;
 }

@@ -171,6 +171,44 @@ TEST_F(UnitsTool, OwnersTheFileCannotStoreAreRefusedNotDropped) {
       << unknown.err.toStdString();
 }
 
+TEST_F(UnitsTool, KindsAndHousesIgnoreCaseAndTakeTheEditorsSpelling) {
+  // The editor's windows label the first house "Atreidies": a mod copying that means Atreides.
+  const Outcome set =
+      Units({QStringLiteral("set"), Game(), QStringLiteral("Vehicle"), QStringLiteral("3"),
+             QStringLiteral("Owners=ATREIDIES, ordos")});
+  ASSERT_EQ(set.status, 0) << set.err.toStdString();
+
+  const QString mod = sample.Path(QStringLiteral("mod.csv"));
+  ASSERT_TRUE(WriteAll(mod, "Format,saltmarch98-units,Version,1\nKind,Index,Owners\n"
+                            "INFANTRY,2,Atreidies\n"));
+  const Outcome imported = Units({QStringLiteral("import"), Game(), mod});
+  ASSERT_EQ(imported.status, 0) << imported.err.toStdString();
+  EXPECT_TRUE(imported.out.contains(QStringLiteral("Owners: "))) << imported.out.toStdString();
+
+  const Outcome show = Units({QStringLiteral("show"), Game(), QStringLiteral("--json")});
+  const QJsonArray units = QJsonDocument::fromJson(show.out.toUtf8()).array();
+  EXPECT_EQ(units[9].toObject()[QStringLiteral("Owners")].toArray(),
+            QJsonArray({QStringLiteral("Atreides"), QStringLiteral("Ordos")}));
+  EXPECT_EQ(units[1].toObject()[QStringLiteral("Owners")].toArray(),
+            QJsonArray({QStringLiteral("Atreides")}));
+}
+
+TEST_F(UnitsTool, AMissingFileIsToldAsMissing) {
+  const QString nowhere = sample.Path(QStringLiteral("nowhere.json"));
+  for (const QStringList& args :
+       {QStringList{QStringLiteral("import"), Game(), nowhere},
+        QStringList{QStringLiteral("diff"), Game(), nowhere},
+        QStringList{QStringLiteral("export"), nowhere}, QStringList{QStringLiteral("show"), nowhere}}) {
+    const Outcome run = Units(args);
+    EXPECT_NE(run.status, 0) << args.join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(run.err.contains(nowhere)) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(SystemErrorText(kErrorNoSuchFile)) ||
+                run.err.contains(QStringLiteral("No such game folder or file")))
+        << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains(QStringLiteral("not a regular file"))) << run.err.toStdString();
+  }
+}
+
 TEST_F(UnitsTool, AMissingTemplatesFileIsReportedOnceWithPathAndReason) {
   QFile::remove(sample.TemplatesPath());
   for (const QString& command : {QStringLiteral("set"), QStringLiteral("show")}) {

@@ -198,36 +198,55 @@ TEST_F(Window, UpdateQuestionMayReturnToTheLocation) {
   EXPECT_FALSE(QFileInfo::exists(sandbox.Location() + u"/new"_s));
 }
 
-TEST_F(Window, LocationMustBeEnterableAndHaveRoom) {
-  sandbox.WriteScript(ScriptText({u"M:@I\\x"_s}));
-  {
-    auto window = Open();
-    Control<QLineEdit>(*window, SetupDlg::kLocation)->setText(sandbox.Path(u"no/parent"_s));
-    ClickOk(*window);
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(boxes.Texts(),
-              QStringList{u"Unable To Change Into Directory\nInstallation Aborted"_s});
-  }
-
+TEST_F(Window, ALocationThatCantBeUsedIsNamedAndAnotherOneAsked) {
   sandbox.WriteScript(u"\"P\" \"L\" \"4294967295\" \"M\" \"M:@I\\x\""_s);
-  boxes.boxes.clear();
-  freeSpace = [](const QString&) { return std::int64_t{4294967294}; };
-  {
-    auto window = Open();
-    Control<QLineEdit>(*window, SetupDlg::kLocation)->setText(sandbox.Location());
-    ClickOk(*window);
-    EXPECT_EQ(boxes.Texts(),
-              QStringList{u"Insufficient Space On Destination Drive\nInstallation Aborted"_s});
-    EXPECT_FALSE(QFileInfo::exists(sandbox.Location() + u"/x"_s));
-  }
-
-  // More than 4 GB free passes whatever the script asks.
-  boxes.boxes.clear();
-  freeSpace = [](const QString&) { return std::int64_t{5} << 30; };
+  std::int64_t free = 4294967294;
+  freeSpace = [&free](const QString&) { return free; };
+  WriteAll(sandbox.Path(u"file"_s), "not a folder");
   auto window = Open();
-  Control<QLineEdit>(*window, SetupDlg::kLocation)->setText(sandbox.Location());
+  auto* edit = Control<QLineEdit>(*window, SetupDlg::kLocation);
+  const auto tryLocation = [&](const QString& location) {
+    boxes.boxes.clear();
+    edit->setText(location);
+    ClickOk(*window);
+    // Each failure leaves setup waiting at the location, ready for another one.
+    EXPECT_TRUE(window->isVisible()) << location.toStdString();
+    EXPECT_TRUE(Control<QPushButton>(*window, SetupDlg::kOk)->isEnabled());
+    EXPECT_EQ(window->focusWidget(), edit);
+    EXPECT_EQ(Control<QLabel>(*window, SetupDlg::kStatus)->text(),
+              u"Installing From: "_s + sandbox.Medium());
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+    return boxes.boxes.empty() ? BoxRecord{} : boxes.boxes[0];
+  };
+  const QString again = u"\nEnter another location and press OK"_s;
+
+  const BoxRecord noParent = tryLocation(sandbox.Path(u"no/parent"_s));
+  EXPECT_EQ(noParent.caption, u"Error"_s);
+  EXPECT_EQ(noParent.style, 0u);
+  EXPECT_EQ(noParent.text,
+            u"Unable To Change Into Directory: "_s + sandbox.Path(u"no/parent"_s) +
+                u"\nThe folder above it does not exist (setup makes only one level)"_s +
+                again);
+  EXPECT_EQ(tryLocation(sandbox.Path(u"file"_s)).text,
+            u"Unable To Change Into Directory: "_s + sandbox.Path(u"file"_s) +
+                u"\nIt is a file, not a folder"_s + again);
+  EXPECT_EQ(tryLocation(QString(600, u'a')).text,
+            u"Unable To Change Into Directory: "_s + QString(600, u'a') +
+                u"\nA location may be 510 characters long at most"_s + again);
+  // Too little room: the folder just made for it is not left behind.
+  EXPECT_EQ(tryLocation(sandbox.Location()).text,
+            u"Insufficient Space On Destination Drive: "_s + sandbox.Location() +
+                u"\n4294967294 bytes are free there, 4294967295 are needed"_s + again);
+  EXPECT_FALSE(QFileInfo::exists(sandbox.Location()));
+
+  // More than 4 GB free passes whatever the script asks; the same window installs at last.
+  free = std::int64_t{5} << 30;
+  boxes.boxes.clear();
+  edit->setText(sandbox.Location());
   ClickOk(*window);
   EXPECT_EQ(boxes.Texts(), QStringList{u"Installation Completed Successfully"_s});
+  EXPECT_EQ(window->Outcome(), RunOutcome::Completed);
+  EXPECT_TRUE(QFileInfo(sandbox.Location() + u"/x"_s).isDir());
 }
 
 TEST_F(Window, ADriveLetterTakesTheWinePrefixsDriveOrAPlaceInTheHomeFolder) {
@@ -242,10 +261,13 @@ TEST_F(Window, ADriveLetterTakesTheWinePrefixsDriveOrAPlaceInTheHomeFolder) {
   auto* edit = Control<QLineEdit>(*window, SetupDlg::kLocation);
   edit->setText(u"D:\\Games\\Dune Tools\\"_s);
   ClickOk(*window);
-  EXPECT_EQ(boxes.Texts(), QStringList{u"Unable To Create Directory\nInstallation Aborted"_s});
-  EXPECT_EQ(boxes.boxes.at(0).caption, u"Error"_s);
+  // No error: the home folder's place is proposed, with a word why, and OK would take it.
+  EXPECT_TRUE(boxes.boxes.empty()) << boxes.Texts().join(u'|').toStdString();
+  EXPECT_EQ(Control<QLabel>(*window, SetupDlg::kStatus)->text(),
+            u"No drive D: here, so a folder in your home is proposed; OK installs there"_s);
   EXPECT_TRUE(window->isVisible());
   EXPECT_TRUE(Control<QPushButton>(*window, SetupDlg::kOk)->isEnabled());
+  EXPECT_EQ(window->focusWidget(), edit);
   EXPECT_EQ(edit->text(), QDir::homePath() + u"/Dune Tools"_s);
   EXPECT_FALSE(QFileInfo::exists(sandbox.Medium() + u"/D:"_s));
 

@@ -1,5 +1,6 @@
 #include "desktoplink.h"
 #include "otheruser.h"
+#include "paths.h"
 #include "sampledir.h"
 #include "samplegame.h"
 #include "setuptestsupport.h"
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 
@@ -37,8 +39,22 @@ struct Result {
   QString output;
 };
 
-Result RunSetup(const QString& folder, const QStringList& arguments) {
+// `asNobody` runs it as the user nobody when the test runs as root (exit status kNoOtherUser
+// when it can't be that user).
+Result RunSetup(const QString& folder, const QStringList& arguments,
+                const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+                bool asNobody = false) {
   QProcess setup;
+  setup.setProcessEnvironment(environment);
+#ifndef _WIN32
+  if (asNobody && ::geteuid() == 0) {
+    setup.setChildProcessModifier([] {
+      if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(kNoOtherUser);
+    });
+  }
+#else
+  Q_UNUSED(asNobody);
+#endif
   setup.setWorkingDirectory(folder);
   setup.setProcessChannelMode(QProcess::MergedChannels);
   setup.start(QString::fromLocal8Bit(SETUP_EXE), arguments);
@@ -158,7 +174,10 @@ TEST(Unattended, RefusesWhatItCannotDoWhole) {
                                QString(250, u'b') + u'/' + QString(60, u'c');
   result = RunSetup(sandbox.Medium(), {u"--unattended"_s, u"--location"_s, longLocation});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_TRUE(result.output.contains(u"Error: Unable To Change Into Directory\n"_s));
+  EXPECT_TRUE(result.output.contains(u"Error: Unable To Change Into Directory: "_s + longLocation +
+                                     u"\nA location may be 510 characters long at most\n"
+                                     u"Installation Aborted\n"_s))
+      << result.output.toStdString();
   EXPECT_FALSE(QFileInfo::exists(sandbox.Path(u"long"_s)));
 
   // So is a proposal longer than the script may hold: cut, it would name a folder of its own.
@@ -169,9 +188,60 @@ TEST(Unattended, RefusesWhatItCannotDoWhole) {
                       u"\" \"1\" \"M\" \"M:@I\\x\""_s);
   result = RunSetup(sandbox.Medium(), {u"--unattended"_s});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_TRUE(result.output.contains(u"Error: Unable To Change Into Directory\n"_s))
+  EXPECT_TRUE(result.output.contains(u"Error: Unable To Change Into Directory: "_s + parent))
       << result.output.toStdString();
   EXPECT_TRUE(QDir(parent).isEmpty());
+}
+
+TEST(Unattended, ALocationItCannotUseEndsTheInstallNamingFolderAndReason) {
+#ifdef _WIN32
+  GTEST_SKIP() << "on Windows a drive letter is the system's own";
+#else
+  SetupSandbox sandbox;
+  sandbox.WriteScript(ScriptText({u"M:@I\\x"_s}));
+  // A drive no Wine prefix maps: nobody is there to take another place, so the install ends.
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(u"WINEPREFIX"_s, sandbox.Path(u"prefix"_s));
+  Result result = RunSetup(sandbox.Medium(),
+                           {u"--unattended"_s, u"--location"_s, u"D:\\Games\\Dune Tools"_s},
+                           environment);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(result.output.endsWith(
+      u"Error: Unable To Create Directory: D:\\Games\\Dune Tools\n"
+      u"This system has no drive D:, and no Wine prefix maps one\nInstallation Aborted\n"
+      u"setup --unattended --location DIR installs into another folder\n"_s))
+      << result.output.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(QDir::homePath() + u"/Dune Tools/x"_s));
+
+  // What only a user who is not root meets: a folder it may not make, one it may not enter.
+  const QString locked = sandbox.Path(u"locked"_s);
+  ASSERT_TRUE(QDir().mkpath(locked + u"/closed"_s));
+  ::chmod(QFile::encodeName(sandbox.Root()).constData(), 0755);
+  ::chmod(QFile::encodeName(sandbox.Medium()).constData(), 0755);
+  // Closed to everybody but root, whoever runs the test; opened again for the clean-up.
+  ::chmod(QFile::encodeName(locked + u"/closed"_s).constData(), 0600);
+  ::chmod(QFile::encodeName(locked).constData(), 0555);
+  const auto reopen = qScopeGuard([&] {
+    ::chmod(QFile::encodeName(locked).constData(), 0755);
+    ::chmod(QFile::encodeName(locked + u"/closed"_s).constData(), 0755);
+  });
+  const auto unattended = [&](const QString& location) {
+    return RunSetup(sandbox.Medium(), {u"--unattended"_s, u"--location"_s, location}, environment,
+                    true);
+  };
+  result = unattended(locked + u"/new"_s);
+  if (result.exitCode == kNoOtherUser) GTEST_SKIP() << "no other user to run setup as";
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(result.output.contains(u"Error: Unable To Change Into Directory: "_s + locked +
+                                     u"/new\n"_s + SystemErrorText(EACCES) +
+                                     u"\nInstallation Aborted\n"_s))
+      << result.output.toStdString();
+  result = unattended(locked + u"/closed"_s);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(result.output.contains(u"Error: Unable To Change Into Directory: "_s + locked +
+                                     u"/closed\nSetup may not enter it\nInstallation Aborted\n"_s))
+      << result.output.toStdString();
+#endif
 }
 
 TEST(Unattended, ShowsControlCharactersInNamesEscaped) {
