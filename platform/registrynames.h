@@ -22,6 +22,14 @@ inline const QString kFeedbackMailboxValue = QStringLiteral("FeedbackMailbox");
 inline const QString kFeedbackServerUkValue = QStringLiteral("FeedbackServerUK");
 inline const QString kFeedbackServerUsaValue = QStringLiteral("FeedbackServerUSA");
 
+// Where the main window was left, saved when the editor closes: its place and size when not
+// maximized (the inner area, in pixels) and whether it was maximized (1 or 0).
+inline const QString kFrameLeftValue = QStringLiteral("MainLeft");
+inline const QString kFrameTopValue = QStringLiteral("MainTop");
+inline const QString kFrameWidthValue = QStringLiteral("MainWidth");
+inline const QString kFrameHeightValue = QStringLiteral("MainHeight");
+inline const QString kFrameMaximizedValue = QStringLiteral("MainMaximized");
+
 // The hint switches: one integer per hint, whose low byte is 0 once the user turned it off.
 inline const QString kHintsKey =
     QStringLiteral("\\SOFTWARE\\Pellworth Software\\Saltmarch98\\Hints\\");

@@ -1,6 +1,7 @@
 #include "aboutfrm.h"
 
 #include "animpicture.h"
+#include "focuscues.h"
 #include "formparts.h"
 #include "webpage.h"
 
@@ -119,6 +120,7 @@ TF_About::TF_About(QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::WindowContextHelpButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
   setObjectName(QStringLiteral("F_About"));
+  ShowFocusFromTheStart(this);
   setFixedSize(kClientWidth, kClientHeight);
   setWindowIcon(AboutIcon());
 

@@ -1,5 +1,6 @@
 #include "hintform.h"
 
+#include "focuscues.h"
 #include "formparts.h"
 #include "stringtable.h"
 
@@ -34,6 +35,11 @@ TF_HintForm::TF_HintForm(QWidget* parent) : QDialog(parent) {
   bOK = PlacedButton(this, QStringLiteral("bOK"), QStringLiteral("OK"), QRect(128, 91, 75, 25));
   bOK->setDefault(true);
   connect(bOK, &QPushButton::clicked, this, &QDialog::accept);
+  // The hint is read and dismissed: the focus starts on OK, where Space can't tick the box by
+  // mistake, and shows there at once.
+  FrameFocusedButton(bOK);
+  bOK->setFocus();
+  ShowFocusFromTheStart(this);
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();

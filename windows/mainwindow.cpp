@@ -6,22 +6,27 @@
 #include "hintform.h"
 #include "infantrywindow.h"
 #include "mainimages.h"
+#include "menubarkeys.h"
 #include "modcommands.h"
 #include "prefs.h"
+#include "registrykeys.h"
 #include "saltmarch.h"
 #include "stringtable.h"
 #include "unitstablewindow.h"
 #include "vehicleswindow.h"
 #include "webpage.h"
+#include "windowplaces.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QScreen>
 #include <QSessionManager>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -29,7 +34,46 @@
 #include <QToolButton>
 #include <QUndoStack>
 
+#include <climits>
 #include <exception>
+
+namespace {
+
+// The frame's place and size are saved when the editor closes and taken again at its next start,
+// unless the place lies off every screen by then.
+void SaveFrameGeometry(const QWidget& frame) {
+  const QRect normal =
+      frame.isMaximized() || frame.isMinimized() ? frame.normalGeometry() : frame.geometry();
+  if (normal.isValid()) {
+    RegWriteInteger(RegRoot::CurrentUser, kOwnKey, kFrameLeftValue, normal.x());
+    RegWriteInteger(RegRoot::CurrentUser, kOwnKey, kFrameTopValue, normal.y());
+    RegWriteInteger(RegRoot::CurrentUser, kOwnKey, kFrameWidthValue, normal.width());
+    RegWriteInteger(RegRoot::CurrentUser, kOwnKey, kFrameHeightValue, normal.height());
+  }
+  RegWriteInteger(RegRoot::CurrentUser, kOwnKey, kFrameMaximizedValue, frame.isMaximized());
+}
+
+void RestoreFrameGeometry(QWidget& frame) {
+  const auto read = [](const QString& name, int def) {
+    return RegReadInteger(RegRoot::CurrentUser, kOwnKey, name, def);
+  };
+  const int left = read(kFrameLeftValue, INT_MIN), top = read(kFrameTopValue, INT_MIN);
+  const int width = read(kFrameWidthValue, 0), height = read(kFrameHeightValue, 0);
+  // Nothing saved, or numbers no screen has: the designed size, where the system puts it.
+  constexpr int kFar = 1 << 20;
+  const auto within = [](int value, int low) { return value >= low && value <= kFar; };
+  if (!within(left, -kFar) || !within(top, -kFar) || !within(width, 1) || !within(height, 1)) {
+    return;
+  }
+  const QRect saved(left, top, width, height);
+  QList<QRect> screens;
+  for (const QScreen* screen : QGuiApplication::screens()) screens << screen->availableGeometry();
+  if (!Reachable(saved, screens)) return;
+  frame.setGeometry(QRect(saved.topLeft(), saved.size().expandedTo(frame.minimumSizeHint())));
+  if (read(kFrameMaximizedValue, 0) != 0) frame.setWindowState(Qt::WindowMaximized);
+}
+
+}  // namespace
 
 TF_Main::TF_Main(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("F_Main"));
@@ -39,6 +83,9 @@ TF_Main::TF_Main(QWidget* parent) : QMainWindow(parent) {
   mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(mdi_);
+  connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+    if (window && cycling_ && window->isMinimized()) window->showNormal();
+  });
   CreateActions();
   CreateMenuBar();
   CreateMainToolbar();
@@ -248,16 +295,20 @@ void TF_Main::CreateMenuBar() {
   help->setObjectName(QStringLiteral("MnuHelp"));
   AddItem(help, "About", A_HelpAbout);
 
-  AddMenuButton("bProject", QStringLiteral("&Project"), project);
+  QList<QToolButton*> buttons;
+  buttons << AddMenuButton("bProject", QStringLiteral("&Project"), project);
   tbMainMenu_->addSeparator();
-  AddMenuButton("bSettings", QStringLiteral("&Settings"), settings);
+  buttons << AddMenuButton("bSettings", QStringLiteral("&Settings"), settings);
   tbMainMenu_->addSeparator();
-  AddMenuButton("bWindows", QStringLiteral("&Window"), windows);
+  buttons << AddMenuButton("bWindows", QStringLiteral("&Window"), windows);
   tbMainMenu_->addSeparator();
-  AddMenuButton("bOnLine", QStringLiteral("&On-Line"), online);
+  buttons << AddMenuButton("bOnLine", QStringLiteral("&On-Line"), online);
   tbMainMenu_->addSeparator();
-  AddMenuButton("bHelp", QStringLiteral("&Help"), help);
+  buttons << AddMenuButton("bHelp", QStringLiteral("&Help"), help);
   tbMainMenu_->addSeparator()->setObjectName(QStringLiteral("tbEOTbMnu"));
+  // A child window may take an access key for itself (Alt+S saves a unit): F10, or Alt alone,
+  // and the arrow keys still reach every menu.
+  menuKeys_ = new TMenuBarKeys(this, buttons);
 }
 
 QToolButton* TF_Main::AddBigButton(const char* name, const QString& caption, QAction* action,
@@ -308,8 +359,16 @@ void TF_Main::CreateStatusBar() {
     panels_[i]->setFrameShape(QFrame::StyledPanel);
     panels_[i]->setFrameShadow(QFrame::Sunken);
   }
-  bar->addWidget(panels_[0]);
-  bar->addWidget(panels_[1], 1);
+  // Panel 0 gives way where the size grip and the margins would leave panel 1 too little room
+  // for the version: the panels never overlap.
+  panels_[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  bar->addWidget(panels_[0], 1);
+  bar->addPermanentWidget(panels_[1]);
+}
+
+void TF_Main::FitStatusPanels() {
+  // Designed: panel 0 as wide as the client area less 80, panel 1 the rest.
+  panels_[0]->setMaximumWidth(qMax(0, width() - 80));
 }
 
 // ---- creation and close-down ----
@@ -319,6 +378,7 @@ void TF_Main::FormCreate() {
   SaltmarchApp = app_.get();
   ConnectUndo(app_->Document->UndoStack());
   setWindowTitle(ApplicationTitle());
+  RestoreFrameGeometry(*this);
   panels_[1]->setText(QStringLiteral("v ") + FileVersionText());
   DisplayHint(QString());
   QCoreApplication::processEvents();
@@ -348,6 +408,7 @@ bool TF_Main::FormCloseQuery() {
   try {
     if (app_ && !ReadyToClose(*app_, Dialogs())) return false;
     if (app_) {
+      SaveFrameGeometry(*this);
       SaltmarchApp = nullptr;
       app_.reset();  // saves the preference
     }
@@ -367,7 +428,27 @@ void TF_Main::closeEvent(QCloseEvent* event) {
 
 void TF_Main::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  if (panels_[0]) panels_[0]->setFixedWidth(qMax(0, width() - 80));
+  if (panels_[0]) FitStatusPanels();
+}
+
+void TF_Main::keyPressEvent(QKeyEvent* event) {
+  // What the child windows answer themselves while they have the focus, the frame answers for
+  // the active one while the focus is elsewhere in it (its toolbars, the empty area).
+  if (event->matches(QKeySequence::Close)) {
+    if (QMdiSubWindow* active = mdi_->activeSubWindow()) active->close();
+    return;
+  }
+  if (event->modifiers() & Qt::ControlModifier &&
+      (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)) {
+    if (event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier)) {
+      mdi_->activateNextSubWindow();
+    } else {
+      mdi_->activatePreviousSubWindow();
+    }
+    if (QMdiSubWindow* active = mdi_->activeSubWindow()) ShowChild(active);
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
 }
 
 bool TF_Main::event(QEvent* event) {
@@ -380,8 +461,42 @@ bool TF_Main::event(QEvent* event) {
 }
 
 bool TF_Main::eventFilter(QObject* watched, QEvent* event) {
-  // A click ends the hint: the pointer rests no longer, and a command may now be running.
-  if (event->type() == QEvent::MouseButtonPress) DisplayHint(QString());
+  switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+      // A click ends the hint: the pointer rests no longer, and a command may now be running.
+      DisplayHint(QString());
+      // A child window forgets which title bar button is under the pointer when a question
+      // covers it (the pointer left it), and acts only on a button that was under the pointer
+      // at the press: a close box answered with Cancel needed a second click. The press tells
+      // it again where the pointer is.
+      auto* child = qobject_cast<QMdiSubWindow*>(watched);
+      const auto* press = static_cast<QMouseEvent*>(event);
+      if (child && child->mdiArea() == mdi_ && press->button() == Qt::LeftButton) {
+        QMouseEvent move(QEvent::MouseMove, press->position(), press->scenePosition(),
+                         press->globalPosition(), Qt::NoButton, Qt::NoButton, press->modifiers());
+        QCoreApplication::sendEvent(child, &move);
+      }
+      break;
+    }
+    case QEvent::KeyPress: {
+      // Qt's own Ctrl+Tab goes through the child windows and activates one as Ctrl is let go.
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (key->modifiers() & Qt::ControlModifier &&
+          (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+        cycling_ = true;
+      }
+      break;
+    }
+    case QEvent::KeyRelease:
+      if (cycling_ && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Control) {
+        // The window is activated while Ctrl's release is handled; then the round is over.
+        QMetaObject::invokeMethod(
+            this, [this] { cycling_ = false; }, Qt::QueuedConnection);
+      }
+      break;
+    default:
+      break;
+  }
   return QMainWindow::eventFilter(watched, event);
 }
 
@@ -410,8 +525,7 @@ void TF_Main::A_VehicsExecute() {
 void TF_Main::A_UnitsTableExecute() {
   // One table shows every unit: a second would only show the same.
   if (unitsTable_) {
-    if (unitsTable_->isMinimized()) unitsTable_->showNormal();
-    mdi_->setActiveSubWindow(unitsTable_);
+    ShowChild(unitsTable_);
     return;
   }
   unitsTable_ = new TF_UnitsTable(mdi_);
@@ -475,35 +589,71 @@ QList<QMdiSubWindow*> TF_Main::OpenWindows() const {
   return mdi_->subWindowList(QMdiArea::CreationOrder);
 }
 
-void TF_Main::TileHorizontally() {
-  // One above another. Settings windows keep their designed size, so only their places change.
-  int top = 0;
-  for (QMdiSubWindow* w : OpenWindows()) {
-    if (w->isMinimized()) continue;
-    w->move(0, top);
-    top += w->height();
+namespace {
+
+QList<QMdiSubWindow*> Shown(const QList<QMdiSubWindow*>& windows) {
+  QList<QMdiSubWindow*> shown;
+  for (QMdiSubWindow* w : windows) {
+    if (!w->isMinimized()) shown << w;
   }
+  return shown;
+}
+
+// The height of a child window's title bar, which its frame keeps above its contents.
+int TitleBarHeight(const QMdiSubWindow* w) {
+  return w->contentsMargins().top();
+}
+
+}  // namespace
+
+void TF_Main::TileHorizontally() {
+  Tile(Qt::Vertical);  // one above another
 }
 
 void TF_Main::TileVertically() {
-  int left = 0;
-  for (QMdiSubWindow* w : OpenWindows()) {
-    if (w->isMinimized()) continue;
-    w->move(left, 0);
-    left += w->width();
+  Tile(Qt::Horizontal);  // side by side
+}
+
+void TF_Main::Tile(Qt::Orientation along) {
+  // Settings windows keep their designed size, so only their places change; where they can't
+  // all be seen whole, they overlap, each title bar still in sight.
+  const QList<QMdiSubWindow*> windows = Shown(OpenWindows());
+  if (windows.isEmpty()) return;
+  const bool down = along == Qt::Vertical;
+  QList<int> lengths;
+  for (QMdiSubWindow* w : windows) lengths << (down ? w->height() : w->width());
+  const QSize room = mdi_->viewport()->size();
+  const QList<int> starts =
+      SpreadAlong(lengths, down ? room.height() : room.width(), TitleBarHeight(windows.first()));
+  for (int i = 0; i < windows.size(); ++i) {
+    windows[i]->move(down ? QPoint(0, starts[i]) : QPoint(starts[i], 0));
   }
+  KeepTitleBarsInside();
 }
 
 void TF_Main::Cascade() {
   mdi_->cascadeSubWindows();
+  KeepTitleBarsInside();
+}
+
+void TF_Main::KeepTitleBarsInside() {
+  const QSize room = mdi_->viewport()->size();
+  for (QMdiSubWindow* w : Shown(OpenWindows())) {
+    w->move(KeptInside(w->geometry(), room, TitleBarHeight(w)));
+  }
 }
 
 void TF_Main::ArrangeIcons() {
-  // Minimised windows line up along the bottom edge.
+  // Minimised windows line up along the bottom edge, in more rows where one is not enough.
+  const int width = mdi_->viewport()->width();
   int left = 0;
-  const int bottom = mdi_->viewport()->height();
+  int bottom = mdi_->viewport()->height();
   for (QMdiSubWindow* w : OpenWindows()) {
     if (!w->isMinimized()) continue;
+    if (left > 0 && left + w->width() > width) {
+      left = 0;
+      bottom -= w->height();
+    }
     w->move(left, bottom - w->height());
     left += w->width();
   }
@@ -525,7 +675,12 @@ void TF_Main::FillWindowList() {
     item->setCheckable(true);
     item->setChecked(w == mdi_->activeSubWindow());
     connect(item, &QAction::triggered, this, [this, window = QPointer<QMdiSubWindow>(w)] {
-      if (window) mdi_->setActiveSubWindow(window);
+      if (window) ShowChild(window);
     });
   }
+}
+
+void TF_Main::ShowChild(QMdiSubWindow* window) {
+  if (window->isMinimized()) window->showNormal();
+  mdi_->setActiveSubWindow(window);
 }

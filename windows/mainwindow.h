@@ -14,6 +14,7 @@ class QToolBar;
 class QToolButton;
 class QUndoStack;
 class TF_UnitsTable;
+class TMenuBarKeys;
 class TSaltmarch;
 
 // The editor's main window: a frame for the unit settings windows, with the menu bar made of
@@ -59,6 +60,10 @@ class TF_Main : public QMainWindow {
   void Cascade();
   void ArrangeIcons();
   void MinimizeAll();
+  // Brings a child window to the front, restored when it was minimized.
+  void ShowChild(QMdiSubWindow* window);
+  // The keys of the menu bar made of toolbar buttons.
+  TMenuBarKeys* MenuBarKeys() const { return menuKeys_; }
 
   QAction *A_New, *A_Open, *A_Save, *A_SaveAs, *A_Commit, *A_Run, *A_Infantry, *A_Vehics, *A_Exit,
       *A_Prefs, *A_Backup, *A_Restore, *A_HelpAbout, *A_FeedBack, *Arrange1, *Cascade2,
@@ -75,6 +80,7 @@ class TF_Main : public QMainWindow {
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
@@ -85,6 +91,11 @@ class TF_Main : public QMainWindow {
   void CreateMainToolbar();
   void CreateStatusBar();
   void FillWindowList();
+  void FitStatusPanels();
+  // Lays the child windows one after another down the area or across it.
+  void Tile(Qt::Orientation along);
+  // Puts each child window's title bar back inside the area, where the user can reach it.
+  void KeepTitleBarsInside();
   // The undo actions carry out and follow the document's history.
   void ConnectUndo(QUndoStack* stack);
   QAction* MakeAction(const char* name, const QString& caption, const QString& hint,
@@ -101,5 +112,8 @@ class TF_Main : public QMainWindow {
   QToolBar* TB_Main_ = nullptr;
   QLabel* panels_[2] = {nullptr, nullptr};
   QMenu* MnuWinsOpn_ = nullptr;
+  TMenuBarKeys* menuKeys_ = nullptr;
+  // Ctrl+Tab is going through the child windows: the one it ends on comes back if minimized.
+  bool cycling_ = false;
   QPointer<TF_UnitsTable> unitsTable_;
 };

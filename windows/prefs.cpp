@@ -1,5 +1,6 @@
 #include "prefs.h"
 
+#include "focuscues.h"
 #include "formparts.h"
 #include "saltmarch.h"
 
@@ -28,6 +29,7 @@ QLineEdit* DisplayOnlyEdit(QWidget* parent, const char* name, QRect geometry) {
 
 TF_Prefs::TF_Prefs(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("F_Prefs"));
+  ShowFocusFromTheStart(this);
   setWindowTitle(QStringLiteral("Preferences"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);

@@ -20,8 +20,10 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QSlider>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 
 namespace {
 
@@ -238,10 +240,10 @@ void TUnitSettingsWin::BuildToolbar() {
       button("B_Save", QStringLiteral("&Save Settings"), QStringLiteral("Save Settings To Disk"));
   Toolbar->addSeparator()->setObjectName(QStringLiteral("ToolButton9"));
   B_Prev = button("B_Prev", QStringLiteral("<-"), QStringLiteral("Previous Unit (CTRL + B)"));
+  // Alt+S belongs to "&Save Settings", the first button with that accelerator (see event), so
+  // Select Unit shows no access key it could never answer; Tab and Space reach it.
   B_Select =
-      button("B_Select", QStringLiteral("&Select Unit"), QStringLiteral("Select A Unit To Edit"));
-  // Alt+S belongs to "&Save Settings", the first button with that accelerator (see event).
-  B_Select->setShortcut(QKeySequence());
+      button("B_Select", QStringLiteral("Select Unit"), QStringLiteral("Select A Unit To Edit"));
   B_Save->setShortcut(QKeySequence());
   B_Next = button("B_Next", QStringLiteral("->"), QStringLiteral("Next Unit (CTRL + N)"));
   Toolbar->addSeparator()->setObjectName(QStringLiteral("tbEOTbInfs"));
@@ -352,7 +354,10 @@ void TUnitSettingsWin::BuildPanel() {
   Label10->setVisible(false);
 
   for (const PanelRow& r : kPanelRows) {
-    if (r.slider) PairSpinAndSlider(this->*r.spin, this->*r.slider, r.inverted);
+    if (r.slider) {
+      PairSpinAndSlider(this->*r.spin, this->*r.slider, r.inverted);
+      ShowValueOnSlider(this->*r.spin, this->*r.slider, (this->*r.caption)->text());
+    }
     // The spin edit holds the row's value whether the user typed or moved the slider.
     TSpinEdit* field = this->*r.spin;
     connect(field, &TSpinEdit::Change, this, [this, field] { MarkEdited(field); });
@@ -369,6 +374,29 @@ void TUnitSettingsWin::PairSpinAndSlider(TSpinEdit* spin, QSlider* slider, bool 
   });
   connect(slider, &QSlider::valueChanged, spin,
           [spin, inverted](int position) { spin->SetValue(inverted ? 255 - position : position); });
+}
+
+void TUnitSettingsWin::ShowValueOnSlider(TSpinEdit* spin, QSlider* slider, const QString& caption) {
+  // Novice mode shows no number, so the slider tells the value it stands for: in its tooltip,
+  // below the hint, and beside its handle while the user moves it.
+  const QString hint = slider->toolTip();
+  const auto describe = [spin, slider, hint, caption] {
+    slider->setToolTip(hint + QChar(u'\n') + caption + QStringLiteral(": ") + spin->Text());
+  };
+  describe();
+  connect(spin, &TSpinEdit::Change, slider, describe);
+  const auto follow = [spin, slider] {
+    if (!slider->isSliderDown() && !slider->hasFocus()) return;
+    const int handle = slider->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, slider);
+    const int x =
+        QStyle::sliderPositionFromValue(slider->minimum(), slider->maximum(),
+                                        slider->sliderPosition(), slider->width() - handle) +
+        handle / 2;
+    QToolTip::showText(slider->mapToGlobal(QPoint(x, slider->height() / 2)), spin->Text(), slider);
+  };
+  // After the pairing: the spin edit already holds the value.
+  connect(slider, &QSlider::valueChanged, slider, follow);
+  connect(slider, &QSlider::sliderPressed, slider, follow);
 }
 
 // ---- sizes ----

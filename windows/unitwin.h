@@ -106,6 +106,7 @@ class TUnitSettingsWin : public TSaltmarchSettingsWin {
   void BuildToolbar();
   void BuildPanel();
   void PairSpinAndSlider(TSpinEdit* spin, QSlider* slider, bool inverted);
+  void ShowValueOnSlider(TSpinEdit* spin, QSlider* slider, const QString& caption);
   void SetClientSize(int width, int height);
   void CtrlBar_InfsResize();
   // Acts on the window's own keys (Alt+S, and Ctrl+B/Ctrl+N on release); true when the key

@@ -1,7 +1,9 @@
+#include "aboutfrm.h"
 #include "commands.h"
 #include "editortexts.h"
 #include "fixedprograminfo.h"
 #include "framefixture.h"
+#include "hintform.h"
 #include "infantrywindow.h"
 #include "mainwindow.h"
 #include "modtext.h"
@@ -16,22 +18,31 @@
 #include "shell.h"
 #include "spinedit.h"
 #include "testregistry.h"
+#include "vehicleswindow.h"
 #include "webpage.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStatusTipEvent>
+#include <QStyleOptionTitleBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -234,8 +245,18 @@ TEST_F(MainWindow, HintsGoToTheFirstStatusPanel) {
   QApplication::sendEvent(button, &tip);
   QTest::mouseClick(frame->MdiArea()->viewport(), Qt::LeftButton);
   EXPECT_EQ(frame->StatusPanel(0)->text(), QString());
-  frame->resize(700, 400);
-  EXPECT_EQ(frame->StatusPanel(0)->width(), 620);
+  // Panel 0 is at most as wide as the client area less 80, and less where panel 1 needs more
+  // room to show the version whole; it never reaches over panel 1.
+  for (int width : {1000, 654, 300}) {
+    frame->resize(width, 400);
+    QCoreApplication::processEvents();
+    QLabel* version = frame->StatusPanel(1);
+    EXPECT_LE(frame->StatusPanel(0)->width(), width - 80);
+    EXPECT_LT(frame->StatusPanel(0)->geometry().right(), version->geometry().left()) << width;
+    EXPECT_GE(version->contentsRect().width(),
+              version->fontMetrics().horizontalAdvance(version->text()))
+        << width;
+  }
 }
 
 TEST_F(MainWindow, TheActionsAreAsDesigned) {
@@ -473,6 +494,223 @@ TEST_F(MainWindow, PreferencesChangeTheFoldersAtOnce) {
   prefs.B_Cancel->click();
   EXPECT_EQ(SaltmarchApp->BackupFolder, programDir.path() + PathSeparator());
   EXPECT_EQ(SaltmarchApp->GameFolder, game.Folder());
+}
+
+// ---- keys, child windows and the frame's place ----
+
+const QString kUnsavedEdits =
+    QStringLiteral("Changes Have Been Made, Do You Want Them To Be Saved?");
+
+// Presses a key where the keyboard's input goes now: an open menu, else the focused widget.
+void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QWidget* target = QApplication::activePopupWidget();
+  QTest::keyClick(target ? target : QApplication::focusWidget(), key, modifiers);
+}
+QString OpenMenu() {
+  QWidget* menu = QApplication::activePopupWidget();
+  return menu ? menu->objectName() : QString();
+}
+QString FocusName() {
+  return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+}
+
+TEST_F(MainWindow, EveryMenuIsReachedByKeysWhileAUnitWindowHasTheFocus) {
+  LaterRun(game.Folder());
+  Open();
+  QApplication::setActiveWindow(frame.get());
+  TF_Infs* w = OpenInfantry();
+  QLineEdit* cost = w->SE_Cost->Editor();
+  cost->setFocus();
+
+  // F10 takes the keys to the menu bar, Right goes round its menus, Escape gives them back.
+  Press(Qt::Key_F10);
+  QStringList reached;
+  for (int i = 0; i < 6; ++i, Press(Qt::Key_Right)) reached << FocusName();
+  EXPECT_EQ(reached.join(QChar(u' ')), QStringLiteral("bProject bSettings bWindows bOnLine bHelp "
+                                                      "bProject"));
+  Press(Qt::Key_Escape);
+  EXPECT_EQ(QApplication::focusWidget(), cost);
+
+  // Inside an open menu Left and Right open the neighbours; on an item with a submenu Right
+  // opens the submenu, and on the submenu's items the next menu.
+  Press(Qt::Key_F10);
+  Press(Qt::Key_Down);
+  EXPECT_EQ(OpenMenu(), QStringLiteral("MnuProject"));
+  Press(Qt::Key_Left);
+  EXPECT_EQ(OpenMenu(), QStringLiteral("MnuHelp"));
+  for (const char* next : {"MnuProject", "MnuSettings", "MnuWindows", "MnuWinTile", "MnuOnLine"}) {
+    Press(Qt::Key_Right);
+    EXPECT_EQ(OpenMenu(), QLatin1String(next));
+  }
+  Press(Qt::Key_Escape);
+  Press(Qt::Key_Escape);
+  EXPECT_EQ(OpenMenu(), QString());
+  EXPECT_EQ(QApplication::focusWidget(), cost);
+
+  // Alt alone, then a menu's letter; the menu starts on its first item that can be chosen.
+  Press(Qt::Key_Alt);
+  Press(Qt::Key_S);
+  EXPECT_EQ(OpenMenu(), QStringLiteral("MnuSettings"));
+  Press(Qt::Key_Down);  // Infantry..., Vehicles...
+  Press(Qt::Key_Return);
+  EXPECT_EQ(OpenMenu(), QString());
+  EXPECT_NE(qobject_cast<TF_Vehics*>(frame->MdiArea()->activeSubWindow()), nullptr);
+}
+
+TEST_F(MainWindow, ChildWindowKeysWorkFromTheFrameAndBringMinimizedWindowsBack) {
+  LaterRun(game.Folder());
+  Open();
+  QApplication::setActiveWindow(frame.get());
+  TF_Infs* infantry = OpenInfantry();
+  frame->A_Vehics->trigger();
+  QMdiSubWindow* vehicles = frame->MdiArea()->activeSubWindow();
+  QMdiArea* area = frame->MdiArea();
+
+  // Chosen in the window list, a minimized window comes back.
+  frame->MinimizeAll1->trigger();
+  auto* list = frame->findChild<QMenu*>(QStringLiteral("MnuWinsOpn"));
+  emit list->aboutToShow();
+  list->actions()[1]->trigger();  // "&1 Infantry Settings - [...]"
+  EXPECT_FALSE(infantry->isMinimized());
+  EXPECT_EQ(area->activeSubWindow(), infantry);
+  // Ctrl+Tab too, in a child window or in the menu bar.
+  QTest::keyClick(infantry->SE_Cost->Editor(), Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(area->activeSubWindow(), vehicles);
+  EXPECT_FALSE(vehicles->isMinimized());
+  frame->MinimizeAll1->trigger();
+  Press(Qt::Key_F10);
+  Press(Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_FALSE(area->activeSubWindow()->isMinimized());
+  QCoreApplication::processEvents();  // the round is over: Minimize All stays as it is
+  frame->MinimizeAll1->trigger();
+  EXPECT_TRUE(infantry->isMinimized() && vehicles->isMinimized());
+
+  // Ctrl+F4 from the menu bar or the empty area closes the active window, asking first.
+  Type(infantry->SE_Cost, QStringLiteral("12"));
+  area->setActiveSubWindow(infantry);
+  Press(Qt::Key_F10);
+  dialogs.Answer(MsgResult::Cancel);
+  Press(Qt::Key_F4, Qt::ControlModifier);
+  EXPECT_EQ(dialogs.Texts(), QStringList{kUnsavedEdits});
+  area->setActiveSubWindow(vehicles);
+  area->setFocus();
+  Press(Qt::Key_F4, Qt::ControlModifier);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return area->subWindowList().size() == 1; }));
+  EXPECT_EQ(area->subWindowList().first(), infantry);
+}
+
+TEST_F(MainWindow, TheCloseBoxWorksAtTheFirstClickAfterACancel) {
+  LaterRun(game.Folder());
+  Open();
+  QApplication::setActiveWindow(frame.get());
+  TF_Infs* w = TypeHealthInNewInfantryWindow(QStringLiteral("999"));
+  // A real message box covers the window while the question is asked.
+  dialogs.onDialog = [](const ScriptedDialogs::Record&) {
+    QMessageBox box;
+    QTimer::singleShot(0, &box, &QDialog::reject);
+    box.exec();
+  };
+  QStyleOptionTitleBar option;
+  option.initFrom(w);
+  option.subControls = QStyle::SC_All;
+  option.titleBarFlags = w->windowFlags();
+  option.rect = QRect(0, 0, w->width(), w->widget()->y());
+  const QPoint box =
+      w->style()
+          ->subControlRect(QStyle::CC_TitleBar, &option, QStyle::SC_TitleBarCloseButton, w)
+          .center();
+  QTest::mouseMove(w, box);
+  dialogs.Answer(MsgResult::Cancel).Answer(MsgResult::No);
+  QTest::mouseClick(w, Qt::LeftButton, {}, box);
+  QTest::mouseClick(w, Qt::LeftButton, {}, box);  // the pointer has not moved
+  EXPECT_EQ(dialogs.Texts(), (QStringList{kUnsavedEdits, kUnsavedEdits}));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return frame->MdiArea()->subWindowList().isEmpty(); }));
+}
+
+TEST_F(MainWindow, TileAndCascadeKeepEveryTitleBarInSight) {
+  LaterRun(game.Folder());
+  Open();  // the designed size: too small for two windows side by side or one above another
+  for (int i = 0; i < 3; ++i) frame->A_Infantry->trigger();
+  for (int i = 0; i < 2; ++i) frame->A_Vehics->trigger();
+  const QSize room = frame->MdiArea()->viewport()->size();
+  for (QAction* arrange : {frame->TileHorizontally1, frame->TileVertically1, frame->Cascade2}) {
+    arrange->trigger();
+    QSet<QPoint> places;
+    for (QMdiSubWindow* w : frame->MdiArea()->subWindowList()) {
+      const QRect title(w->pos(), QSize(qMin(w->width(), room.width()), w->widget()->y()));
+      EXPECT_TRUE(QRect(QPoint(0, 0), room).contains(title))
+          << arrange->objectName().toStdString() << " " << w->x() << "," << w->y();
+      places.insert(w->pos());  // and none lies exactly over another's title bar
+    }
+    EXPECT_EQ(places.size(), 5) << arrange->objectName().toStdString();
+  }
+}
+
+TEST_F(MainWindow, TheFrameReopensWhereItWasLeftWhenThatIsOnAScreen) {
+  LaterRun(game.Folder());
+  Open();
+  const QRect left(30, 40, 700, 420);
+  frame->setGeometry(left);
+  ASSERT_TRUE(frame->close());
+  Open();
+  EXPECT_EQ(frame->geometry(), left);
+  // Maximized, it opens maximized, and Restore goes back to the size the user gave it.
+  frame->showMaximized();
+  ASSERT_TRUE(frame->close());
+  Open();
+  EXPECT_TRUE(frame->isMaximized());
+  frame->showNormal();
+  EXPECT_EQ(frame->geometry(), left);
+  frame.reset();
+
+  // A place off every screen is not used: the frame opens at its designed size.
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  for (QPoint far : {screen.bottomRight() + QPoint(10, 10), QPoint(-2000, 10)}) {
+    RegWriteInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("MainLeft"), far.x());
+    RegWriteInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("MainTop"), far.y());
+    RegWriteInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("MainMaximized"), 0);
+    Open();
+    EXPECT_EQ(frame->size(), QSize(654, 363)) << far.x() << "," << far.y();
+    frame.reset();
+  }
+}
+
+TEST_F(MainWindow, TheFocusShowsInTheUnitWindowsTheMenuBarAndTheDialogs) {
+  LaterRun(game.Folder());
+  Open();
+  QApplication::setActiveWindow(frame.get());
+  QStringList unseen;
+  // Whether `w` looks different with the focus than after `moveOn` took it away.
+  const auto check = [&unseen](QWidget* w, const std::function<void()>& moveOn) {
+    const QImage focused = w->grab().toImage();
+    moveOn();
+    if (w->hasFocus() || w->grab().toImage() == focused) unseen << w->objectName();
+  };
+  TF_Infs* w = OpenInfantry();
+  w->SE_Cost->Editor()->setFocus();
+  for (QWidget *first = QApplication::focusWidget(), *at = first; at;) {
+    check(at, [at] { QTest::keyClick(at, Qt::Key_Tab); });
+    at = QApplication::focusWidget() == first ? nullptr : QApplication::focusWidget();
+  }
+  Press(Qt::Key_F10);
+  for (int i = 0; i < 5; ++i) check(QApplication::focusWidget(), [] { Press(Qt::Key_Right); });
+  Press(Qt::Key_Escape);
+
+  // Dialogs show it from the start, before a key moved it; the hint's starts on OK.
+  TF_HintForm hint(frame.get());
+  TF_Prefs prefs(frame.get());
+  TF_About about(frame.get());
+  for (QDialog* dialog : std::initializer_list<QDialog*>{&hint, &prefs, &about}) {
+    dialog->show();
+    QApplication::setActiveWindow(dialog);
+    QWidget* first = QApplication::focusWidget();
+    if (dialog == &hint) {
+      EXPECT_EQ(first, hint.bOK);
+    }
+    check(first, [first] { first->clearFocus(); });
+    dialog->hide();
+  }
+  EXPECT_TRUE(unseen.isEmpty()) << unseen.join(QChar(u' ')).toStdString();
 }
 
 // ---- mods ----

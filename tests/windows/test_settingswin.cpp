@@ -4,9 +4,11 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -407,6 +409,73 @@ TEST_F(SettingsWindow, BuildSpeedRunsFromFastOnTheLeft) {
   EXPECT_EQ(w->SE_FireSpeed->Text(), QStringLiteral("30"));
   w->SE_FireSpeed->SetValue(99);
   EXPECT_EQ(w->TB_FireSpeed->value(), 99);
+}
+
+// Where a slider's handle is now, and the tooltip shown now, if any.
+QPoint Handle(QSlider* slider) {
+  const int length = slider->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, slider);
+  return QPoint(QStyle::sliderPositionFromValue(slider->minimum(), slider->maximum(),
+                                                slider->value(), slider->width() - length) +
+                    length / 2,
+                slider->height() / 2);
+}
+QWidget* ShownTip() {
+  const QWidgetList all = QApplication::topLevelWidgets();
+  const auto tip = std::find_if(all.begin(), all.end(), [](QWidget* w) {
+    return w->objectName() == QStringLiteral("qtooltip_label") && w->isVisible();
+  });
+  return tip == all.end() ? nullptr : *tip;
+}
+
+TEST_F(SettingsWindow, ANoviceSliderShowsTheValueWhileMovedAndInItsTooltip) {
+  QApplication::setActiveWindow(&frame);
+  auto* w = new TF_Infs(&frame);
+  QSlider* slider = w->TB_BuildSpeed;
+  const QString hint = QStringLiteral("The Rate At Which The Unit Is Built\n");
+  EXPECT_EQ(slider->toolTip(),
+            hint + QStringLiteral("Build Speed: %1").arg(Infantry(1).BuildSpeed));
+
+  // Dragged to its left end, "Fast": the number beside the handle is the one stored, 255.
+  const QPoint start = Handle(slider);
+  QTest::mousePress(slider, Qt::LeftButton, {}, start);
+  QTest::mouseMove(slider, QPoint(0, start.y()));
+  QWidget* tip = ShownTip();
+  ASSERT_NE(tip, nullptr);
+  EXPECT_EQ(QToolTip::text(), QStringLiteral("255"));
+  const int leftTip = tip->x();
+  QTest::mouseMove(slider, QPoint(slider->width() - 1, start.y()));
+  EXPECT_EQ(QToolTip::text(), QStringLiteral("0"));
+  EXPECT_GT(ShownTip()->x(), leftTip + slider->width() / 2);  // it follows the handle
+  QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(slider->width() - 1, start.y()));
+  EXPECT_EQ(w->SE_BuildSpeed->Text(), QStringLiteral("0"));
+  EXPECT_EQ(slider->toolTip(), hint + QStringLiteral("Build Speed: 0"));
+
+  // The keys show it too.
+  w->TB_Sight->setFocus();
+  const int sight = w->SE_Sight->Value();
+  QTest::keyClick(w->TB_Sight, sight > 0 ? Qt::Key_Left : Qt::Key_Right);
+  EXPECT_NE(w->SE_Sight->Value(), sight);
+  EXPECT_EQ(QToolTip::text(), w->SE_Sight->Text());
+}
+
+TEST_F(SettingsWindow, SelectUnitShowsNoDeadAccessKeyAndOpensFromTheKeys) {
+  QApplication::setActiveWindow(&frame);
+  auto* w = new TF_Infs(&frame);
+  // Alt+S is Save's; Select Unit answers Space once Tab has reached it.
+  EXPECT_TRUE(QKeySequence::mnemonic(w->B_Select->text()).isEmpty());
+  EXPECT_EQ(QKeySequence::mnemonic(w->B_Save->text()), QKeySequence(Qt::ALT | Qt::Key_S));
+  w->B_Save->setFocus();
+  QTest::keyClick(w->B_Save, Qt::Key_Tab);  // past "<-", which unit 1 has not
+  ASSERT_EQ(QApplication::focusWidget(), w->B_Select);
+  QTest::keyClick(w->B_Select, Qt::Key_Space);
+  ASSERT_TRUE(w->UnitMenu->isVisible());
+  QTest::keyClick(w->UnitMenu, Qt::Key_Down);
+  QTest::keyClick(w->UnitMenu, Qt::Key_Down);
+  const int chosen = w->UnitMenu->Items[w->UnitMenu->Highlighted()]->Tag;
+  ASSERT_NE(chosen, 1);
+  QTest::keyClick(w->UnitMenu, Qt::Key_Return);
+  EXPECT_FALSE(w->UnitMenu->isVisible());
+  EXPECT_EQ(w->CurrentUnit(), chosen);
 }
 
 TEST_F(SettingsWindow, InfantrySightAndArmourAboveSevenShowAsSeven) {
