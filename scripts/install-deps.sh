@@ -4,6 +4,7 @@
 #   scripts/install-deps.sh medium   besides, what the sample install medium (./run setup) needs
 #   scripts/install-deps.sh test     besides, what ./test and the benchmarks need
 #   scripts/install-deps.sh windows  what the Windows cross-build and its run under Wine need
+#   scripts/install-deps.sh release  besides the test set, what scripts/release.sh needs
 # Only what is missing is installed, and the list is printed first. SMARCH_SKIP_DEPS=1 skips
 # this step (you installed everything yourself); without apt-get it only names the packages.
 set -euo pipefail
@@ -35,6 +36,16 @@ test_packages=(
   python3-aiosmtpd
   wine
   wine64
+  # The Debian package: CPack takes its dependencies from dpkg-shlibdeps (dpkg-dev), which finds
+  # the programs with `file`; lintian checks it.
+  dpkg-dev
+  file
+  lintian
+)
+
+# A release: the sources packed by git.
+release_packages=(
+  git
 )
 
 # The Windows cross-build (against ../shared/qt6-mingw), its test run under Wine, and the
@@ -74,8 +85,11 @@ case "${1:-run}" in
     optional=("${optional_test_packages[@]}")
     ;;
   windows) packages=("${windows_packages[@]}") ;;
+  release)
+    packages+=("${medium_packages[@]}" "${test_packages[@]}" "${release_packages[@]}")
+    ;;
   *)
-    echo "usage: scripts/install-deps.sh [run|medium|test|windows]" >&2
+    echo "usage: scripts/install-deps.sh [run|medium|test|windows|release]" >&2
     exit 2
     ;;
 esac
