@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # The Debian package of a build tree, as a user gets it:
-#   check-deb.sh BUILD_DIR VERSION SAMPLE_GAME
-# makes it with CPack into a temporary folder, checks its control fields and its file list,
-# unpacks it with dpkg-deb -x into a temporary root and runs its programs from there, and runs
-# lintian on it when lintian is installed. Prints "ok: ..." or "FAIL: ..." per step; exit 0 only
+#   check-deb.sh BUILD_DIR VERSION SAMPLE_GAME [CPACK]
+# makes it with CPack (the cpack on the path unless CPACK names one) into a temporary folder,
+# checks its control fields and its file list, unpacks it with dpkg-deb -x into a temporary root
+# and runs its programs from there, and runs lintian on it when lintian is installed. Prints "ok: ..." or "FAIL: ..." per step; exit 0 only
 # when all passed.
 set -uo pipefail
-build=$(cd "$1" && pwd) version=$2 game=$3
+build=$(cd "$1" && pwd) version=$2 game=$3 cpack=${4:-cpack}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -16,7 +16,7 @@ fail() {
   failures=$((failures + 1))
 }
 
-if ! cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1; then
+if ! "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1; then
   fail "cpack -G DEB failed: $(tail -5 "$work/cpack.log")"
   exit 1
 fi
