@@ -309,6 +309,19 @@ screenshot() {
     echo "  the screen is in $check/failure.xwd"
 }
 
+# The editor's first start in a prefix: it offers a backup (Yes), reports it and shows its
+# splash (Enter), then its main window, whose id it leaves in $frame. $1 names it for a FAIL.
+frame=
+main_window() {
+  answer '^Confirm$' "first-run backup question" Return || return 1
+  answer '^Information$' "\"Backup Was Successful\" notice" Return || return 1
+  answer '^About$' "splash" Return || return 1
+  frame=$(wait_window '^Saltmarch 98 : Glass Horizon' 30) || {
+    fail "$1: its main window did not appear"
+    return 1
+  }
+}
+
 editor_done() {
   local status=0
   [ -z "$editor_pid" ] && return 0
@@ -329,14 +342,7 @@ put_bytes "$check/editor-expected.bin" 28 '\x09\x03\x00\x00'
 (cd "$pkg" && exec timeout -k 5 "$(limit 150)" "$wine" smarch.exe) >"$check/smarch.out" 2>&1 &
 editor_pid=$!
 gui() {
-  answer '^Confirm$' "first-run backup question" Return || return 1
-  answer '^Information$' "\"Backup Was Successful\" notice" Return || return 1
-  answer '^About$' "splash" Return || return 1
-  local frame
-  frame=$(wait_window '^Saltmarch 98 : Glass Horizon' 30) || {
-    fail "smarch.exe: its main window did not appear"
-    return 1
-  }
+  main_window "smarch.exe" || return 1
   ok "smarch.exe started, asked its first-run question, backed up and showed its main window"
   local before
   wait_redrawn "$frame" "" 30 && before=$(picture "$frame")
@@ -390,12 +396,12 @@ else
 fi
 
 # --- d. The release medium: the editor, installed by the medium's own setup.exe -------------
-# The sample's installation and the editor's settings go first: a new installation, and the
-# editor's first start, as a user meets them.
 # What the zip was packed from (its unzipped copy now holds the backup of c).
 packed=$root/build/win/package/Saltmarch98
 release=$unpacked/saltmarch98-$version-win64-setup
 unzip -q "$root/build/win/saltmarch98-$version-win64-setup.zip" -d "$unpacked"
+# The sample's installation and the editor's settings go first: a new installation, and the
+# editor's first start, as a user meets them.
 rm -rf "$installed" "$drive_c"/users/*/Desktop/"Saltmarch 98.LNK"
 run 30 reg delete 'HKCU\Software\Pellworth Software\Saltmarch98' /f >/dev/null 2>&1
 # Installs from the medium without a window, the location left as the medium proposes it.
@@ -417,17 +423,11 @@ fi
 
 # Started from its installed folder the first time, the editor backs the game up beside itself.
 cp "$templates" "$check/release-before.bin"
+answered=" " # the windows of c are gone, and X may give their ids out again
 (cd "$installed" && exec timeout -k 5 "$(limit 120)" "$wine" smarch.exe) >"$check/release-smarch.out" 2>&1 &
 editor_pid=$!
 first_start() {
-  answer '^Confirm$' "first-run backup question" Return || return 1
-  answer '^Information$' "\"Backup Was Successful\" notice" Return || return 1
-  answer '^About$' "splash" Return || return 1
-  local frame
-  frame=$(wait_window '^Saltmarch 98 : Glass Horizon' 30) || {
-    fail "the installed smarch.exe showed no main window"
-    return 1
-  }
+  main_window "the installed smarch.exe" || return 1
   ok "the installed smarch.exe started and showed its main window"
   keys_to "$frame" alt+p
   sleep 0.5
