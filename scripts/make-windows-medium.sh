@@ -15,27 +15,6 @@ medium=$2
 command -v mscompress >/dev/null || { echo "make-windows-medium: mscompress is missing" >&2; exit 1; }
 [ -f "$packed/smarch.exe" ] && [ -f "$packed/setup.exe" ] ||
   { echo "make-windows-medium: no smarch.exe and setup.exe in $packed" >&2; exit 1; }
-rm -rf "$medium"
-mkdir -p "$medium/DISK0002"
-medium=$(cd "$medium" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-# setup.exe starts from the medium: the DLLs it loads, and theirs, lie beside it as they are,
-# and Qt's platform and style plugins in their folders.
-imports() {
-  x86_64-w64-mingw32-objdump -p "$1" | awk '/DLL Name/ {print $3}'
-}
-plain=(setup.exe platforms/qwindows.dll styles/qwindowsvistastyle.dll)
-for ((i = 0; i < ${#plain[@]}; i++)); do
-  for dll in $(imports "$packed/${plain[i]}"); do
-    [ -f "$packed/$dll" ] && [[ " ${plain[*]} " != *" $dll "* ]] && plain+=("$dll")
-  done
-done
-for file in "${plain[@]}"; do
-  mkdir -p "$medium/$(dirname "$file")"
-  cp "$packed/$file" "$medium/$file"
-done
 
 # The name a compressed file gets on the medium: upper case, its last letter replaced by "_".
 packed_name() {
@@ -57,6 +36,28 @@ bytes=$(cd "$packed" && find . -type f -printf '%s\n' | awk '{n += $1} END {prin
 # The compressed files lie side by side on the medium, so their names must differ.
 clash=$(for file in $files; do packed_name "$(basename "$file")"; done | sort | uniq -d)
 [ -z "$clash" ] || { echo "make-windows-medium: two files would be $clash" >&2; exit 1; }
+
+rm -rf "$medium"
+mkdir -p "$medium/DISK0002"
+medium=$(cd "$medium" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# setup.exe starts from the medium: the DLLs it loads, and theirs, lie beside it as they are,
+# and Qt's platform and style plugins in their folders.
+imports() {
+  x86_64-w64-mingw32-objdump -p "$1" | awk '/DLL Name/ {print $3}'
+}
+plain=(setup.exe platforms/qwindows.dll styles/qwindowsvistastyle.dll)
+for ((i = 0; i < ${#plain[@]}; i++)); do
+  for dll in $(imports "$packed/${plain[i]}"); do
+    [ -f "$packed/$dll" ] && [[ " ${plain[*]} " != *" $dll "* ]] && plain+=("$dll")
+  done
+done
+for file in "${plain[@]}"; do
+  mkdir -p "$medium/$(dirname "$file")"
+  cp "$packed/$file" "$medium/$file"
+done
 
 script=$medium/VOVIVADU.ZED
 {
