@@ -27,11 +27,11 @@ rm -rf "$out"
 mkdir -p "$out"
 started=$SECONDS
 
-# Linux: the three programs and the icon, optimised, packed by CPack. The tree is ./run's, set
-# up as ./run sets it up, so neither builds what the other built.
+# Linux: the programs, their icon and manual pages, optimised, packed by CPack. The tree is
+# ./run's, set up and built as ./run does, so neither builds what the other built.
 linux=$root/build/release
 cmake -S . -B "$linux" -DCMAKE_BUILD_TYPE=Release -DSMARCH_BUILD_TESTS=OFF >/dev/null
-cmake --build "$linux" -j2 --target smarch smarch-units setup app-icon
+cmake --build "$linux" -j2
 rm -rf "$linux/package"
 cpack --config "$linux/CPackConfig.cmake" -G DEB -B "$linux/package"
 deb=saltmarch98_${version}_$(dpkg --print-architecture).deb
