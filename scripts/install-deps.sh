@@ -4,6 +4,8 @@
 #   scripts/install-deps.sh medium   besides, what the sample install medium (./run setup) needs
 #   scripts/install-deps.sh test     besides, what ./test and the benchmarks need
 #   scripts/install-deps.sh windows  what the Windows cross-build and its run under Wine need
+#   scripts/install-deps.sh release  besides, what scripts/release.sh needs for the Debian package
+#                                    (it asks for the windows set itself)
 # Only what is missing is installed, and the list is printed first. SMARCH_SKIP_DEPS=1 skips
 # this step (you installed everything yourself); without apt-get it only names the packages.
 set -euo pipefail
@@ -36,6 +38,14 @@ test_packages=(
   python3-aiosmtpd
   wine
   wine64
+)
+
+# The Debian package, which the tests make too: CPack takes its dependencies from dpkg-shlibdeps
+# (dpkg-dev), which finds the programs with `file`; lintian checks it.
+package_packages=(
+  dpkg-dev
+  file
+  lintian
 )
 
 # The Windows cross-build (against ../shared/qt6-mingw), its test run under Wine, and the
@@ -71,12 +81,13 @@ case "${1:-run}" in
   run) ;;
   medium) packages+=("${medium_packages[@]}") ;;
   test)
-    packages+=("${medium_packages[@]}" "${test_packages[@]}")
+    packages+=("${medium_packages[@]}" "${test_packages[@]}" "${package_packages[@]}")
     optional=("${optional_test_packages[@]}")
     ;;
   windows) packages=("${windows_packages[@]}") ;;
+  release) packages+=("${medium_packages[@]}" "${package_packages[@]}" git) ;;
   *)
-    echo "usage: scripts/install-deps.sh [run|medium|test|windows]" >&2
+    echo "usage: scripts/install-deps.sh [run|medium|test|windows|release]" >&2
     exit 2
     ;;
 esac

@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Packs the Windows build of scripts/build-windows.sh into build/win/saltmarch98-win64.zip: the
-# programs, the splash animation, the Qt DLLs and the plugins they load, the mingw runtime and
-# a README. Unzipped anywhere, smarch.exe and setup.exe start without anything else installed.
+# Packs the Windows build of scripts/build-windows.sh in two ways, VERSION being the project's:
+#   build/win/saltmarch98-VERSION-win64.zip: the programs, the splash animation, the Qt DLLs and
+#     the plugins they load, the mingw runtime and a README. Unzipped anywhere, smarch.exe and
+#     setup.exe start without anything else installed.
+#   build/win/saltmarch98-VERSION-win64-setup (and .zip): an install medium of the same files
+#     for our own setup.exe, proposing C:\Saltmarch98; see scripts/make-windows-medium.sh.
+# The paths and sizes of what it made are printed last.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+version=$(sed -n 's/^project(Saltmarch98 VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 bin=$root/build/win/main/bin
 qt=$(cd "${SMARCH_QT_MINGW:-$root/../shared/qt6-mingw}" && pwd)
 for program in smarch setup smarch-units; do
@@ -37,7 +42,6 @@ for file in $(find "$stage" -name '*.exe' -o -name '*.dll'); do
   done
 done
 
-version=$(sed -n 's/^project(Saltmarch98 VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 sed 's/$/\r/' >"$stage/README.txt" <<TEXT
 Saltmarch 98 $version for 64-bit Windows
 
@@ -51,7 +55,13 @@ folders beside them. Nothing is written outside the game's folder, the backup
 folder you choose and the editor's own registry key.
 TEXT
 
-zip=$root/build/win/saltmarch98-win64.zip
+zip=$root/build/win/saltmarch98-$version-win64.zip
 rm -f "$zip"
-(cd "$(dirname "$stage")" && zip -qr -9 "$zip" Saltmarch98)
+(cd "$(dirname "$stage")" && zip -qr -9 -X "$zip" Saltmarch98)
 echo "$zip: $(du -h "$zip" | cut -f1)"
+
+medium=$root/build/win/saltmarch98-$version-win64-setup
+scripts/make-windows-medium.sh "$stage" "$medium"
+rm -f "$medium.zip"
+(cd "$(dirname "$medium")" && zip -qr -9 -X "$medium.zip" "$(basename "$medium")")
+echo "$medium: $(du -sh "$medium" | cut -f1), $medium.zip: $(du -h "$medium.zip" | cut -f1)"

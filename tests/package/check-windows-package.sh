@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# Proves that build/win/saltmarch98-win64.zip stands on its own: packed afresh, unzipped into an
-# empty folder and run under Wine in a new 64-bit prefix of its own (build/win/check/prefix),
-# with no Qt or mingw folder on WINEPATH, its programs
+# Proves that build/win/saltmarch98-VERSION-win64.zip and the install medium beside it stand on
+# their own: packed afresh, unzipped into an empty folder and run under Wine in a new 64-bit
+# prefix of its own (build/win/check/prefix), with no Qt or mingw folder on WINEPATH, the zip's
+# programs
 #   a. install the sample medium with `setup.exe --unattended` into C:\Saltmarch98, byte for
 #      byte, and refuse a medium with a missing piece without leaving a half file;
 #   b. find a game through the prefix's registry (`smarch-units locate`) and change only the
 #      bytes of the fields set (`smarch-units set`);
 #   c. let the editor's own window (on a private X server, driven by key presses) find the game,
-#      back it up, save one unit and apply it to templates.bin byte for byte.
+#      back it up, save one unit and apply it to templates.bin byte for byte;
+# and the install medium's own setup.exe
+#   d. installs the editor into C:\Saltmarch98 as the zip holds it, byte for byte, whose
+#      smarch.exe starts and shows its main window and whose smarch-units.exe --version names
+#      the project's version; installed again, it updates and keeps the editor's backups.
 # Each step prints "ok: ..." or "FAIL: ...". Exit status 0 only when all passed. Run it after
-# scripts/build-windows.sh; every Wine wait has a time limit, the whole run about a minute.
+# scripts/build-windows.sh; every Wine wait has a time limit, the whole run about two minutes.
 set -uo pipefail
 cd "$(dirname "$0")/../.." || exit 1
 root=$PWD
@@ -55,7 +60,7 @@ trap cleanup EXIT
 trap 'exit 1' INT TERM
 
 # Every wait ends by this moment, so a hung program cannot hold the run for long.
-deadline=$((SECONDS + 240))
+deadline=$((SECONDS + 360))
 limit() {
   local left=$((deadline - SECONDS))
   ((left < $1)) && echo $((left > 1 ? left : 1)) || echo "$1"
@@ -69,7 +74,8 @@ run() {
 
 # The package, unzipped.
 scripts/package-windows.sh >"$check/package.log" 2>&1 || { cat "$check/package.log" >&2; exit 1; }
-unzip -q "$root/build/win/saltmarch98-win64.zip" -d "$unpacked"
+version=$(sed -n 's/^project(Saltmarch98 VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+unzip -q "$root/build/win/saltmarch98-$version-win64.zip" -d "$unpacked"
 pkg=$unpacked/Saltmarch98
 ok "packed and unzipped the zip: $(cd "$pkg" && find . -type f | wc -l) files"
 
@@ -138,17 +144,20 @@ expected_install() {
   done < <(grep -o '"[^"]*"' "$medium/VOVIVADU.ZED" | sed 's/^"//; s/"$//')
 }
 
-# Names the first difference between the expected tree $1 and the installed tree $2.
+# Names the first difference between the expected tree $1 and the installed tree $2, leaving
+# out the installed folder $3 when given.
 tree_difference() {
-  local file
-  if ! diff <(cd "$1" && find . -type f | sort) <(cd "$2" && find . -type f | sort) >/dev/null; then
-    echo "other files: $(diff <(cd "$1" && find . -type f | sort) <(cd "$2" && find . -type f | sort) |
-      grep '^[<>]' | head -5 | tr '\n' ' ')"
+  local file skip=() expected installed
+  [ -n "${3:-}" ] && skip=(-not -path "./$3/*")
+  expected=$(cd "$1" && find . -type f | sort)
+  installed=$(cd "$2" && find . -type f "${skip[@]}" | sort)
+  if [ "$expected" != "$installed" ]; then
+    echo "other files: $(diff <(echo "$expected") <(echo "$installed") | grep '^[<>]' | head -5 | tr '\n' ' ')"
     return
   fi
   while IFS= read -r file; do
     cmp -s "$1/$file" "$2/$file" || { echo "$file differs" && return; }
-  done < <(cd "$1" && find . -type f)
+  done <<<"$expected"
 }
 
 expected_install "$medium" "$check/expected"
@@ -300,6 +309,19 @@ screenshot() {
     echo "  the screen is in $check/failure.xwd"
 }
 
+# The editor's first start in a prefix: it offers a backup (Yes), reports it and shows its
+# splash (Enter), then its main window, whose id it leaves in $frame. $1 names it for a FAIL.
+frame=
+main_window() {
+  answer '^Confirm$' "first-run backup question" Return || return 1
+  answer '^Information$' "\"Backup Was Successful\" notice" Return || return 1
+  answer '^About$' "splash" Return || return 1
+  frame=$(wait_window '^Saltmarch 98 : Glass Horizon' 30) || {
+    fail "$1: its main window did not appear"
+    return 1
+  }
+}
+
 editor_done() {
   local status=0
   [ -z "$editor_pid" ] && return 0
@@ -320,14 +342,7 @@ put_bytes "$check/editor-expected.bin" 28 '\x09\x03\x00\x00'
 (cd "$pkg" && exec timeout -k 5 "$(limit 150)" "$wine" smarch.exe) >"$check/smarch.out" 2>&1 &
 editor_pid=$!
 gui() {
-  answer '^Confirm$' "first-run backup question" Return || return 1
-  answer '^Information$' "\"Backup Was Successful\" notice" Return || return 1
-  answer '^About$' "splash" Return || return 1
-  local frame
-  frame=$(wait_window '^Saltmarch 98 : Glass Horizon' 30) || {
-    fail "smarch.exe: its main window did not appear"
-    return 1
-  }
+  main_window "smarch.exe" || return 1
   ok "smarch.exe started, asked its first-run question, backed up and showed its main window"
   local before
   wait_redrawn "$frame" "" 30 && before=$(picture "$frame")
@@ -378,6 +393,71 @@ if gui; then
 else
   kill "$editor_pid" 2>/dev/null
   editor_pid=
+fi
+
+# --- d. The release medium: the editor, installed by the medium's own setup.exe -------------
+# What the zip was packed from (its unzipped copy now holds the backup of c).
+packed=$root/build/win/package/Saltmarch98
+release=$unpacked/saltmarch98-$version-win64-setup
+unzip -q "$root/build/win/saltmarch98-$version-win64-setup.zip" -d "$unpacked"
+# The sample's installation and the editor's settings go first: a new installation, and the
+# editor's first start, as a user meets them.
+rm -rf "$installed" "$drive_c"/users/*/Desktop/"Saltmarch 98.LNK"
+run 30 reg delete 'HKCU\Software\Pellworth Software\Saltmarch98' /f >/dev/null 2>&1
+# Installs from the medium without a window, the location left as the medium proposes it.
+install_release() {
+  (cd "$release" && run 90 "$release/setup.exe" --unattended) >"$check/$1.out" 2>&1
+}
+install_release release-setup
+status=$?
+last=$(tr -d '\r' <"$check/release-setup.out" | tail -3 | tr '\n' ' ')
+if ((status != 0)); then
+  fail "the medium's setup.exe --unattended exited $status: $last"
+elif problem=$(tree_difference "$packed" "$installed") && [ -n "$problem" ]; then
+  fail "the medium installed C:\\Saltmarch98 unlike the packed files: $problem"
+else
+  ok "the medium's setup.exe installed the packed $(cd "$installed" && find . -type f | wc -l) files into C:\\Saltmarch98, byte for byte"
+  ls "$drive_c"/users/*/Desktop/"Saltmarch 98.LNK" >/dev/null 2>&1 &&
+    ok "and linked the editor on the desktop" || fail "the medium made no Desktop link"
+fi
+
+# Started from its installed folder the first time, the editor backs the game up beside itself.
+cp "$templates" "$check/release-before.bin"
+answered=" " # the windows of c are gone, and X may give their ids out again
+(cd "$installed" && exec timeout -k 5 "$(limit 120)" "$wine" smarch.exe) >"$check/release-smarch.out" 2>&1 &
+editor_pid=$!
+first_start() {
+  main_window "the installed smarch.exe" || return 1
+  ok "the installed smarch.exe started and showed its main window"
+  keys_to "$frame" alt+p
+  sleep 0.5
+  xdotool key e
+  editor_done || fail "the installed smarch.exe did not end cleanly after Project > Exit"
+}
+first_start || { kill "$editor_pid" 2>/dev/null; editor_pid=; }
+
+run 30 "$installed/smarch-units.exe" --version >"$check/version.out" 2>&1
+status=$?
+if ((status == 0)) && grep -q "$version" "$check/version.out"; then
+  ok "the installed smarch-units.exe --version prints $version"
+else
+  fail "the installed smarch-units.exe --version (exit $status) printed: $(tr -d '\r' <"$check/version.out" | head -2 | tr '\n' ' ')"
+fi
+
+# Installed again: an update over the first, which keeps the backup.
+install_release release-update
+status=$?
+backup=$installed/Dune2kBak/templates.bin
+if ((status != 0)); then
+  fail "setup.exe installing over the editor exited $status: $(tr -d '\r' <"$check/release-update.out" | tail -3 | tr '\n' ' ')"
+elif ! tr -d '\r' <"$check/release-update.out" | grep -q 'Update That System'; then
+  fail "setup.exe did not take C:\\Saltmarch98 for an earlier installation"
+elif ! cmp -s "$backup" "$check/release-before.bin"; then
+  fail "after the update, the editor's backup $backup is gone or changed"
+elif problem=$(tree_difference "$packed" "$installed" Dune2kBak) && [ -n "$problem" ]; then
+  fail "after the update, C:\\Saltmarch98 differs from the packed files: $problem"
+else
+  ok "installed again, setup.exe updated C:\\Saltmarch98 and kept the editor's backup"
 fi
 
 ((failures == 0)) || { echo "$failures step(s) failed; the files are in $check"; exit 1; }
