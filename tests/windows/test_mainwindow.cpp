@@ -665,12 +665,12 @@ TEST_F(MainWindow, TheFrameReopensWhereItWasLeftWhenThatIsOnAScreen) {
 
   // A place off every screen is not used: the frame opens at its designed size.
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-  for (QPoint far : {screen.bottomRight() + QPoint(10, 10), QPoint(-2000, 10)}) {
-    RegWriteInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("MainLeft"), far.x());
-    RegWriteInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("MainTop"), far.y());
+  for (QPoint away : {screen.bottomRight() + QPoint(10, 10), QPoint(-2000, 10)}) {
+    RegWriteInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("MainLeft"), away.x());
+    RegWriteInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("MainTop"), away.y());
     RegWriteInteger(RegRoot::CurrentUser, kOwnKey, QStringLiteral("MainMaximized"), 0);
     Open();
-    EXPECT_EQ(frame->size(), QSize(654, 363)) << far.x() << "," << far.y();
+    EXPECT_EQ(frame->size(), QSize(654, 363)) << away.x() << "," << away.y();
     frame.reset();
   }
 }
