@@ -19,7 +19,7 @@ TEST(Snapshots, SaysHowManyPicturesItWroteAndWroteThatMany) {
   ASSERT_TRUE(snapshots.waitForFinished(240000));
   EXPECT_EQ(snapshots.exitCode(), 0) << snapshots.readAllStandardError().toStdString();
   const QString printed = QString::fromLocal8Bit(snapshots.readAllStandardOutput());
-  const auto said = QRegularExpression(u"\\n(\\d+) pictures written\\n$"_s).match(printed);
+  const auto said = QRegularExpression(u"\\n(\\d+) pictures written\\r?\\n$"_s).match(printed);
   ASSERT_TRUE(said.hasMatch()) << printed.toStdString();
   const QStringList pictures = QDir(out.path()).entryList({u"*.png"_s}, QDir::Files);
   EXPECT_EQ(said.captured(1).toInt(), pictures.size()) << pictures.join(u' ').toStdString();
